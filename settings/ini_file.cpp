@@ -161,15 +161,27 @@ std::string IniStringFromValue(const std::string& raw, size_t maxChars) {
 }
 
 int32_t IniIntFromValue(const std::string& text) {
-    // Read through a 30-character buffer, as the system does.
+    // Read through a 30-character buffer and converted as the system's string
+    // to integer conversion does with base 0: decimal, or 0x, 0o and 0b prefixes.
     const std::string s = text.substr(0, 29);
     size_t i = 0;
     while (i < s.size() && static_cast<unsigned char>(s[i]) <= ' ') ++i;
     bool minus = false;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) minus = s[i++] == '-';
+    unsigned base = 10;
+    if (i + 1 < s.size() && s[i] == '0') {
+        const char prefix = s[i + 1];
+        if (prefix == 'x') base = 16;
+        else if (prefix == 'o') base = 8;
+        else if (prefix == 'b') base = 2;
+        if (base != 10) i += 2;
+    }
     uint32_t total = 0;
-    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i)
-        total = total * 10u + static_cast<uint32_t>(s[i] - '0');
+    for (; i < s.size(); ++i) {
+        const int digit = HexDigit(s[i]);
+        if (digit < 0 || static_cast<unsigned>(digit) >= base) break;
+        total = total * base + static_cast<uint32_t>(digit);
+    }
     if (minus) total = 0u - total;
     return static_cast<int32_t>(total);
 }

@@ -50,7 +50,10 @@ TEST(IniValues, IntegersReadTheLeadingDecimalNumber) {
     EXPECT_EQ(42, IniIntFromValue("42abc"));
     EXPECT_EQ(-7, IniIntFromValue("-7"));
     EXPECT_EQ(0, IniIntFromValue("abc"));
-    EXPECT_EQ(0, IniIntFromValue("0x10"));
+    EXPECT_EQ(16, IniIntFromValue("0x10"));
+    EXPECT_EQ(5, IniIntFromValue("0b101"));
+    EXPECT_EQ(10, IniIntFromValue("010"));
+    EXPECT_EQ(0, IniIntFromValue("0X10"));
     EXPECT_EQ(5, IniIntFromValue("+5"));
     EXPECT_EQ(-1, IniIntFromValue("4294967295"));  // wraps as the system does
     EXPECT_EQ(0, IniIntFromValue(std::string(29, ' ') + "5"));  // beyond the 29 characters read
