@@ -1,0 +1,295 @@
+#!/usr/bin/python3
+"""Generates every skin INI file and image from one description per window.
+
+Each window is described once (size, texts, controls with their entry keys and
+rectangles); the INI file and the five full-window images ("Mask", "Normal",
+"Over", "Down", "Disable") are both drawn from that description, so the
+coordinates in the INI files and the drawn controls always agree.
+
+    generate.py OUTPUT_FOLDER
+"""
+
+import os
+import sys
+
+from PIL import Image, ImageDraw, ImageFont
+
+FONT_DIR = "/usr/share/fonts/truetype/dejavu/"
+
+# The look: dark panels, the red accent of the menus.
+BACKGROUND = (30, 30, 30)
+PANEL = (40, 40, 44)
+PANEL_EDGE = (58, 58, 64)
+ACCENT = (230, 30, 30)
+ACCENT_DARK = (150, 20, 20)
+TEXT = (235, 235, 235)
+TEXT_DIM = (150, 150, 156)
+DISABLED_FACE = (46, 46, 48)
+DISABLED_TEXT = (96, 96, 100)
+WHITE = (255, 255, 255)
+
+STATES = ("Normal", "Over", "Down", "Disable")
+
+
+def font(size, bold=False):
+    name = "DejaVuSans-Bold.ttf" if bold else "DejaVuSans.ttf"
+    return ImageFont.truetype(FONT_DIR + name, size)
+
+
+class Control:
+    """One skin entry: key in BUTTONPOS, its rectangle and how it is drawn."""
+
+    def __init__(self, key, name, x, y, w, h, style="button", label="", caption=""):
+        self.key, self.name = key, name
+        self.x, self.y, self.w, self.h = x, y, w, h
+        self.style, self.label, self.caption = style, label, caption
+
+    def entry(self):
+        if self.style == "area":  # a placement, not a control: left, top, right, bottom
+            return "%d,%d,%d,%d" % (self.x, self.y, self.x + self.w, self.y + self.h)
+        return "%s,%d,%d,%d,%d,%s" % (self.name, self.x, self.y, self.w, self.h, self.caption)
+
+    def box(self):
+        return (self.x, self.y, self.x + self.w - 1, self.y + self.h - 1)
+
+
+class Window:
+    """A skinned window: its size, static artwork and controls."""
+
+    def __init__(self, skin_file, width, height, radius=12):
+        self.skin_file = skin_file
+        self.width, self.height, self.radius = width, height, radius
+        self.controls = []
+        self.texts = []  # (x, y, text, size, bold, colour, anchor)
+        self.panels = []  # (box, fill, outline)
+        self.extra = {}  # further INI entries (section -> key -> value)
+
+    def add(self, *args, **kwargs):
+        control = Control(*args, **kwargs)
+        self.controls.append(control)
+        return control
+
+    def text(self, x, y, text, size=12, bold=False, colour=TEXT, anchor="la"):
+        self.texts.append((x, y, text, size, bold, colour, anchor))
+
+    def panel(self, box, fill=PANEL, outline=PANEL_EDGE):
+        self.panels.append((box, fill, outline))
+
+
+def draw_control(draw, control, state):
+    box = control.box()
+    style = control.style
+    if style == "area":
+        return
+    if state == "Disable":
+        face, edge, ink = DISABLED_FACE, PANEL_EDGE, DISABLED_TEXT
+    elif state == "Down":
+        face, edge, ink = ACCENT_DARK if style != "box" else (58, 24, 24), ACCENT, WHITE
+    elif state == "Over":
+        face, edge, ink = (62, 62, 68), ACCENT, WHITE
+    else:
+        face, edge, ink = PANEL, PANEL_EDGE, TEXT
+
+    if style == "tab":
+        draw.rectangle(box, fill=face if state != "Normal" else BACKGROUND)
+        if state in ("Down", "Over"):
+            draw.rectangle((box[0], box[3] - 2, box[2], box[3]), fill=ACCENT)
+        label_font = font(12, bold=True)
+        draw.text(((box[0] + box[2]) / 2, (box[1] + box[3]) / 2), control.label, font=label_font,
+                  fill=ink if state != "Normal" else TEXT_DIM, anchor="mm")
+        return
+    if style == "icon":  # window buttons of the title bar
+        if state in ("Over", "Down"):
+            draw.rounded_rectangle(box, radius=4, fill=ACCENT if state == "Down" else (70, 70, 76))
+        label_font = font(14, bold=True)
+        draw.text(((box[0] + box[2]) / 2, (box[1] + box[3]) / 2), control.label, font=label_font,
+                  fill=DISABLED_TEXT if state == "Disable" else ink, anchor="mm")
+        return
+    if style == "box":  # a button box: the function name is drawn by the program
+        draw.rectangle(box, fill=face, outline=edge)
+        draw.rectangle((box[0], box[1], box[0] + 2, box[3]), fill=ACCENT if state != "Disable" else edge)
+        return
+    radius = 5 if style == "primary" or style == "button" else 3
+    fill = face
+    if style == "primary" and state == "Normal":
+        fill = ACCENT_DARK
+    draw.rounded_rectangle(box, radius=radius, fill=fill, outline=edge)
+    if style == "toggle" and state == "Down":
+        draw.ellipse((box[0] + 8, box[1] + control.h / 2 - 4, box[0] + 16, box[1] + control.h / 2 + 4), fill=WHITE)
+    elif style == "toggle":
+        draw.ellipse((box[0] + 8, box[1] + control.h / 2 - 4, box[0] + 16, box[1] + control.h / 2 + 4), outline=ink)
+    label_font = font(12, bold=style in ("primary", "profile"))
+    if style == "toggle":
+        draw.text((box[0] + 24, (box[1] + box[3]) / 2), control.label, font=label_font, fill=ink, anchor="lm")
+    elif style == "profile":
+        draw.text((box[0] + 12, (box[1] + box[3]) / 2), control.label, font=label_font, fill=ink, anchor="lm")
+    else:
+        draw.text(((box[0] + box[2]) / 2, (box[1] + box[3]) / 2), control.label, font=label_font, fill=ink,
+                  anchor="mm")
+
+
+def render(window, state):
+    image = Image.new("RGB", (window.width, window.height), BACKGROUND)
+    draw = ImageDraw.Draw(image)
+    draw.rounded_rectangle((0, 0, window.width - 1, window.height - 1), radius=window.radius,
+                           fill=BACKGROUND, outline=PANEL_EDGE)
+    draw.rectangle((window.radius, 0, window.width - 1 - window.radius, 1), fill=ACCENT)
+    for box, fill, outline in window.panels:
+        draw.rectangle(box, fill=fill, outline=outline)
+    for x, y, text, size, bold, colour, anchor in window.texts:
+        draw.text((x, y), text, font=font(size, bold), fill=colour, anchor=anchor)
+    for control in window.controls:
+        draw_control(draw, control, state)
+    return image
+
+
+def render_mask(window):
+    # White is outside the window; everything else is inside.
+    mask = Image.new("RGB", (window.width, window.height), WHITE)
+    ImageDraw.Draw(mask).rounded_rectangle((0, 0, window.width - 1, window.height - 1),
+                                           radius=window.radius, fill=(0, 0, 0))
+    return mask
+
+
+def write_window(window, out):
+    base = os.path.splitext(window.skin_file)[0]
+    names = {"Mask": base + "_mask.bmp"}
+    render_mask(window).save(os.path.join(out, names["Mask"]))
+    for state in STATES:
+        names[state] = "%s_%s.bmp" % (base, state.lower())
+        render(window, state).save(os.path.join(out, names[state]))
+    lines = ["[SCREEN]"]
+    for key in ("Mask",) + STATES:
+        lines.append("%s=%s" % (key, names[key]))
+    lines.append("[BUTTONPOS]")
+    for control in sorted(window.controls, key=lambda c: int(c.key)):
+        lines.append("%s=%s" % (control.key, control.entry()))
+    for section, values in window.extra.items():
+        lines.append("[%s]" % section)
+        lines.extend("%s=%s" % kv for kv in values.items())
+    with open(os.path.join(out, window.skin_file), "w", newline="\r\n") as f:
+        f.write("\n".join(lines) + "\n")
+
+
+# ---------------------------------------------------------------- main window
+
+PAGE_AREA = (232, 96, 752, 508)  # left, top, right, bottom
+
+
+def main_window():
+    w = Window("skin_main.ini", 980, 600, radius=14)
+    w.text(20, 16, "KESTRA", 18, True, ACCENT)
+    w.text(112, 19, "Gaming Mouse Settings", 12, False, TEXT_DIM)
+    w.add("10", "minimise", 906, 10, 30, 26, "icon", label="\u2013")
+    w.add("11", "close", 940, 10, 30, 26, "icon", label="\u00d7")
+
+    # Profiles
+    w.panel((16, 56, 216, 508))
+    w.text(28, 66, "PROFILES", 11, True, TEXT_DIM)
+    for i in range(5):
+        w.add(str(5 + i), "profile%d" % (i + 1), 26, 88 + i * 40, 180, 34, "profile", label="Profile %d" % (i + 1))
+    w.add("1", "new_profile", 26, 298, 88, 28, label="New")
+    w.add("4", "edit_profile", 118, 298, 88, 28, label="Edit")
+    w.add("2", "import", 26, 332, 88, 28, label="Import")
+    w.add("3", "export", 118, 332, 88, 28, label="Export")
+    w.text(28, 376, "HAND", 11, True, TEXT_DIM)
+    w.add("35", "right_handed", 26, 396, 180, 28, "toggle", label="Right-handed")
+    w.add("36", "left_handed", 26, 428, 180, 28, "toggle", label="Left-handed")
+    w.add("44", "reset_current", 26, 470, 88, 28, label="Reset")
+    w.add("45", "reset_all", 118, 470, 88, 28, label="Reset all")
+
+    # Pages
+    tabs = [("47", "Buttons"), ("39", "Performance"), ("40", "DPI"), ("38", "Lighting"), ("37", "Macros")]
+    for i, (key, label) in enumerate(tabs):
+        w.add(key, "tab_" + label.lower(), 232 + i * 104, 56, 104, 36, "tab", label=label.upper())
+    w.panel((PAGE_AREA[0], PAGE_AREA[1], PAGE_AREA[2] - 1, PAGE_AREA[3] - 1), fill=BACKGROUND)
+    w.add("42", "page_area", PAGE_AREA[0], PAGE_AREA[1], PAGE_AREA[2] - PAGE_AREA[0], PAGE_AREA[3] - PAGE_AREA[1],
+          "area")
+
+    # Button boxes 0..14: the program writes the function name into each.
+    w.panel((768, 56, 964, 508))
+    w.text(780, 66, "BUTTONS", 11, True, TEXT_DIM)
+    for i in range(15):
+        y = 86 + i * 28
+        w.text(782, y + 12, "%d" % (i + 1), 11, True, TEXT_DIM, "lm")
+        w.add(str(20 + i), "box%d" % i, 804, y, 152, 24, "box")
+
+    # Bottom bar
+    w.add("43", "manual", 16, 540, 100, 32, label="Manual")
+    w.add("46", "web", 124, 540, 100, 32, label="Website")
+    w.add("12", "ok", 652, 540, 100, 32, "primary", label="OK")
+    w.add("13", "cancel", 760, 540, 100, 32, label="Cancel")
+    w.add("14", "apply", 868, 540, 100, 32, "primary", label="Apply")
+    return w
+
+
+# ------------------------------------------------------------ warning dialogs
+
+def warning(skin_file, title, lines, buttons):
+    """A small confirmation: the wording is part of the images."""
+    w = Window(skin_file, 260, 130, radius=10)
+    w.text(16, 14, title, 13, True, WHITE)
+    for i, line in enumerate(lines):
+        w.text(16, 42 + i * 17, line, 11, False, TEXT)
+    for key, name, label, style in buttons:
+        if style == "icon":
+            w.add(key, name, 226, 8, 26, 22, "icon", label="\u00d7")
+        else:
+            x = 150 if key == "1" else 52  # confirm on the right
+            w.add(key, name, x, 94, 94, 26, style, label=label)
+    return w
+
+
+def warnings():
+    confirm = lambda label: ("1", "confirm", label, "primary")
+    cancel = ("2", "cancel", "Cancel", "button")
+    close = ("3", "close", "", "icon")
+    return [
+        warning("skin_click_warn.ini", "Left click needed",
+                ["One button must keep the left click,", "so this change was not made."],
+                [confirm("OK"), ("2", "close", "Close", "button"), close]),
+        warning("skin_reset_current_warn.ini", "Reset this profile?",
+                ["Every setting of the current profile", "goes back to its default."],
+                [confirm("Reset"), cancel, close]),
+        warning("skin_reset_all_warn.ini", "Reset all profiles?",
+                ["All five profiles go back to their", "defaults; profile 1 becomes active."],
+                [confirm("Reset all"), cancel, close]),
+        warning("skin_macro_set_warn.ini", "Select a macro first",
+                ["Choose a macro in the list before", "you edit its steps."],
+                [confirm("OK"), ("2", "close", "", "icon")]),
+        warning("skin_delete_macro_warn.ini", "Delete this macro?",
+                ["Buttons that play it will do", "nothing until you assign them again."],
+                [confirm("Delete"), cancel, close]),
+    ]
+
+
+# ------------------------------------------------------------- shared images
+
+def shared_images(out):
+    # Slider thumbs: white around the shape is outside it.
+    for name, flip in (("scroll_arrow_down.bmp", False), ("scroll_arrow_up.bmp", True)):
+        thumb = Image.new("RGB", (12, 18), WHITE)
+        d = ImageDraw.Draw(thumb)
+        points = [(0, 0), (11, 0), (11, 11), (6, 17), (5, 17), (0, 11)]
+        if flip:
+            points = [(x, 17 - y) for x, y in points]
+        d.polygon(points, fill=ACCENT, outline=ACCENT_DARK)
+        thumb.save(os.path.join(out, name))
+    # The submenu arrow of the owner-drawn menus (an icon, 16 x 16).
+    icon = Image.new("RGBA", (16, 16), (0, 0, 0, 0))
+    ImageDraw.Draw(icon).polygon([(6, 4), (11, 8), (6, 12)], fill=(240, 240, 240, 255))
+    icon.save(os.path.join(out, "submenu_arrow.ico"), sizes=[(16, 16)])
+
+
+def main():
+    if len(sys.argv) != 2:
+        sys.exit(__doc__)
+    out = sys.argv[1]
+    os.makedirs(out, exist_ok=True)
+    for window in [main_window()] + warnings():
+        write_window(window, out)
+    shared_images(out)
+
+
+if __name__ == "__main__":
+    main()
