@@ -1,0 +1,70 @@
+// Plays a recorded macro: key and mouse-button steps with their delays, a
+// repeat count, the keyboard's auto-repeat for long holds, and a cancel that
+// releases whatever the macro still holds down. Runs on Monitor's macro
+// thread; injection and time go through interfaces.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "option/key_names.h"
+#include "settings/settings_record.h"
+
+namespace kestra {
+
+class InputInjector {
+public:
+    virtual ~InputInjector() = default;
+    virtual void Key(uint32_t virtualKey, uint32_t scanCode, bool up) = 0;
+    // mouseKey is a MouseKeyIndex 240..244.
+    virtual void MouseButton(uint8_t mouseKey, bool down) = 0;
+    virtual void Debug(const std::string& line) { (void)line; }
+};
+
+// Milliseconds on a monotonic clock. Waiting against absolute deadlines keeps
+// recorded delays from adding up scheduling drift.
+class MacroClock {
+public:
+    virtual ~MacroClock() = default;
+    virtual int64_t NowMs() = 0;
+    virtual void WaitUntilMs(int64_t deadline) = 0;
+};
+
+class MacroPlayer {
+public:
+    MacroPlayer(InputInjector& injector, MacroClock& clock, const KeyboardLayout& layout);
+
+    // Window thread, for a pressed macro button. While a macro plays the press
+    // only cancels it and false is returned; otherwise the button's macro is
+    // loaded and true tells the caller to hand playback to the macro thread.
+    bool Start(const ButtonAssignment& button);
+
+    // Macro thread: plays the loaded macro from its current step.
+    void Play();
+
+    bool playing() const { return playing_.load() != 0; }
+    void Cancel() { cancel_.store(1); }
+    int currentStep() const { return currentStep_; }
+
+private:
+    void Wait(int milliseconds);
+    void InjectKey(uint8_t key, bool up);
+    void ReleaseHeld(int limit);
+
+    InputInjector& injector_;
+    MacroClock& clock_;
+    const KeyboardLayout& layout_;
+
+    MacroStep steps_[kMacroStepSlots] = {};
+    int stepCount_ = 0;
+    int repeatCount_ = 1;
+    int currentStep_ = 0;
+    std::atomic<int> playing_{0};
+    std::atomic<int> cancel_{0};
+    std::vector<uint8_t> held_;
+    int64_t deadline_ = 0;
+};
+
+}  // namespace kestra

@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "settings/system_mouse_win.h"
+
+namespace kestra {
+namespace {
+
+// The keys live under a scratch key of the test user, so that the prefix's
+// own pointer settings are never touched.
+constexpr char kBase[] = "Software\\KestraTests\\SystemMouse";
+
+class SystemMouseRegistry : public ::testing::Test {
+protected:
+    void SetUp() override { RegDeleteTreeA(HKEY_CURRENT_USER, kBase); }
+    void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, kBase); }
+
+    static void SetText(const char* key, const char* name, const std::string& text) {
+        HKEY k = nullptr;
+        const std::string path = std::string(kBase) + "\\" + key;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0,
+                                                 KEY_ALL_ACCESS, nullptr, &k, nullptr));
+        RegSetValueExA(k, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                       static_cast<DWORD>(text.size() + 1));
+        RegCloseKey(k);
+    }
+};
+
+TEST_F(SystemMouseRegistry, ReadsTheTextValuesOfBothKeys) {
+    SetText(kMouseRegistryKey, "DoubleClickSpeed", "500");
+    SetText(kMouseRegistryKey, "SwapMouseButtons", "1");
+    SetText(kMouseRegistryKey, "MouseSensitivity", "12");
+    SetText(kMouseRegistryKey, "MouseSpeed", "0");
+    SetText(kMouseRegistryKey, "MouseThreshold1", "0");
+    SetText(kMouseRegistryKey, "MouseThreshold2", "10");
+    SetText(kDesktopRegistryKey, "WheelScrollLines", "-1");
+    ProfileSettings p;
+    MakeDefaultProfile(p, 0);
+    CurrentUserRegistry registry(kBase);
+    ReadSystemSettings(registry, p);
+    EXPECT_EQ(500, p.DbleClickSpeed);
+    EXPECT_EQ(1, p.Orientation);
+    EXPECT_EQ(12, p.MouseSpeed);
+    EXPECT_EQ(1, p.AccelerationFlag);
+    EXPECT_EQ(0, p.ScrollWheelSpeed);
+    EXPECT_EQ(1, p.ScrollWheelFlag);
+}
+
+TEST_F(SystemMouseRegistry, MissingKeysAreCreatedAndOddValuesReadAsZero) {
+    CurrentUserRegistry registry(kBase);
+    ASSERT_TRUE(registry.OpenKey(kMouseRegistryKey));
+    EXPECT_EQ(0, registry.ReadNumber("DoubleClickSpeed"));
+    registry.CloseKey();
+    HKEY k = nullptr;
+    const std::string path = std::string(kBase) + "\\" + kMouseRegistryKey;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &k));
+    const DWORD number = 7;
+    RegSetValueExA(k, "Dword", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), 4);
+    RegCloseKey(k);
+    SetText(kMouseRegistryKey, "Long", std::string(100, '5'));
+    SetText(kMouseRegistryKey, "Fits", "4" + std::string(78, ' '));
+
+    ASSERT_TRUE(registry.OpenKey(kMouseRegistryKey));
+    EXPECT_EQ(0, registry.ReadNumber("Dword"));
+    EXPECT_EQ(0, registry.ReadNumber("Long"));
+    EXPECT_EQ(4, registry.ReadNumber("Fits"));
+}
+
+TEST(SystemMouseUser, ReadingTheUsersOwnSettingsLeavesPlausibleValues) {
+    ProfileSettings p;
+    MakeDefaultProfile(p, 0);
+    ReadSystemSettingsFromRegistry(p);
+    EXPECT_TRUE(p.AccelerationFlag == 0 || p.AccelerationFlag == 1);
+    EXPECT_TRUE(p.ScrollWheelFlag == 0 || p.ScrollWheelFlag == 1);
+    EXPECT_GE(p.DbleClickSpeed, 0);
+}
+
+}  // namespace
+}  // namespace kestra
