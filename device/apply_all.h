@@ -1,0 +1,52 @@
+// ApplyAll: brings the mouse in line with a settings store, sending only what
+// the change flags mark or everything. Runs on the device thread.
+#pragma once
+
+#include <memory>
+
+#include "device/device_commands.h"
+#include "device/report_link.h"
+#include "settings/settings_record.h"
+
+namespace kestra {
+
+enum class ApplyMode { kChangedOnly, kAll };
+
+class DeviceApplier {
+public:
+    DeviceApplier(ReportLink& link, Waiter& waiter);
+    DeviceApplier(const DeviceApplier&) = delete;
+    DeviceApplier& operator=(const DeviceApplier&) = delete;
+
+    // Returns 0 when stopped by an abort, otherwise the result of the final
+    // select-profile command. Only a run that reaches its end updates the
+    // last-applied copy.
+    int ApplyAll(const SettingsStore& store, ApplyMode mode);
+    // Makes `CurrentProfile` active on the mouse; 0 when aborted in its pause,
+    // otherwise the result of the feature report.
+    int SelectProfile(const SettingsStore& store);
+    // Fills the button table of one profile and the macros of its buttons.
+    void BuildButtonTable(const SettingsStore& store, int profile);
+    void ClearMacros();
+
+    const SettingsStore& LastApplied() const { return *lastApplied_; }
+    const DeviceBlock& ButtonTable() const { return table_; }
+    bool HasMacro(int profile, int button) const { return marks_[profile][button]; }
+    const DeviceBlock& Macro(int profile, int button) const { return macros_[profile][button]; }
+
+private:
+    // A feature report followed by its block in two output reports.
+    bool SendWithBlock(const FeatureReport& report, const DeviceBlock& block);
+    int Send(const FeatureReport& report);
+    // False when aborted in the pause after the report.
+    bool SelectProfileStep(const SettingsStore& store, int* result);
+
+    ReportLink& link_;
+    Waiter& waiter_;
+    std::unique_ptr<SettingsStore> lastApplied_;
+    DeviceBlock table_{};
+    DeviceBlock macros_[kProfileCount][kButtonCount]{};
+    bool marks_[kProfileCount][kButtonCount]{};
+};
+
+}  // namespace kestra
