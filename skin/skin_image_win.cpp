@@ -1,0 +1,174 @@
+#include "skin/skin_image_win.h"
+
+#include <objbase.h>
+#include <ocidl.h>
+#include <olectl.h>
+
+#include <vector>
+
+#include "skin/mask_runs.h"
+
+namespace kestra {
+namespace {
+
+// Skin images are a few hundred kilobytes; anything near this is not one.
+constexpr DWORD kMaxImageBytes = 64u * 1024 * 1024;
+
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE h) : h_(h) {}
+    ~FileHandle() {
+        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    HANDLE get() const { return h_; }
+
+private:
+    HANDLE h_;
+};
+
+// The file's bytes in a movable global block, or null.
+HGLOBAL ReadFileToGlobal(const std::string& path, DWORD& bytes) {
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) return nullptr;
+    DWORD high = 0;
+    bytes = GetFileSize(file.get(), &high);
+    if (bytes == INVALID_FILE_SIZE || high != 0 || bytes == 0 || bytes > kMaxImageBytes) {
+        return nullptr;
+    }
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (memory == nullptr) return nullptr;
+    void* data = GlobalLock(memory);
+    DWORD read = 0;
+    const bool ok =
+        data != nullptr && ReadFile(file.get(), data, bytes, &read, nullptr) && read == bytes;
+    if (data != nullptr) GlobalUnlock(memory);
+    if (!ok) {
+        GlobalFree(memory);
+        return nullptr;
+    }
+    return memory;
+}
+
+HRGN RegionOfBatch(const MaskBatch& batch) {
+    std::vector<unsigned char> buffer(sizeof(RGNDATAHEADER) + sizeof(RECT) * batch.rects.size());
+    auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
+    data->rdh.dwSize = sizeof(RGNDATAHEADER);
+    data->rdh.iType = RDH_RECTANGLES;
+    data->rdh.nCount = static_cast<DWORD>(batch.rects.size());
+    data->rdh.nRgnSize = 0;
+    data->rdh.rcBound = {batch.bounds.left, batch.bounds.top, batch.bounds.right,
+                         batch.bounds.bottom};
+    RECT* rects = reinterpret_cast<RECT*>(data->Buffer);
+    for (size_t i = 0; i < batch.rects.size(); ++i) {
+        const SkinRect& r = batch.rects[i];
+        rects[i] = {r.left, r.top, r.right, r.bottom};
+    }
+    return ExtCreateRegion(nullptr, static_cast<DWORD>(buffer.size()), data);
+}
+
+}  // namespace
+
+bool LoadSkinImage(const std::string& path, Bitmap& bitmap, SIZE& size) {
+    bitmap.reset();
+    size = {0, 0};
+    DWORD bytes = 0;
+    HGLOBAL memory = ReadFileToGlobal(path, bytes);
+    if (memory == nullptr) return false;
+    IStream* stream = nullptr;
+    if (FAILED(CreateStreamOnHGlobal(memory, TRUE, &stream)) || stream == nullptr) {
+        GlobalFree(memory);
+        return false;
+    }
+    IPicture* picture = nullptr;
+    const HRESULT hr = OleLoadPicture(stream, static_cast<LONG>(bytes), FALSE, IID_IPicture,
+                                      reinterpret_cast<void**>(&picture));
+    stream->Release();
+    if (FAILED(hr) || picture == nullptr) return false;
+
+    // The picture owns its handle; keep a copy that outlives it.
+    SHORT type = PICTYPE_UNINITIALIZED;
+    OLE_HANDLE handle = 0;
+    if (SUCCEEDED(picture->get_Type(&type)) && type == PICTYPE_BITMAP &&
+        SUCCEEDED(picture->get_Handle(&handle)) && handle != 0) {
+        HBITMAP original = reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle));
+        bitmap.reset(
+            static_cast<HBITMAP>(CopyImage(original, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    }
+    picture->Release();
+    BITMAP info = {};
+    if (!bitmap || GetObjectA(bitmap.get(), sizeof(info), &info) == 0) {
+        bitmap.reset();
+        return false;
+    }
+    size = {info.bmWidth, info.bmHeight};
+    return true;
+}
+
+Region MaskToRegion(HBITMAP bitmap, COLORREF transparent, COLORREF tolerance) {
+    BITMAP info = {};
+    if (bitmap == nullptr || GetObjectA(bitmap, sizeof(info), &info) == 0 || info.bmWidth <= 0 ||
+        info.bmHeight <= 0) {
+        return Region();
+    }
+    const int width = info.bmWidth;
+    const int height = info.bmHeight < 0 ? -info.bmHeight : info.bmHeight;
+    MemoryDC target(CreateCompatibleDC(nullptr));
+    MemoryDC source(CreateCompatibleDC(nullptr));
+    if (!target || !source) return Region();
+
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = height;  // bottom-up rows
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    Bitmap dib(CreateDIBSection(target.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!dib || bits == nullptr) return Region();
+
+    std::vector<MaskBatch> batches;
+    {
+        ScopedSelectObject selectDib(target.get(), dib.get());
+        ScopedSelectObject selectSource(source.get(), bitmap);
+        BitBlt(target.get(), 0, 0, width, height, source.get(), 0, 0, SRCCOPY);
+        GdiFlush();
+        const size_t stride = ((size_t(width) * 32 + 31) / 32) * 4;
+        batches = ExtractMaskRuns(static_cast<const uint8_t*>(bits), width, height, stride, true,
+                                  transparent, tolerance, kMaskBatchSize);
+    }
+    Region result;
+    for (const MaskBatch& batch : batches) {
+        Region part(RegionOfBatch(batch));
+        if (!part) continue;
+        if (!result) {
+            result = std::move(part);
+        } else {
+            CombineRgn(result.get(), result.get(), part.get(), RGN_OR);
+        }
+    }
+    if (!result) result.reset(CreateRectRgn(0, 0, 0, 0));
+    return result;
+}
+
+void CutStateImage(HDC windowDc, Bitmap& target, HBITMAP source, int left, int top, int right,
+                   int bottom) {
+    if (source == nullptr) return;
+    target.reset();
+    const int width = right - left;
+    const int height = bottom - top;
+    if (width <= 0 || height <= 0 || windowDc == nullptr) return;
+    target.reset(CreateCompatibleBitmap(windowDc, width, height));
+    if (!target) return;
+    MemoryDC from(CreateCompatibleDC(windowDc));
+    MemoryDC to(CreateCompatibleDC(windowDc));
+    if (!from || !to) return;
+    ScopedSelectObject selectFrom(from.get(), source);
+    ScopedSelectObject selectTo(to.get(), target.get());
+    StretchBlt(to.get(), 0, 0, width, height, from.get(), left, top, width, height, SRCCOPY);
+}
+
+}  // namespace kestra

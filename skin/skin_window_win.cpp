@@ -1,0 +1,203 @@
+#include "skin/skin_window_win.h"
+
+#include "skin/skin_button_win.h"
+#include "skin/skin_image_win.h"
+#include "skin/skin_menu_win.h"
+
+namespace kestra {
+namespace {
+
+std::string& SkinFolderStorage() {
+    static std::string folder;
+    return folder;
+}
+
+}  // namespace
+
+void SetSkinFolder(const std::string& folder) {
+    SkinFolderStorage() = folder;
+}
+
+const std::string& SkinFolder() {
+    std::string& folder = SkinFolderStorage();
+    if (folder.empty()) {
+        char path[MAX_PATH] = {};
+        const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+        std::string program(path, n < MAX_PATH ? n : 0);
+        const size_t slash = program.find_last_of("\\/");
+        folder =
+            (slash == std::string::npos ? std::string() : program.substr(0, slash + 1)) + "skins\\";
+    }
+    return folder;
+}
+
+Font CreateSkinFont(SkinFontKind kind) {
+    switch (kind) {
+        case SkinFontKind::kCaption:
+            return Font(CreateFontA(15, 6, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET,
+                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                    FF_SWISS, "Arial"));
+        case SkinFontKind::kMessage:
+            return Font(CreateFontA(14, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET,
+                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                    FF_SWISS, "Arial"));
+        case SkinFontKind::kEdit:
+            return Font(CreateFontA(13, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET,
+                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, 0,
+                                    "Eurostile"));
+        case SkinFontKind::kBold:
+            return Font(CreateFontA(15, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, "Tohoma"));
+    }
+    return Font();
+}
+
+bool SkinWindow::CreatePopup(HWND owner) {
+    if (!CreateFrameworkWindow(0, PlainClass(), WS_POPUP | WS_CLIPCHILDREN, 0, 0, 0, 0, owner)) {
+        return false;
+    }
+    RECT area;
+    if (owner == nullptr || !GetWindowRect(owner, &area)) {
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    }
+    const int x = area.left + (area.right - area.left - size_.cx) / 2;
+    const int y = area.top + (area.bottom - area.top - size_.cy) / 2;
+    SetWindowPos(hwnd(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return true;
+}
+
+bool SkinWindow::CreateChild(HWND parent) {
+    return CreateFrameworkWindow(0, PlainClass(), WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0,
+                                 0, parent) != nullptr;
+}
+
+LRESULT SkinWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    static const MessageEntry<SkinWindow> kTable[] = {
+        {WM_CREATE, &SkinWindow::OnCreate},
+        {WM_PAINT, &SkinWindow::OnPaint},
+        {WM_ERASEBKGND, &SkinWindow::OnEraseBackground},
+        {WM_LBUTTONDOWN, &SkinWindow::OnLeftButtonDown},
+        {WM_COMMAND, &SkinWindow::OnCommandMessage},
+        {WM_DRAWITEM, &SkinWindow::OnDrawItem},
+        {WM_MEASUREITEM, &SkinWindow::OnMeasureItem},
+        {WM_DESTROY, &SkinWindow::OnDestroy},
+    };
+    LRESULT result = 0;
+    if (RouteMessage(this, kTable, message, wParam, lParam, &result)) return result;
+    return Window::OnMessage(message, wParam, lParam);
+}
+
+LRESULT SkinWindow::OnCreate(WPARAM wParam, LPARAM lParam) {
+    if (DefaultProc(WM_CREATE, wParam, lParam) == -1) return -1;
+    LoadSkin();
+    Region region = MaskToRegion(mask_.get(), RGB(255, 255, 255), 0);
+    if (region) {
+        // The system owns the region from here on.
+        if (SetWindowRgn(hwnd(), region.get(), TRUE)) {
+            region.release();
+            hasRegion_ = true;
+        }
+    }
+    return 0;
+}
+
+void SkinWindow::LoadSkin() {
+    const std::string folder = SkinFolder();
+    SkinFile file(folder + skinFileName_);
+    const SkinScreenImages names = file.ReadScreen();
+    SkinStateImages images;
+    SIZE ignored;
+    LoadSkinImage(folder + names.mask, mask_, ignored);
+    LoadSkinImage(folder + names.normal, images.normal, size_);
+    LoadSkinImage(folder + names.over, images.over, ignored);
+    LoadSkinImage(folder + names.down, images.down, ignored);
+    LoadSkinImage(folder + names.disable, images.disable, ignored);
+    LoadSkinImage(folder + names.normal, background_, size_);
+    MoveWindow(hwnd(), 0, 0, size_.cx, size_.cy, TRUE);
+    PlaceControls(file, images);
+}
+
+void SkinWindow::PlaceButton(SkinButton& button, const SkinControlEntry& entry,
+                             const SkinStateImages& images) {
+    const RECT rect = {entry.rect.left, entry.rect.top, entry.rect.right, entry.rect.bottom};
+    if (!button.Create(hwnd(), rect)) return;
+    button.SetStateImages(rect, images.normal.get(), images.over.get(), images.down.get(),
+                          images.disable.get());
+    button.SetEntryText(entry.caption);
+    button.SetCheck(entry.initialState);
+}
+
+LRESULT SkinWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
+    return DefaultProc(WM_COMMAND, wParam, lParam);
+}
+
+LRESULT SkinWindow::OnCommandMessage(WPARAM wParam, LPARAM lParam) {
+    return OnCommand(wParam, lParam);
+}
+
+void SkinWindow::Paint(HDC dc, const RECT& client) {
+    if (!background_) return;
+    MemoryDC memory(CreateCompatibleDC(dc));
+    if (!memory) return;
+    ScopedSelectObject select(memory.get(), background_.get());
+    BitBlt(dc, 0, 0, client.right - client.left, client.bottom - client.top, memory.get(), 0, 0,
+           SRCCOPY);
+}
+
+LRESULT SkinWindow::OnPaint(WPARAM, LPARAM) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd(), &ps);
+    if (dc != nullptr) {
+        RECT client;
+        GetClientRect(hwnd(), &client);
+        Paint(dc, client);
+        EndPaint(hwnd(), &ps);
+    }
+    return 0;
+}
+
+LRESULT SkinWindow::OnEraseBackground(WPARAM wParam, LPARAM lParam) {
+    if (ErasesBackground()) return DefaultProc(WM_ERASEBKGND, wParam, lParam);
+    return TRUE;
+}
+
+LRESULT SkinWindow::OnLeftButtonDown(WPARAM wParam, LPARAM lParam) {
+    // A page drags the top-level window it sits in; a popup drags itself.
+    HWND target = hwnd();
+    if (GetWindowLongPtrA(hwnd(), GWL_STYLE) & WS_CHILD) {
+        HWND root = GetAncestor(hwnd(), GA_ROOT);
+        if (root != nullptr) target = root;
+    }
+    PostMessageA(target, WM_NCLBUTTONDOWN, HTCAPTION, lParam);
+    return DefaultProc(WM_LBUTTONDOWN, wParam, lParam);
+}
+
+LRESULT SkinWindow::OnDrawItem(WPARAM wParam, LPARAM lParam) {
+    auto* draw = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+    if (draw == nullptr) return FALSE;
+    if (draw->CtlType == ODT_MENU) return SkinMenu::HandleDrawItem(*draw) ? TRUE : FALSE;
+    Window* control = FromHandle(draw->hwndItem);
+    if (control != nullptr) {
+        SendMessageA(draw->hwndItem, UM_REFLECT_DRAWITEM, wParam, lParam);
+        return TRUE;
+    }
+    return DefaultProc(WM_DRAWITEM, wParam, lParam);
+}
+
+LRESULT SkinWindow::OnMeasureItem(WPARAM wParam, LPARAM lParam) {
+    auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+    if (measure != nullptr && measure->CtlType == ODT_MENU &&
+        SkinMenu::HandleMeasureItem(*measure)) {
+        return TRUE;
+    }
+    return DefaultProc(WM_MEASUREITEM, wParam, lParam);
+}
+
+LRESULT SkinWindow::OnDestroy(WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = DefaultProc(WM_DESTROY, wParam, lParam);
+    mask_.reset();
+    background_.reset();
+    return result;
+}
+
+}  // namespace kestra

@@ -1,0 +1,67 @@
+// The window framework: one static procedure binds each window to its C++
+// object on the window's first message (at the latest WM_NCCREATE) and
+// unbinds it at WM_NCDESTROY; every class routes its messages through a
+// static table of (message, handler) before falling back to its base class.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+
+namespace kestra {
+
+// Owner-draw requests are handed by the parent to the control that draws
+// itself, under these numbers (the parent's WM_DRAWITEM plus this base).
+constexpr UINT kReflectBase = 0x2000;
+constexpr UINT UM_REFLECT_DRAWITEM = kReflectBase + WM_DRAWITEM;
+
+class Window {
+public:
+    Window() = default;
+    virtual ~Window();
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+
+    HWND hwnd() const { return hwnd_; }
+    // The object behind one of the framework's windows, or null.
+    static Window* FromHandle(HWND hwnd);
+
+    // The framework's plain class (DefWindowProc underneath) and a superclass
+    // of the system push button; registered on first use.
+    static const char* PlainClass();
+    static const char* ButtonClass();
+
+protected:
+    HWND CreateFrameworkWindow(DWORD exStyle, const char* className, DWORD style, int x, int y,
+                               int width, int height, HWND parent);
+    // Handlers not in a class's table end here: the class's base procedure.
+    virtual LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT DefaultProc(UINT message, WPARAM wParam, LPARAM lParam);
+    // Called after WM_NCDESTROY has run, with hwnd() already null.
+    virtual void OnFinalDestroy() {}
+
+private:
+    static LRESULT CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    HWND hwnd_ = nullptr;
+    WNDPROC baseProc_ = DefWindowProcA;
+};
+
+template <class T>
+struct MessageEntry {
+    UINT message;
+    LRESULT (T::*handler)(WPARAM wParam, LPARAM lParam);
+};
+
+template <class T, size_t N>
+bool RouteMessage(T* self, const MessageEntry<T> (&table)[N], UINT message, WPARAM wParam,
+                  LPARAM lParam, LRESULT* result) {
+    for (const MessageEntry<T>& entry : table) {
+        if (entry.message == message) {
+            *result = (self->*entry.handler)(wParam, lParam);
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace kestra

@@ -1,0 +1,324 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "skin/mask_runs.h"
+#include "skin/skin_button_win.h"
+#include "skin/skin_image_win.h"
+#include "skin/skin_menu_win.h"
+#include "skin/skin_window_win.h"
+#include "skin/warning_dialog_win.h"
+#include "tests/native/test_folder.h"
+
+namespace kestra {
+namespace {
+
+using PixelFn = std::function<COLORREF(int x, int y)>;
+
+// A 24-bit bottom-up BMP file of the given picture.
+std::string BmpBytes(int w, int h, const PixelFn& pixel) {
+    const int stride = (w * 3 + 3) & ~3;
+    BITMAPFILEHEADER file = {};
+    BITMAPINFOHEADER info = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(file) + sizeof(info);
+    file.bfSize = file.bfOffBits + stride * h;
+    info.biSize = sizeof(info);
+    info.biWidth = w;
+    info.biHeight = h;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
+    bytes.append(reinterpret_cast<const char*>(&info), sizeof(info));
+    for (int row = h - 1; row >= 0; --row) {
+        std::string line(stride, '\0');
+        for (int x = 0; x < w; ++x) {
+            const COLORREF c = pixel(x, row);
+            line[x * 3] = static_cast<char>(GetBValue(c));
+            line[x * 3 + 1] = static_cast<char>(GetGValue(c));
+            line[x * 3 + 2] = static_cast<char>(GetRValue(c));
+        }
+        bytes += line;
+    }
+    return bytes;
+}
+
+Bitmap MakeBitmap(int w, int h, const PixelFn& pixel) {
+    HDC screen = GetDC(nullptr);
+    Bitmap bitmap(CreateCompatibleBitmap(screen, w, h));
+    MemoryDC dc(CreateCompatibleDC(screen));
+    ReleaseDC(nullptr, screen);
+    ScopedSelectObject select(dc.get(), bitmap.get());
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) SetPixel(dc.get(), x, y, pixel(x, y));
+    }
+    return bitmap;
+}
+
+COLORREF PixelOf(HBITMAP bitmap, int x, int y) {
+    MemoryDC dc(CreateCompatibleDC(nullptr));
+    ScopedSelectObject select(dc.get(), bitmap);
+    return GetPixel(dc.get(), x, y);
+}
+
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+
+TEST(MaskToRegionTest, OutlinesFollowTheNonWhitePixels) {
+    EXPECT_FALSE(MaskToRegion(nullptr, kWhite, 0));
+
+    Bitmap white = MakeBitmap(16, 8, [](int, int) { return kWhite; });
+    Region none = MaskToRegion(white.get(), kWhite, 0);
+    ASSERT_TRUE(none);
+    RECT box;
+    EXPECT_EQ(NULLREGION, GetRgnBox(none.get(), &box));
+
+    Bitmap dark = MakeBitmap(16, 8, [](int, int) { return RGB(30, 30, 30); });
+    Region full = MaskToRegion(dark.get(), kWhite, 0);
+    Region expected(CreateRectRgn(0, 0, 16, 8));
+    ASSERT_TRUE(full);
+    EXPECT_TRUE(EqualRgn(full.get(), expected.get()));
+
+    // Rounded-off corners: white only at the very corner pixels.
+    Bitmap rounded = MakeBitmap(16, 8, [](int x, int y) {
+        return ((x == 0 || x == 15) && (y == 0 || y == 7)) ? kWhite : RGB(250, 255, 255);
+    });
+    Region shape = MaskToRegion(rounded.get(), kWhite, 0);
+    Region a(CreateRectRgn(1, 0, 15, 8));
+    Region b(CreateRectRgn(0, 1, 16, 7));
+    CombineRgn(a.get(), a.get(), b.get(), RGN_OR);
+    EXPECT_TRUE(EqualRgn(shape.get(), a.get()));
+}
+
+TEST(MaskToRegionTest, ManyRunsInBatchesEqualOneRegionCall) {
+    const int w = 120, h = 60;  // 3600 runs of one pixel
+    Bitmap chequer =
+        MakeBitmap(w, h, [](int x, int y) { return (x + y) % 2 ? kWhite : RGB(0, 0, 0); });
+    Region batched = MaskToRegion(chequer.get(), kWhite, 0);
+    ASSERT_TRUE(batched);
+
+    std::vector<unsigned char> buffer(sizeof(RGNDATAHEADER) + sizeof(RECT) * (w * h / 2));
+    auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
+    data->rdh.dwSize = sizeof(RGNDATAHEADER);
+    data->rdh.iType = RDH_RECTANGLES;
+    data->rdh.nCount = w * h / 2;
+    data->rdh.rcBound = {0, 0, w, h};
+    RECT* rects = reinterpret_cast<RECT*>(data->Buffer);
+    int n = 0;
+    for (int y = 0; y < h; ++y) {
+        for (int x = y % 2; x < w; x += 2) rects[n++] = {x, y, x + 1, y + 1};
+    }
+    Region single(ExtCreateRegion(nullptr, static_cast<DWORD>(buffer.size()), data));
+    ASSERT_TRUE(single);
+    EXPECT_TRUE(EqualRgn(batched.get(), single.get()));
+}
+
+TEST(LoadSkinImageTest, ReadsABitmapFileAndSurvivesBadOnes) {
+    kestra_test::TestFolder folder;
+    folder.Write("pic.bmp", BmpBytes(7, 5, [](int x, int y) {
+                     return x == 6 && y == 4 ? RGB(10, 200, 30) : RGB(200, 0, 0);
+                 }));
+    Bitmap bitmap;
+    SIZE size = {};
+    ASSERT_TRUE(LoadSkinImage(folder.path() + "pic.bmp", bitmap, size));
+    EXPECT_EQ(7, size.cx);
+    EXPECT_EQ(5, size.cy);
+    EXPECT_EQ(RGB(200, 0, 0), PixelOf(bitmap.get(), 0, 0));
+    EXPECT_EQ(RGB(10, 200, 30), PixelOf(bitmap.get(), 6, 4));
+
+    EXPECT_FALSE(LoadSkinImage(folder.path() + "missing.bmp", bitmap, size));
+    EXPECT_FALSE(bitmap);
+    EXPECT_EQ(0, size.cx);
+    EXPECT_EQ(0, size.cy);
+
+    folder.Write("junk.bmp", "BM this is not a picture");
+    EXPECT_FALSE(LoadSkinImage(folder.path() + "junk.bmp", bitmap, size));
+    EXPECT_FALSE(bitmap);
+    folder.Write("empty.jpg", "");
+    EXPECT_FALSE(LoadSkinImage(folder.path() + "empty.jpg", bitmap, size));
+    EXPECT_FALSE(LoadSkinImage("", bitmap, size));
+}
+
+// A 240 x 100 skin whose mask cuts off a 10-pixel strip on the right.
+class SkinFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto shade = [](COLORREF c) { return [c](int, int) { return c; }; };
+        folder_.Write("w_mask.bmp", BmpBytes(240, 100, [](int x, int) {
+                          return x >= 230 ? kWhite : RGB(0, 0, 0);
+                      }));
+        folder_.Write("w_normal.bmp", BmpBytes(240, 100, shade(RGB(30, 30, 30))));
+        folder_.Write("w_over.bmp", BmpBytes(240, 100, shade(RGB(40, 40, 40))));
+        folder_.Write("w_down.bmp", BmpBytes(240, 100, shade(RGB(50, 50, 50))));
+        folder_.Write("w_disable.bmp", BmpBytes(240, 100, shade(RGB(60, 60, 60))));
+        SetSkinFolder(folder_.path());
+    }
+    void TearDown() override { SetSkinFolder(""); }
+
+    void WriteSkin(const std::string& name, const std::string& buttons) {
+        folder_.Write(name,
+                      "[SCREEN]\r\nMask=w_mask.bmp\r\nNormal=w_normal.bmp\r\nOver=w_over.bmp\r\n"
+                      "Down=w_down.bmp\r\nDisable=w_disable.bmp\r\n[BUTTONPOS]\r\n" +
+                          buttons);
+    }
+
+    kestra_test::TestFolder folder_;
+};
+
+const char kThreeButtons[] = "1=ok,20,60,50,20,\r\n2=no,90,60,50,20, \r\n3=close,215,5,12,12,\r\n";
+
+RECT ClientRectOf(HWND child) {
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+struct Clicker {
+    static HWND target;
+    static void CALLBACK Fire(HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        PostMessageA(target, BM_CLICK, 0, 0);
+    }
+};
+HWND Clicker::target = nullptr;
+
+// Runs the dialog and clicks button `index` once its loop is running.
+int RunAndClick(WarningDialog& dialog, int index) {
+    struct Starter {
+        static WarningDialog*& Dialog() {
+            static WarningDialog* d = nullptr;
+            return d;
+        }
+        static int& Index() {
+            static int i = 0;
+            return i;
+        }
+        static void CALLBACK Fire(HWND, UINT, UINT_PTR id, DWORD) {
+            KillTimer(nullptr, id);
+            Clicker::target = Dialog()->button(Index()).hwnd();
+            PostMessageA(Clicker::target, BM_CLICK, 0, 0);
+        }
+    };
+    Starter::Dialog() = &dialog;
+    Starter::Index() = index;
+    SetTimer(nullptr, 0, 50, &Starter::Fire);
+    return dialog.RunModal();
+}
+
+TEST_F(SkinFixture, WarningDialogTakesItsSkinAndEndsByItsButtons) {
+    WriteSkin("skin_reset_all_warn.ini", kThreeButtons);
+    for (int index = 0; index < 3; ++index) {
+        WarningDialog dialog(WarningKind::kResetAll, nullptr);
+        dialog.SetMessage("Reset?");
+        EXPECT_EQ(index == 0 ? IDOK : IDCANCEL, RunAndClick(dialog, index)) << index;
+        EXPECT_EQ(240, dialog.skinSize().cx);
+        EXPECT_TRUE(dialog.hasRegion());
+        EXPECT_EQ(nullptr, dialog.hwnd());
+    }
+}
+
+TEST_F(SkinFixture, WarningDialogPlacesButtonsAndItsOutline) {
+    WriteSkin("skin_macro_set_warn.ini", "1=ok,20,60,50,20,\r\n");
+    WarningDialog dialog(WarningKind::kMacroSet, nullptr);
+    struct Check {
+        static WarningDialog*& Dialog() {
+            static WarningDialog* d = nullptr;
+            return d;
+        }
+        static void CALLBACK Fire(HWND, UINT, UINT_PTR id, DWORD) {
+            KillTimer(nullptr, id);
+            WarningDialog& d = *Dialog();
+            RECT r = ClientRectOf(d.button(0).hwnd());
+            EXPECT_EQ(20, r.left);
+            EXPECT_EQ(60, r.top);
+            EXPECT_EQ(70, r.right);
+            EXPECT_EQ(80, r.bottom);
+            // A missing entry: the control exists but has no size.
+            ASSERT_NE(nullptr, d.button(1).hwnd());
+            r = ClientRectOf(d.button(1).hwnd());
+            EXPECT_EQ(r.left, r.right);
+            RECT window;
+            GetWindowRect(d.hwnd(), &window);
+            EXPECT_EQ(240, window.right - window.left);
+            HRGN region = CreateRectRgn(0, 0, 0, 0);
+            GetWindowRgn(d.hwnd(), region);
+            RECT box;
+            GetRgnBox(region, &box);
+            DeleteObject(region);
+            EXPECT_EQ(230, box.right);
+            // The button's state images are cut from the full-window images.
+            HDC dc = GetDC(d.button(0).hwnd());
+            EXPECT_EQ(RGB(30, 30, 30), GetPixel(dc, 5, 5));
+            ReleaseDC(d.button(0).hwnd(), dc);
+            PostMessageA(d.button(1).hwnd(), BM_CLICK, 0, 0);
+            PostMessageA(d.button(0).hwnd(), BM_CLICK, 0, 0);
+        }
+    };
+    Check::Dialog() = &dialog;
+    SetTimer(nullptr, 0, 100, &Check::Fire);
+    // The zero-size button cannot be clicked: its BM_CLICK misses, entry "1" ends it.
+    EXPECT_EQ(IDOK, dialog.RunModal());
+}
+
+TEST_F(SkinFixture, AMissingSkinGivesAWindowWithoutSize) {
+    WarningDialog dialog(WarningKind::kClick, nullptr);
+    SetSkinFolder(folder_.path() + "nowhere\\");
+    Clicker::target = nullptr;
+    struct Closer {
+        static WarningDialog*& Dialog() {
+            static WarningDialog* d = nullptr;
+            return d;
+        }
+        static void CALLBACK Fire(HWND, UINT, UINT_PTR id, DWORD) {
+            KillTimer(nullptr, id);
+            PostMessageA(Dialog()->hwnd(), WM_CLOSE, 0, 0);
+        }
+    };
+    Closer::Dialog() = &dialog;
+    SetTimer(nullptr, 0, 50, &Closer::Fire);
+    EXPECT_EQ(IDCANCEL, dialog.RunModal());
+    EXPECT_EQ(0, dialog.skinSize().cx);
+    EXPECT_FALSE(dialog.hasRegion());
+}
+
+// A page with one toggle button that counts the commands it receives.
+class TogglePage : public SkinWindow {
+public:
+    TogglePage() : SkinWindow("skin_toggle.ini") {}
+    SkinButton button;
+    int commands = 0;
+
+protected:
+    void PlaceControls(const SkinFile& file, const SkinStateImages& images) override {
+        PlaceButton(button, file.ReadEntry(1), images);
+        button.SetToggleMode(true);
+    }
+    LRESULT OnCommand(WPARAM wParam, LPARAM lParam) override {
+        if (reinterpret_cast<HWND>(lParam) == button.hwnd()) ++commands;
+        return SkinWindow::OnCommand(wParam, lParam);
+    }
+};
+
+TEST_F(SkinFixture, ToggleButtonFlipsAndReportsEachClick) {
+    WriteSkin("skin_toggle.ini", "1=t,10,10,40,20,\r\n");
+    TogglePage page;
+    ASSERT_TRUE(page.CreatePopup(nullptr));
+    HWND button = page.button.hwnd();
+    SendMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(1, page.button.checked());
+    EXPECT_EQ(ButtonImage::kDown, page.button.ImageFor(0));
+    SendMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(0, page.button.checked());
+    EXPECT_EQ(2, page.commands);
+    EXPECT_EQ(ButtonImage::kDisable, page.button.ImageFor(ODS_DISABLED));
+    DestroyWindow(page.hwnd());
+    EXPECT_EQ(nullptr, page.button.hwnd());  // children unbound with their windows
+}
+
+}  // namespace
+}  // namespace kestra
