@@ -320,5 +320,91 @@ TEST_F(SkinFixture, ToggleButtonFlipsAndReportsEachClick) {
     EXPECT_EQ(nullptr, page.button.hwnd());  // children unbound with their windows
 }
 
+struct MenuProbe {
+    static size_t& Subclassed() {
+        static size_t n = 0;
+        return n;
+    }
+    static void CALLBACK Fire(HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        Subclassed() = CoolMenu::SubclassedCount();
+        EndMenu();
+    }
+};
+
+TEST_F(SkinFixture, MenuMeasuresItsItemsAndGetsTheFrame) {
+    WriteSkin("skin_toggle.ini", "1=t,10,10,40,20,\r\n");
+    TogglePage owner;
+    ASSERT_TRUE(owner.CreatePopup(nullptr));
+    ShowWindow(owner.hwnd(), SW_SHOW);
+    SetForegroundWindow(owner.hwnd());
+    ASSERT_TRUE(CoolMenu::Install());
+    Font font = CreateSkinFont(SkinFontKind::kCaption);
+    SkinMenu sub(font.get());
+    ASSERT_TRUE(sub.Attach());
+    sub.AppendItem(1101, "Inner");
+    SkinMenu menu(font.get());
+    ASSERT_TRUE(menu.Attach());
+    menu.AppendItem(1001, "First");
+    menu.AppendItem(kMenuSeparatorId, "");
+    menu.AppendItem(1002, "More", sub.handle());
+    menu.SetWidth(91);
+    MenuProbe::Subclassed() = 0;
+    SetTimer(nullptr, 0, 300, &MenuProbe::Fire);
+    menu.Track(TPM_RIGHTBUTTON, 100, 100, owner.hwnd());
+    EXPECT_EQ(18 + 5 + 18, menu.model().totalHeight());
+    EXPECT_EQ(1u, MenuProbe::Subclassed());
+    CoolMenu::Uninstall();
+    EXPECT_EQ(0u, CoolMenu::SubclassedCount());
+    DestroyWindow(owner.hwnd());
+}
+
+class TwoButtonPage : public SkinWindow {
+public:
+    TwoButtonPage() : SkinWindow("skin_two.ini") {}
+    SkinButton a;
+    SkinButton b;
+
+protected:
+    void PlaceControls(const SkinFile& file, const SkinStateImages& images) override {
+        PlaceButton(a, file.ReadEntry(1), images);
+        PlaceButton(b, file.ReadEntry(2), images);
+    }
+};
+
+void MoveOver(HWND captureHolder, HWND target) {
+    RECT r;
+    GetWindowRect(target, &r);
+    SetCursorPos(r.left + 3, r.top + 3);
+    POINT p = {r.left + 3, r.top + 3};
+    ScreenToClient(captureHolder, &p);
+    SendMessageA(captureHolder, WM_MOUSEMOVE, 0, MAKELPARAM(p.x, p.y));
+}
+
+TEST_F(SkinFixture, HoverFollowsTheMouseFromOneButtonToTheNext) {
+    WriteSkin("skin_two.ini", "1=a,10,10,40,20,\r\n2=b,60,10,40,20,\r\n");
+    TwoButtonPage page;
+    ASSERT_TRUE(page.CreatePopup(nullptr));
+    ShowWindow(page.hwnd(), SW_SHOW);
+    SetForegroundWindow(page.hwnd());
+    SetActiveWindow(page.hwnd());
+    MoveOver(page.a.hwnd(), page.a.hwnd());
+    EXPECT_TRUE(page.a.hover());
+    EXPECT_EQ(page.a.hwnd(), GetCapture());
+    EXPECT_EQ(ButtonImage::kOver, page.a.ImageFor(0));
+    MoveOver(page.a.hwnd(), page.b.hwnd());  // the capture holder sees the cursor leave
+    EXPECT_FALSE(page.a.hover());
+    EXPECT_EQ(nullptr, GetCapture());
+    MoveOver(page.b.hwnd(), page.b.hwnd());
+    EXPECT_TRUE(page.b.hover());
+    EXPECT_FALSE(page.a.hover());
+
+    // Dragging onto a button with the left button held does not light it.
+    MoveOver(page.b.hwnd(), page.a.hwnd());
+    SendMessageA(page.a.hwnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(3, 3));
+    EXPECT_FALSE(page.a.hover());
+    DestroyWindow(page.hwnd());
+}
+
 }  // namespace
 }  // namespace kestra
