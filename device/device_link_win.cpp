@@ -1,0 +1,75 @@
+#include "device/device_link_win.h"
+
+namespace kestra {
+
+namespace {
+
+template <typename Fn>
+bool Bind(HMODULE module, const char* name, Fn* out) {
+    *out = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+    return *out != nullptr;
+}
+
+}  // namespace
+
+DeviceLink::~DeviceLink() {
+    Unload();
+}
+
+bool DeviceLink::Load(const std::string& programFolder) {
+    Unload();
+    module_ = LoadLibraryA((programFolder + "devport.dll").c_str());
+    if (!module_) return false;
+    bool ok = Bind(module_, "Set_VIDPID", &setVidPid_);
+    ok = Bind(module_, "Open_DevMonitor", &openDevMonitor_) && ok;
+    ok = Bind(module_, "Close_DevMonitor", &closeDevMonitor_) && ok;
+    ok = Bind(module_, "Open_FeatureDevice", &openFeatureDevice_) && ok;
+    ok = Bind(module_, "Close_FeatureDevice", &closeFeatureDevice_) && ok;
+    ok = Bind(module_, "SetFeature", &setFeature_) && ok;
+    ok = Bind(module_, "GetFeature", &getFeature_) && ok;
+    ok = Bind(module_, "Open_ReportDevice", &openReportDevice_) && ok;
+    ok = Bind(module_, "Close_ReportDevice", &closeReportDevice_) && ok;
+    ok = Bind(module_, "WriteUSB", &writeUsb_) && ok;
+    ok = Bind(module_, "ReadUSB", &readUsb_) && ok;
+    // A partial library is never called: the mouse then counts as absent.
+    bound_ = ok;
+    return ok;
+}
+
+int DeviceLink::Open(HWND window) {
+    if (!bound_) return 0;
+    setVidPid_(kMouseVendorId, kMouseProductId);
+    openDevMonitor_(window, UM_DEVICE_EVENT, UM_DEVICE_PRESENCE);
+    openFeatureDevice_();
+    return openReportDevice_();
+}
+
+void DeviceLink::Close() {
+    if (!bound_) return;
+    closeFeatureDevice_();
+    closeReportDevice_();
+    closeDevMonitor_();
+}
+
+void DeviceLink::Unload() {
+    bound_ = false;
+    if (module_) FreeLibrary(module_);
+    module_ = nullptr;
+}
+
+int DeviceLink::SetFeature(const uint8_t* report, int length) {
+    if (!bound_) return 0;
+    return setFeature_(const_cast<unsigned char*>(report), length);
+}
+
+int DeviceLink::GetFeature(uint8_t* report, int length) {
+    if (!bound_) return 0;
+    return getFeature_(report, length);
+}
+
+int DeviceLink::WriteReport(const uint8_t* report, int length) {
+    if (!bound_) return 0;
+    return writeUsb_(const_cast<unsigned char*>(report), length);
+}
+
+}  // namespace kestra

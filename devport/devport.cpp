@@ -1,0 +1,298 @@
+// devport.dll: Monitor's only way to the mouse. Feature and output reports go
+// to the vendor collection; a monitor thread follows arrival and removal and
+// turns event reports into window messages.
+#include "devport/devport.h"
+
+#include <dbt.h>
+// hid.dll's headers declare no C linkage of their own.
+extern "C" {
+#include <hidsdi.h>
+}
+
+#include <string>
+#include <vector>
+
+#include "devport/hid_device_win.h"
+
+namespace {
+
+using kestra::devport::FindDevicePath;
+using kestra::devport::HidReportLengths;
+using kestra::devport::OpenDevicePath;
+
+constexpr int kEventReportBytes = 4;  // code and value, 16 bits each, little-endian
+constexpr DWORD kWriteTimeoutMs = 1000;
+
+struct Library {
+    CRITICAL_SECTION lock;
+    USHORT vid = 0;
+    USHORT pid = 0;
+    HANDLE feature = INVALID_HANDLE_VALUE;
+    HANDLE report = INVALID_HANDLE_VALUE;
+    HidReportLengths lengths;
+
+    HWND target = nullptr;
+    UINT eventMessage = 0;
+    UINT presenceMessage = 0;
+    HANDLE monitorThread = nullptr;
+    HANDLE stopEvent = nullptr;
+};
+
+Library g_lib;
+
+struct Locked {
+    Locked() { EnterCriticalSection(&g_lib.lock); }
+    ~Locked() { LeaveCriticalSection(&g_lib.lock); }
+};
+
+void CloseIfOpen(HANDLE& handle) {
+    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+    handle = INVALID_HANDLE_VALUE;
+}
+
+// Opens one channel on the mouse; false when it is absent.
+bool OpenChannel(HANDLE& handle, bool overlapped) {
+    Locked locked;
+    if (handle != INVALID_HANDLE_VALUE) return true;
+    HidReportLengths lengths;
+    const std::string path = FindDevicePath(g_lib.vid, g_lib.pid, &lengths);
+    if (path.empty()) return false;
+    handle = OpenDevicePath(path, overlapped);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    g_lib.lengths = lengths;
+    return true;
+}
+
+// Report buffer as hid.dll wants it: report id 0 in front, then the bytes,
+// zero-padded to the collection's report length.
+std::vector<unsigned char> Framed(const unsigned char* bytes, int length, USHORT reportLength) {
+    const size_t size = reportLength > length ? reportLength : static_cast<size_t>(length) + 1;
+    std::vector<unsigned char> frame(size, 0);
+    for (int i = 0; i < length && static_cast<size_t>(i) + 1 < size; ++i) frame[i + 1] = bytes[i];
+    return frame;
+}
+
+// Monitor thread ---------------------------------------------------------
+
+struct Reader {
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    HANDLE done = nullptr;
+    OVERLAPPED overlapped = {};
+    std::vector<unsigned char> buffer;
+    bool pending = false;
+    USHORT inputLength = 0;
+
+    void Start() {
+        if (handle == INVALID_HANDLE_VALUE) return;
+        buffer.assign(inputLength > kEventReportBytes ? inputLength : 1 + kEventReportBytes, 0);
+        overlapped = {};
+        overlapped.hEvent = done;
+        ResetEvent(done);
+        const BOOL ok = ReadFile(handle, buffer.data(), static_cast<DWORD>(buffer.size()), nullptr,
+                                 &overlapped);
+        pending = ok || GetLastError() == ERROR_IO_PENDING;
+        if (!pending) Stop();
+    }
+    void Stop() {
+        if (handle != INVALID_HANDLE_VALUE) {
+            CancelIo(handle);
+            if (pending) WaitForSingleObject(done, 100);
+        }
+        pending = false;
+        CloseIfOpen(handle);
+    }
+    void Finish() {
+        DWORD got = 0;
+        const BOOL ok = GetOverlappedResult(handle, &overlapped, &got, FALSE);
+        pending = false;
+        if (!ok) {
+            Stop();  // the mouse went away; presence follows from the notification
+            return;
+        }
+        if (got >= 1 + kEventReportBytes && g_lib.target) {
+            const unsigned code = buffer[1] | (buffer[2] << 8);
+            const unsigned value = buffer[3] | (buffer[4] << 8);
+            PostMessageA(g_lib.target, g_lib.eventMessage, code, value);
+        }
+        Start();
+    }
+};
+
+bool g_present = false;
+Reader g_reader;
+
+void CheckPresence(bool report = true) {
+    HidReportLengths lengths;
+    const std::string path = FindDevicePath(g_lib.vid, g_lib.pid, &lengths);
+    const bool present = !path.empty();
+    if (present && g_reader.handle == INVALID_HANDLE_VALUE) {
+        g_reader.inputLength = lengths.input;
+        g_reader.handle = OpenDevicePath(path, true);
+        g_reader.Start();
+    }
+    if (!present) g_reader.Stop();
+    if (present != g_present) {
+        g_present = present;
+        if (report) PostMessageA(g_lib.target, g_lib.presenceMessage, present ? 1 : 0, 0);
+    }
+}
+
+LRESULT CALLBACK NotifyProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DEVICECHANGE &&
+        (wParam == DBT_DEVICEARRIVAL || wParam == DBT_DEVICEREMOVECOMPLETE)) {
+        CheckPresence();
+        return TRUE;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+DWORD WINAPI MonitorThread(void*) {
+    const char kClass[] = "KestraDevportNotify";
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = NotifyProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = kClass;
+    RegisterClassA(&wc);
+    HWND window =
+        CreateWindowExA(0, kClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    DEV_BROADCAST_DEVICEINTERFACE_A filter = {};
+    filter.dbcc_size = sizeof filter;
+    filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+    HidD_GetHidGuid(&filter.dbcc_classguid);
+    HDEVNOTIFY notify =
+        window ? RegisterDeviceNotificationA(window, &filter, DEVICE_NOTIFY_WINDOW_HANDLE)
+               : nullptr;
+
+    g_reader.done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    // Only changes are reported; the state at opening is what
+    // Open_ReportDevice tells.
+    g_present = false;
+    CheckPresence(false);
+
+    for (;;) {
+        HANDLE waits[2] = {g_lib.stopEvent, g_reader.done};
+        const DWORD count = g_reader.pending ? 2 : 1;
+        const DWORD r = MsgWaitForMultipleObjects(count, waits, FALSE, INFINITE, QS_ALLINPUT);
+        if (r == WAIT_OBJECT_0) break;
+        if (r == WAIT_OBJECT_0 + 1 && count == 2) {
+            g_reader.Finish();
+            continue;
+        }
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    }
+
+    g_reader.Stop();
+    CloseHandle(g_reader.done);
+    g_reader.done = nullptr;
+    if (notify) UnregisterDeviceNotification(notify);
+    if (window) DestroyWindow(window);
+    UnregisterClassA(kClass, wc.hInstance);
+    return 0;
+}
+
+}  // namespace
+
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) InitializeCriticalSection(&g_lib.lock);
+    if (reason == DLL_PROCESS_DETACH) DeleteCriticalSection(&g_lib.lock);
+    return TRUE;
+}
+
+DEVPORT_API int Set_VIDPID(int vid, int pid) {
+    Locked locked;
+    g_lib.vid = static_cast<USHORT>(vid);
+    g_lib.pid = static_cast<USHORT>(pid);
+    return 1;
+}
+
+DEVPORT_API int Open_DevMonitor(HWND window, UINT eventMessage, UINT presenceMessage) {
+    if (g_lib.monitorThread) return 1;
+    g_lib.target = window;
+    g_lib.eventMessage = eventMessage;
+    g_lib.presenceMessage = presenceMessage;
+    g_lib.stopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    g_lib.monitorThread = CreateThread(nullptr, 0, MonitorThread, nullptr, 0, nullptr);
+    return g_lib.monitorThread != nullptr;
+}
+
+DEVPORT_API int Close_DevMonitor() {
+    if (!g_lib.monitorThread) return 0;
+    SetEvent(g_lib.stopEvent);
+    WaitForSingleObject(g_lib.monitorThread, INFINITE);
+    CloseHandle(g_lib.monitorThread);
+    CloseHandle(g_lib.stopEvent);
+    g_lib.monitorThread = nullptr;
+    g_lib.stopEvent = nullptr;
+    g_lib.target = nullptr;
+    return 1;
+}
+
+DEVPORT_API int Open_FeatureDevice() {
+    return OpenChannel(g_lib.feature, false) ? 1 : 0;
+}
+
+DEVPORT_API int Close_FeatureDevice() {
+    Locked locked;
+    CloseIfOpen(g_lib.feature);
+    return 1;
+}
+
+DEVPORT_API int Open_ReportDevice() {
+    return OpenChannel(g_lib.report, true) ? 1 : 0;
+}
+
+DEVPORT_API int Close_ReportDevice() {
+    Locked locked;
+    CloseIfOpen(g_lib.report);
+    return 1;
+}
+
+DEVPORT_API int SetFeature(unsigned char* buffer, int length) {
+    if (!buffer || length <= 0) return 0;
+    Locked locked;
+    if (g_lib.feature == INVALID_HANDLE_VALUE) return 0;
+    std::vector<unsigned char> frame = Framed(buffer, length, g_lib.lengths.feature);
+    return HidD_SetFeature(g_lib.feature, frame.data(), static_cast<ULONG>(frame.size())) ? 1 : 0;
+}
+
+DEVPORT_API int GetFeature(unsigned char* buffer, int length) {
+    if (!buffer || length <= 0) return 0;
+    Locked locked;
+    if (g_lib.feature == INVALID_HANDLE_VALUE) return 0;
+    std::vector<unsigned char> frame = Framed(buffer, length, g_lib.lengths.feature);
+    if (!HidD_GetFeature(g_lib.feature, frame.data(), static_cast<ULONG>(frame.size()))) return 0;
+    for (int i = 0; i < length && static_cast<size_t>(i) + 1 < frame.size(); ++i) {
+        buffer[i] = frame[i + 1];
+    }
+    return 1;
+}
+
+DEVPORT_API int WriteUSB(unsigned char* buffer, int length) {
+    if (!buffer || length <= 0) return 0;
+    Locked locked;
+    if (g_lib.report == INVALID_HANDLE_VALUE) return 0;
+    std::vector<unsigned char> frame = Framed(buffer, length, g_lib.lengths.output);
+    OVERLAPPED overlapped = {};
+    overlapped.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    DWORD written = 0;
+    BOOL ok = WriteFile(g_lib.report, frame.data(), static_cast<DWORD>(frame.size()), nullptr,
+                        &overlapped);
+    if (!ok && GetLastError() == ERROR_IO_PENDING) {
+        // A mouse that stops reading must not hang the device thread.
+        if (WaitForSingleObject(overlapped.hEvent, kWriteTimeoutMs) != WAIT_OBJECT_0) {
+            CancelIo(g_lib.report);
+            WaitForSingleObject(overlapped.hEvent, 100);
+        }
+        ok = GetOverlappedResult(g_lib.report, &overlapped, &written, FALSE);
+    } else if (ok) {
+        ok = GetOverlappedResult(g_lib.report, &overlapped, &written, FALSE);
+    }
+    CloseHandle(overlapped.hEvent);
+    return ok && written == frame.size() ? 1 : 0;
+}
+
+DEVPORT_API int ReadUSB(unsigned char*, int) {
+    // Events reach Monitor as messages; nothing reads reports synchronously.
+    return 0;
+}

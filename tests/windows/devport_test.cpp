@@ -1,0 +1,57 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "device/device_link_win.h"
+
+namespace kestra {
+namespace {
+
+// devport.dll is copied beside the test program.
+std::string ThisProgramFolder() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder = path;
+    return folder.substr(0, folder.find_last_of('\\') + 1);
+}
+
+TEST(Devport, ExportsEveryFunctionByItsPlainName) {
+    HMODULE module = LoadLibraryA((ThisProgramFolder() + "devport.dll").c_str());
+    ASSERT_NE(nullptr, module);
+    const char* names[] = {
+        "Set_VIDPID",          "Open_DevMonitor", "Close_DevMonitor", "Open_FeatureDevice",
+        "Close_FeatureDevice", "SetFeature",      "GetFeature",       "Open_ReportDevice",
+        "Close_ReportDevice",  "WriteUSB",        "ReadUSB"};
+    for (const char* name : names) {
+        EXPECT_NE(nullptr, reinterpret_cast<void*>(GetProcAddress(module, name))) << name;
+    }
+    FreeLibrary(module);
+}
+
+TEST(Devport, WithoutTheMouseOpenFailsAndReportsGoNowhere) {
+    DeviceLink link;
+    ASSERT_TRUE(link.Load(ThisProgramFolder()));
+    HWND window =
+        CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    EXPECT_EQ(0, link.Open(window));
+    uint8_t report[64] = {0x01, 0x88, 0x02, 0, 0, 0, 0, 0x74};
+    EXPECT_EQ(0, link.SetFeature(report, 8));
+    EXPECT_EQ(0, link.GetFeature(report, 8));
+    EXPECT_EQ(0, link.WriteReport(report, 64));
+    link.Close();
+    DestroyWindow(window);
+}
+
+TEST(Devport, MissingLibraryCountsAsAbsentMouse) {
+    DeviceLink link;
+    EXPECT_FALSE(link.Load("C:\\no such folder\\"));
+    EXPECT_FALSE(link.IsBound());
+    EXPECT_EQ(0, link.Open(nullptr));
+    uint8_t report[8] = {};
+    EXPECT_EQ(0, link.SetFeature(report, 8));
+    link.Close();
+}
+
+}  // namespace
+}  // namespace kestra
