@@ -1,0 +1,69 @@
+#include "monitor/input_win.h"
+
+#include <mmsystem.h>
+
+namespace kestra {
+
+uint32_t SystemKeyboardLayout::ScanCodeToVirtualKey(uint32_t scanCode) const {
+    return MapVirtualKeyA(scanCode, MAPVK_VSC_TO_VK_EX);
+}
+
+uint32_t SystemKeyboardLayout::VirtualKeyToScanCode(uint32_t virtualKey) const {
+    return MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC);
+}
+
+void SystemInputInjector::Key(uint32_t virtualKey, uint32_t scanCode, bool up) {
+    keybd_event(static_cast<BYTE>(virtualKey), static_cast<BYTE>(scanCode), up ? KEYEVENTF_KEYUP : 0,
+                0);
+}
+
+void SystemInputInjector::Key(uint32_t virtualKey, bool up) {
+    Key(virtualKey, MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC), up);
+}
+
+void SystemInputInjector::MouseButton(uint8_t mouseKey, bool down) {
+    DWORD flags = 0, data = 0;
+    switch (mouseKey) {
+    case 240: flags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP; break;
+    case 241: flags = down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP; break;
+    case 242: flags = down ? MOUSEEVENTF_MIDDLEDOWN : MOUSEEVENTF_MIDDLEUP; break;
+    case 243: flags = down ? MOUSEEVENTF_XDOWN : MOUSEEVENTF_XUP; data = XBUTTON2; break;
+    case 244: flags = down ? MOUSEEVENTF_XDOWN : MOUSEEVENTF_XUP; data = XBUTTON1; break;
+    default: return;
+    }
+    mouse_event(flags, 0, 0, data, GetMessageExtraInfo());
+}
+
+void SystemInputInjector::Debug(const std::string& line) { OutputDebugStringA(line.c_str()); }
+
+void SystemInputInjector::PauseMs(int milliseconds) { Sleep(static_cast<DWORD>(milliseconds)); }
+
+ScopedTimerResolution::ScopedTimerResolution() : raised_(timeBeginPeriod(1) == TIMERR_NOERROR) {}
+
+ScopedTimerResolution::~ScopedTimerResolution() {
+    if (raised_) timeEndPeriod(1);
+}
+
+PrecisionClock::PrecisionClock() {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    ticksPerMs_ = static_cast<double>(frequency.QuadPart) / 1000.0;
+}
+
+int64_t PrecisionClock::NowMs() {
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return static_cast<int64_t>(static_cast<double>(counter.QuadPart) / ticksPerMs_);
+}
+
+void PrecisionClock::WaitUntilMs(int64_t deadline) {
+    for (;;) {
+        const int64_t left = deadline - NowMs();
+        if (left <= 0) return;
+        // Sleep while a whole tick of the raised resolution fits, then yield.
+        if (left > 2) Sleep(static_cast<DWORD>(left - 2));
+        else Sleep(0);
+    }
+}
+
+}  // namespace kestra
