@@ -13,7 +13,7 @@ struct ComparedField {
 };
 
 #define KESTRA_FIELD(member, group) \
-    {offsetof(ProfileSettings, member), sizeof(ProfileSettings::member), ChangeGroup::group}
+    { offsetof(ProfileSettings, member), sizeof(ProfileSettings::member), ChangeGroup::group }
 
 // Fields that are neither listed here nor buttons (names, system pointer
 // settings, lift switch, media option...) set no flag: Monitor either does not

@@ -30,9 +30,9 @@ constexpr char kMsnIndicatorWindowTitle[] = "Kestra_620-5094 Gaming Mouse OSD MS
 
 // The four applet and indicator windows that Option notifies after an apply
 // and Monitor closes at shut-down, in that order.
-constexpr const char* kAppletWindowTitles[4] = {
-    kMailAppletWindowTitle, kGaugeAppletWindowTitle, kSkypeIndicatorWindowTitle,
-    kMsnIndicatorWindowTitle};
+constexpr const char* kAppletWindowTitles[4] = {kMailAppletWindowTitle, kGaugeAppletWindowTitle,
+                                                kSkypeIndicatorWindowTitle,
+                                                kMsnIndicatorWindowTitle};
 
 // ---- Window messages to Monitor's main window -----------------------------
 
@@ -92,7 +92,7 @@ constexpr char kBitmapEditChangeMessage[] = "BitmapEdit_Change";
 constexpr unsigned TM_PLAY_MACRO = 0x670;  // to the MacroThread
 constexpr unsigned TM_DEVICE_JOB = 0x671;  // to the DeviceThread, wParam = job
 
-constexpr unsigned DEVICE_JOB_APPLY = 1;           // apply the changed settings
+constexpr unsigned DEVICE_JOB_APPLY = 1;  // apply the changed settings
 constexpr unsigned DEVICE_JOB_FIRMWARE_CHECK = 2;
 constexpr unsigned DEVICE_JOB_SELECT_PROFILE = 3;
 
@@ -125,7 +125,7 @@ constexpr unsigned ID_BUTTON_KEY_COMBINATION = 1005;
 constexpr unsigned ID_BUTTON_LAUNCH_PROGRAM = 1017;
 constexpr unsigned ID_BUTTON_MEDIA_PLAYER = 1048;
 constexpr unsigned ID_BUTTON_MACRO_MANAGER = 1049;
-constexpr unsigned ID_BUTTON_MACRO_FIRST = 1050;       // main window: macro (id - 1050)
+constexpr unsigned ID_BUTTON_MACRO_FIRST = 1050;  // main window: macro (id - 1050)
 constexpr unsigned ID_BUTTON_PAGE_MACRO_CHOOSER = 1050;
 constexpr unsigned ID_BUTTON_PAGE_LIGHT_SWITCH = 1076;
 constexpr unsigned ID_BUTTON_LIST_MACRO_FIRST = 1100;  // button page: macro (id - 1100)

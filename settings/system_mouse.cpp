@@ -66,7 +66,8 @@ void WritePointerChanges(const ProfileSettings& active, const ProfileSettings& l
         direct.uiParam = static_cast<uint32_t>(active.DbleClickSpeed);
         direct.pvKind = PointerWrite::kPvNull;
         writer.Write(direct);
-        writer.Write(SpiWrite(kSpiSetDoubleClickTime, static_cast<uint32_t>(active.DbleClickSpeed)));
+        writer.Write(
+            SpiWrite(kSpiSetDoubleClickTime, static_cast<uint32_t>(active.DbleClickSpeed)));
     }
     if (active.MouseSpeed != lastApplied.MouseSpeed ||
         active.AccelerationFlag != lastApplied.AccelerationFlag) {
@@ -86,7 +87,8 @@ void WritePointerChanges(const ProfileSettings& active, const ProfileSettings& l
     }
     if (active.ScrollWheelSpeed != lastApplied.ScrollWheelSpeed ||
         active.ScrollWheelFlag != lastApplied.ScrollWheelFlag) {
-        const int32_t lines = active.ScrollWheelFlag == 1 ? kWheelPageScroll : active.ScrollWheelSpeed;
+        const int32_t lines =
+            active.ScrollWheelFlag == 1 ? kWheelPageScroll : active.ScrollWheelSpeed;
         writer.Write(SpiWrite(kSpiSetWheelScrollLines, static_cast<uint32_t>(lines)));
     }
 }

@@ -17,7 +17,9 @@ constexpr DWORD kValueBufferSize = 80;
 
 CurrentUserRegistry::CurrentUserRegistry(std::string base) : base_(std::move(base)) {}
 
-CurrentUserRegistry::~CurrentUserRegistry() { CloseKey(); }
+CurrentUserRegistry::~CurrentUserRegistry() {
+    CloseKey();
+}
 
 bool CurrentUserRegistry::OpenKey(const char* path) {
     CloseKey();

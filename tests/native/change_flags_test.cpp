@@ -1,8 +1,8 @@
+#include "settings/change_flags.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
-
-#include "settings/change_flags.h"
 
 namespace kestra {
 namespace {

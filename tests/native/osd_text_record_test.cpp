@@ -1,9 +1,9 @@
+#include "settings/osd_text_record.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
-
-#include "settings/osd_text_record.h"
 
 namespace kestra {
 namespace {

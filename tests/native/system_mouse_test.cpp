@@ -1,10 +1,10 @@
+#include "settings/system_mouse.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
 #include <string>
 #include <vector>
-
-#include "settings/system_mouse.h"
 
 namespace kestra {
 namespace {
@@ -54,8 +54,8 @@ TEST(SystemMouse, LeadingDecimalReadsSignedNumbersAndIgnoresTheRest) {
 TEST(SystemMouse, RegistryValuesMapToTheSixFields) {
     FakeRegistry reg;
     reg.keys[kMouseRegistryKey] = {{"DoubleClickSpeed", "480"}, {"SwapMouseButtons", "1"},
-                                   {"MouseSensitivity", "14"}, {"MouseSpeed", "0"},
-                                   {"MouseThreshold1", "0"},  {"MouseThreshold2", "0"}};
+                                   {"MouseSensitivity", "14"},  {"MouseSpeed", "0"},
+                                   {"MouseThreshold1", "0"},    {"MouseThreshold2", "0"}};
     reg.keys[kDesktopRegistryKey] = {{"WheelScrollLines", "-1"}};
     ProfileSettings p = Profile();
     p.ScrollWheelSpeed = 7;

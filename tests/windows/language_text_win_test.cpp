@@ -1,9 +1,9 @@
+#include "settings/language_text_win.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
-
-#include "settings/language_text_win.h"
 
 namespace kestra {
 namespace {

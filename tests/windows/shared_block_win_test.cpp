@@ -1,3 +1,5 @@
+#include "settings/shared_block_win.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -6,7 +8,6 @@
 #include <string>
 
 #include "settings/ipc_names.h"
-#include "settings/shared_block_win.h"
 
 namespace kestra {
 namespace {
@@ -18,7 +19,8 @@ constexpr char kChildSwitch[] = "--block-child";
 
 void Fill(SettingsStore& store, unsigned seed) {
     auto* bytes = reinterpret_cast<unsigned char*>(&store);
-    for (size_t i = 0; i < kSettingsStoreSize; ++i) bytes[i] = static_cast<unsigned char>(i * 7 + seed);
+    for (size_t i = 0; i < kSettingsStoreSize; ++i)
+        bytes[i] = static_cast<unsigned char>(i * 7 + seed);
 }
 
 int RunChild(const char* mutexName, const char* blockName) {
@@ -54,8 +56,8 @@ struct Names {
 PROCESS_INFORMATION StartChild(const Names& names) {
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::string command = std::string("\"") + self + "\" " + kChildSwitch + " " + names.mutex +
-                          " " + names.block;
+    std::string command =
+        std::string("\"") + self + "\" " + kChildSwitch + " " + names.mutex + " " + names.block;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};

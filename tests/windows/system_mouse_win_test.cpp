@@ -1,9 +1,9 @@
+#include "settings/system_mouse_win.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
-
-#include "settings/system_mouse_win.h"
 
 namespace kestra {
 namespace {
