@@ -11,10 +11,14 @@ int32_t LeadingDecimal(const char* text) {
     if (*text == '+' || *text == '-') negative = *text++ == '-';
     int64_t value = 0;
     while (*text >= '0' && *text <= '9') {
-        if (value <= static_cast<int64_t>(INT32_MAX) + 1) value = value * 10 + (*text - '0');
+        if (value <= static_cast<int64_t>(UINT32_MAX) + 1) value = value * 10 + (*text - '0');
         ++text;
     }
     if (negative) value = -value;
+    // The system stores some values unsigned: "4294967295" is the -1 of page
+    // scrolling.
+    if (value > INT32_MAX && value <= static_cast<int64_t>(UINT32_MAX))
+        return static_cast<int32_t>(static_cast<uint32_t>(value));
     if (value > INT32_MAX) return INT32_MAX;
     if (value < INT32_MIN) return INT32_MIN;
     return static_cast<int32_t>(value);

@@ -25,7 +25,8 @@ constexpr uint32_t kSpiUpdateAndBroadcast = 3;
 constexpr int32_t kWheelPageScroll = -1;
 
 // The leading decimal number of a registry text: blanks, an optional sign and
-// digits; anything else gives 0. Values beyond int32 are cut to its limits.
+// digits; anything else gives 0. Unsigned 32-bit texts above INT32_MAX read
+// as their two's complement; values beyond 32 bits are cut to int32's limits.
 int32_t LeadingDecimal(const char* text);
 
 // Access to the current user's registry as the reading needs it.

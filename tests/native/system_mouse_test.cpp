@@ -47,6 +47,8 @@ TEST(SystemMouse, LeadingDecimalReadsSignedNumbersAndIgnoresTheRest) {
     EXPECT_EQ(0, LeadingDecimal("abc"));
     EXPECT_EQ(0, LeadingDecimal(""));
     EXPECT_EQ(0, LeadingDecimal(nullptr));
+    EXPECT_EQ(-1, LeadingDecimal("4294967295"));
+    EXPECT_EQ(INT32_MAX, LeadingDecimal("4294967296"));
     EXPECT_EQ(INT32_MAX, LeadingDecimal("99999999999999999999"));
     EXPECT_EQ(INT32_MIN, LeadingDecimal("-99999999999999999999"));
 }

@@ -77,5 +77,55 @@ TEST(SystemMouseUser, ReadingTheUsersOwnSettingsLeavesPlausibleValues) {
     EXPECT_GE(p.DbleClickSpeed, 0);
 }
 
+
+// The real writes through SystemParametersInfoA land in the user's registry,
+// where the next load reads them back into the same six fields.
+TEST(SystemMouseUser, AppliedValuesAreReadBackFromTheRegistry) {
+    ProfileSettings saved;
+    MakeDefaultProfile(saved, 0);
+    ReadSystemSettingsFromRegistry(saved);
+
+    SettingsStore lastApplied{};
+    SettingsStore working{};
+    ClearStore(lastApplied);
+    ClearStore(working);
+    working.CurrentProfile = 2;
+    lastApplied.profiles[2] = saved;
+    ProfileSettings& wanted = working.profiles[2];
+    wanted = saved;
+    wanted.DbleClickSpeed = saved.DbleClickSpeed == 640 ? 610 : 640;
+    wanted.MouseSpeed = saved.MouseSpeed == 14 ? 7 : 14;
+    wanted.AccelerationFlag = saved.AccelerationFlag ? 0 : 1;
+    wanted.ScrollWheelFlag = 0;
+    wanted.ScrollWheelSpeed = saved.ScrollWheelSpeed == 7 ? 5 : 7;
+
+    CurrentUserRegistry registry;
+    SystemPointerWriter writer;
+    ApplySystemSettings(working, lastApplied, false, registry, writer);
+
+    ProfileSettings read;
+    MakeDefaultProfile(read, 0);
+    ReadSystemSettingsFromRegistry(read);
+    EXPECT_EQ(wanted.DbleClickSpeed, read.DbleClickSpeed);
+    // Wine keeps no pointer speed of its own, so MouseSpeed is not compared.
+    EXPECT_EQ(wanted.AccelerationFlag, read.AccelerationFlag);
+    EXPECT_EQ(wanted.ScrollWheelSpeed, read.ScrollWheelSpeed);
+    EXPECT_EQ(0, read.ScrollWheelFlag);
+    UINT lines = 0;
+    SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    EXPECT_EQ(static_cast<UINT>(wanted.ScrollWheelSpeed), lines);
+
+    // Page scrolling is stored as -1 and read back as the page flag.
+    SettingsStore pageScroll = working;
+    pageScroll.profiles[2].ScrollWheelFlag = 1;
+    ApplySystemSettings(pageScroll, working, false, registry, writer);
+    ReadSystemSettingsFromRegistry(read);
+    EXPECT_EQ(1, read.ScrollWheelFlag);
+
+    // Leave the prefix as it was.
+    working.profiles[2] = saved;
+    ApplySystemSettings(working, pageScroll, false, registry, writer);
+}
+
 }  // namespace
 }  // namespace kestra
