@@ -51,6 +51,18 @@ void DeviceLink::Close() {
     closeDevMonitor_();
 }
 
+void DeviceLink::OpenChannels() {
+    if (!bound_) return;
+    openFeatureDevice_();
+    openReportDevice_();
+}
+
+void DeviceLink::CloseChannels() {
+    if (!bound_) return;
+    closeFeatureDevice_();
+    closeReportDevice_();
+}
+
 void DeviceLink::Unload() {
     bound_ = false;
     if (module_) FreeLibrary(module_);

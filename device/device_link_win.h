@@ -7,13 +7,12 @@
 #include <string>
 
 #include "device/report_link.h"
+#include "settings/ipc_names.h"
 
 namespace kestra {
 
 constexpr int kMouseVendorId = 0x12C9;
 constexpr int kMouseProductId = 0x1017;
-constexpr UINT UM_DEVICE_EVENT = 0x52D;
-constexpr UINT UM_DEVICE_PRESENCE = 0x52E;
 
 class DeviceLink : public ReportLink {
 public:
@@ -30,6 +29,10 @@ public:
     int Open(HWND window);
     // Feature device, report device, monitor: in that order.
     void Close();
+    // The two channels alone, as the mouse arrives and goes (the monitor of
+    // arrival and removal keeps running).
+    void OpenChannels();
+    void CloseChannels();
     void Unload();
 
     int SetFeature(const uint8_t* report, int length) override;

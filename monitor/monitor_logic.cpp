@@ -1,0 +1,261 @@
+#include "monitor/monitor_logic.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "settings/ipc_names.h"
+#include "settings/osd_text_record.h"
+
+namespace kestra {
+
+int32_t OsdWord(const OsdSettings& settings, size_t offset) {
+    if (offset > kOsdSettingsSize - 4) return 0;
+    int32_t value;
+    memcpy(&value, settings.bytes + offset, sizeof value);
+    return value;
+}
+
+MonitorLogic::MonitorLogic(const Parts& parts)
+    : effects_(parts.effects),
+      flags_(parts.flags),
+      keys_(parts.keys),
+      layout_(parts.layout),
+      player_(parts.player),
+      registry_(parts.registry),
+      pointer_(parts.pointer),
+      working_(new SettingsStore()),
+      applied_(new SettingsStore()) {
+    ClearStore(*working_);
+    ClearStore(*applied_);
+}
+
+void MonitorLogic::SetAddOns(MonitorAddOns* addOns) {
+    addOns_ = addOns ? addOns : &defaultAddOns_;
+}
+
+void MonitorLogic::Load(const SettingsStore& loaded) {
+    memcpy(working_.get(), &loaded, sizeof(SettingsStore));
+    // Nothing outside 0..4 may ever index the profiles.
+    NormaliseCurrentProfile(*working_);
+    memcpy(applied_.get(), working_.get(), sizeof(SettingsStore));
+}
+
+void MonitorLogic::ConnectedStart(int opened, bool openOption) {
+    if (opened) {
+        effects_.StartTimer(TIMER_APP_WATCH, kAppWatchMs);
+        // The firmware is compared once, by the device thread's check; the
+        // start goes on meanwhile and that check ends Monitor on a mismatch.
+        effects_.StartTimer(TIMER_FIRMWARE_CHECK, kFirmwareCheckMs);
+        effects_.AddTrayIcon();
+        if (openOption) effects_.OpenCustomizer();
+        flags_.connected = kDevicePresent;
+    } else {
+        flags_.connected = kDeviceNeverConnected;
+    }
+    effects_.SaveDevicePresence(flags_.connected);
+}
+
+int MonitorLogic::CurrentProfileIndex() const {
+    const int p = working_->CurrentProfile;
+    return (p >= 0 && p < kProfileCount) ? p : 0;
+}
+
+ButtonAssignment& MonitorLogic::Button(int number) {
+    return working_->profiles[CurrentProfileIndex()].buttons[number - 1];
+}
+
+void MonitorLogic::ApplySystemSettings(bool readBack) {
+    NormaliseCurrentProfile(*working_);
+    kestra::ApplySystemSettings(*working_, *applied_, readBack, registry_, pointer_);
+    // Remember what the system now has, so that the next apply writes only
+    // what changed since.
+    const int p = working_->CurrentProfile;
+    const ProfileSettings& now = working_->profiles[p];
+    ProfileSettings& was = applied_->profiles[p];
+    was.DbleClickSpeed = now.DbleClickSpeed;
+    was.MouseSpeed = now.MouseSpeed;
+    was.AccelerationFlag = now.AccelerationFlag;
+    was.ScrollWheelFlag = now.ScrollWheelFlag;
+    was.ScrollWheelSpeed = now.ScrollWheelSpeed;
+}
+
+void MonitorLogic::OnApplySettings() {
+    effects_.ReadBlock(*working_);
+    NormaliseCurrentProfile(*working_);
+    if (connected()) ApplySystemSettings(false);
+    OsdSettings osd;
+    if (effects_.ReadOsdSettings(osd)) osd_ = osd;
+    addOns_->OsdSettingsChanged(osd_);
+    if (connected() && effects_.PostDeviceJob(DEVICE_JOB_APPLY)) return;
+    effects_.PostToOption(UM_APPLY_DONE);
+    effects_.DebugLine("OnApplyAllSetting  Send Enable OK/Apply Button\n");
+}
+
+void MonitorLogic::OnReloadSettings(bool systemToo) {
+    effects_.ReadBlock(*working_);
+    NormaliseCurrentProfile(*working_);
+    if (systemToo) ApplySystemSettings(false);
+}
+
+void MonitorLogic::OnDeviceEvent(uint32_t eventWord, DevicePresence* presence) {
+    const EventDecision d = DecideEvent(eventWord);
+    switch (d.kind) {
+        case EventKind::kPresence:
+            if (presence) presence->OnPresenceMessage(d.value);
+            break;
+        case EventKind::kTiltRight:
+            addOns_->OnTilt(true);
+            break;
+        case EventKind::kTiltLeft:
+            addOns_->OnTilt(false);
+            break;
+        case EventKind::kReportRate:
+        case EventKind::kProfile:
+        case EventKind::kDpiLevel:
+        case EventKind::kSensitivity:
+            DeviceChange(d);
+            break;
+        case EventKind::kButton:
+            ButtonAction(d.button, d.pressed);
+            if (d.announceMacro) {
+                addOns_->ShowMacro(working_->profiles[CurrentProfileIndex()], d.button, osd_);
+            }
+            break;
+        case EventKind::kLaunchProgram:
+            LaunchProgram(d.button);
+            break;
+        case EventKind::kOpenOption:
+            effects_.PostOpenOption();
+            break;
+        case EventKind::kMedia:
+            addOns_->OnMediaFunction(d.mediaFunction, d.mediaReleased);
+            break;
+        case EventKind::kNone:
+            break;
+    }
+}
+
+void MonitorLogic::ButtonAction(int number, bool pressed) {
+    const ButtonAssignment& button = Button(number);
+    if (button.function == kFunctionKeyCombination) {
+        const uint16_t word = CombinationWord(button);
+        if (pressed) {
+            PressCombination(word, keys_, layout_);
+            effects_.StartTimer(TIMER_KEY_REPEAT, static_cast<unsigned>(keyRepeat_.Press(word)));
+        } else {
+            keyRepeat_.Release();
+            effects_.KillTimer(TIMER_KEY_REPEAT);
+            ReleaseCombination(word, keys_, layout_);
+        }
+    } else if (button.function == kFunctionMacro && pressed) {
+        if (player_.Start(button)) effects_.PostPlayMacro();
+    }
+}
+
+void MonitorLogic::OnKeyRepeatTimer() {
+    if (!keyRepeat_.held()) {
+        // A release raced the timer: nothing is held any more.
+        effects_.KillTimer(TIMER_KEY_REPEAT);
+        return;
+    }
+    const KeyRepeat::Expiry e = keyRepeat_.OnTimer(layout_);
+    if (e.rearm) {
+        effects_.KillTimer(TIMER_KEY_REPEAT);
+        effects_.StartTimer(TIMER_KEY_REPEAT, static_cast<unsigned>(e.periodMs));
+    }
+    if (e.resend) {
+        keys_.Key(e.resend, true);
+        keys_.PauseMs(1);
+        keys_.Key(e.resend, false);
+    }
+}
+
+std::string MonitorLogic::ProgramPath(const ButtonAssignment& button) {
+    const char* path = button.programPath;
+    return std::string(path, strnlen(path, sizeof button.programPath));
+}
+
+void MonitorLogic::LaunchProgram(int number) {
+    const ButtonAssignment& button = Button(number);
+    if (button.function != kFunctionLaunchProgram) return;
+    const std::string path = ProgramPath(button);
+    if (!path.empty()) effects_.ShellOpen(path);
+}
+
+void MonitorLogic::DeviceChange(const EventDecision& d) {
+    if (!ApplyDeviceChange(*working_, d.kind, d.value)) return;
+    effects_.WriteBlock(*working_);
+    char line[64];
+    snprintf(line, sizeof line, "Show OSD %lu\n", static_cast<unsigned long>(effects_.OsdWindow()));
+    effects_.DebugLine(line);
+    const int p = CurrentProfileIndex();
+    if (d.kind == EventKind::kProfile) {
+        effects_.SaveCurrentProfile(p);
+        effects_.PostToOption(UM_PROFILE_CHANGED);
+        addOns_->ShowProfile(p, ProfileIndicationReason::kDevice, osd_);
+    }
+    effects_.PostToOption(UM_DEVICE_VALUES_CHANGED);
+    if (d.kind == EventKind::kDpiLevel) addOns_->ShowDpiLevel(working_->profiles[p], d.value);
+}
+
+void MonitorLogic::OnAppWatch() {
+    const int won = MatchProfileByProgram(*working_, effects_.ForegroundProgram());
+    if (won < 0 || won == working_->CurrentProfile) return;
+    working_->CurrentProfile = won;
+    effects_.WriteBlock(*working_);
+    effects_.PostDeviceJob(DEVICE_JOB_SELECT_PROFILE);
+    ApplySystemSettings(false);
+    effects_.PostToOption(UM_PROFILE_CHANGED);
+    addOns_->ShowProfile(won, ProfileIndicationReason::kProgramWatch, osd_);
+}
+
+bool MonitorLogic::OnCopyData(const void* data, size_t size) {
+    std::string text;
+    if (!ReadOsdTextRecord(data, size, text)) return false;
+    addOns_->ShowText(text, connected());
+    return true;
+}
+
+DeviceJobs::DeviceJobs(DeviceApplier& applier, ReportLink& link, Waiter& waiter, DeviceFlags& flags,
+                       FirmwareEffects& firmware, DeviceJobEffects& effects)
+    : applier_(applier),
+      link_(link),
+      waiter_(waiter),
+      flags_(flags),
+      firmware_(firmware),
+      effects_(effects),
+      snapshot_(new SettingsStore()) {}
+
+void DeviceJobs::Run(unsigned job) {
+    if (flags_.connected != kDevicePresent) return;
+    flags_.busy = 1;
+    flags_.abort = 0;
+    switch (job) {
+        case DEVICE_JOB_APPLY:
+            effects_.Snapshot(*snapshot_);
+            applier_.ApplyAll(*snapshot_, ApplyMode::kChangedOnly);
+            if (!effects_.PostApplyDoneToOption()) {
+                effects_.DebugLine("OnApplyAllSetting Don't find Zeph Option Dialog\n");
+            }
+            effects_.DebugLine("Thread Send Enable OK/Apply Button\n");
+            break;
+        case DEVICE_JOB_FIRMWARE_CHECK:
+            if (CheckFirmware(link_, waiter_, firmware_, FirmwareVersion(), folder_.c_str()) &&
+                fullApplyPending_.exchange(0)) {
+                effects_.Snapshot(*snapshot_);
+                applier_.ApplyAll(*snapshot_, ApplyMode::kAll);
+            }
+            break;
+        case DEVICE_JOB_SELECT_PROFILE:
+            effects_.Snapshot(*snapshot_);
+            applier_.SelectProfile(*snapshot_);
+            // A failed write is not news to the user; a removal in the pause is.
+            if (!flags_.abort) effects_.ShowProfileSelected(snapshot_->CurrentProfile);
+            break;
+        default:
+            break;
+    }
+    flags_.busy = 0;
+}
+
+}  // namespace kestra

@@ -1,0 +1,165 @@
+// Monitor's behaviour between its window messages and the world: what a
+// message, a timer or a mouse event leads to, and in which order. The window
+// thread (monitor_wnd_win.cpp) owns one MonitorLogic and carries out its
+// effects; the device thread runs DeviceJobs. Portable, so that every order of
+// steps is testable without Windows.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "device/apply_all.h"
+#include "device/presence.h"
+#include "device/report_link.h"
+#include "monitor/add_ons.h"
+#include "monitor/dispatch.h"
+#include "monitor/macro_player.h"
+#include "settings/system_mouse.h"
+
+namespace kestra {
+
+// What the window thread does on the logic's behalf.
+class MonitorEffects {
+public:
+    virtual ~MonitorEffects() = default;
+    virtual void DebugLine(const std::string& line) = 0;
+    // Copies under the block mutex; false when nothing was copied.
+    virtual bool ReadBlock(SettingsStore& store) = 0;
+    virtual bool WriteBlock(const SettingsStore& store) = 0;
+    // Posts to Option's main window; false when it does not exist.
+    virtual bool PostToOption(unsigned message) = 0;
+    // The OSD window's handle as a number, 0 when absent (for the debug line).
+    virtual uintptr_t OsdWindow() = 0;
+    virtual void StartTimer(unsigned id, unsigned periodMs) = 0;
+    virtual void KillTimer(unsigned id) = 0;
+    // False when the device thread could not be reached.
+    virtual bool PostDeviceJob(unsigned job) = 0;
+    virtual void PostPlayMacro() = 0;
+    // WM_COMMAND ID_TRAY_OPEN to Monitor's own window.
+    virtual void PostOpenOption() = 0;
+    virtual void ShellOpen(const std::string& path) = 0;
+    virtual void SaveCurrentProfile(int profile) = 0;
+    virtual void SaveDevicePresence(int state) = 0;
+    virtual bool ReadOsdSettings(OsdSettings& osd) = 0;
+    virtual void AddTrayIcon() = 0;
+    virtual void RemoveTrayIcon() = 0;
+    // Brings up Option, or starts it.
+    virtual void OpenCustomizer() = 0;
+    // Executable file name (no path) of the foreground window's process.
+    virtual std::string ForegroundProgram() = 0;
+};
+
+class MonitorLogic {
+public:
+    struct Parts {
+        MonitorEffects& effects;
+        DeviceFlags& flags;
+        KeyInjector& keys;
+        const KeyboardLayout& layout;
+        MacroPlayer& player;
+        PointerRegistry& registry;
+        PointerWriter& pointer;
+    };
+    explicit MonitorLogic(const Parts& parts);
+    MonitorLogic(const MonitorLogic&) = delete;
+    MonitorLogic& operator=(const MonitorLogic&) = delete;
+
+    // Never null; the default add-ons do nothing.
+    void SetAddOns(MonitorAddOns* addOns);
+    MonitorAddOns& addOns() { return *addOns_; }
+
+    SettingsStore& working() { return *working_; }
+    const SettingsStore& applied() const { return *applied_; }
+    const OsdSettings& osd() const { return osd_; }
+    void SetOsd(const OsdSettings& osd) { osd_ = osd; }
+    bool connected() const { return flags_.connected == kDevicePresent; }
+
+    // Start-up: the loaded settings become both copies.
+    void Load(const SettingsStore& loaded);
+    // After the device was opened at start-up (`opened` non-zero when the
+    // report channel is open): timers, tray icon, Option when asked, and the
+    // presence state recorded in config.ini.
+    void ConnectedStart(int opened, bool openOption);
+
+    // Brings the system pointer settings in line with the current profile.
+    void ApplySystemSettings(bool readBack);
+
+    // UM_APPLY_SETTINGS, UM_RELOAD_SETTINGS, UM_RELOAD_SYSTEM_SETTINGS.
+    void OnApplySettings();
+    void OnReloadSettings(bool systemToo);
+
+    // UM_DEVICE_EVENT (already formed into an EventWord); presence events are
+    // handed to `presence`, which may be null.
+    void OnDeviceEvent(uint32_t eventWord, DevicePresence* presence);
+    void OnKeyRepeatTimer();
+    void OnAppWatch();
+    // WM_COPYDATA; false when it is no OSD text record.
+    bool OnCopyData(const void* data, size_t size);
+
+    // The program path of a button: the text up to its first zero, and never
+    // past the end of the record.
+    static std::string ProgramPath(const ButtonAssignment& button);
+
+private:
+    ButtonAssignment& Button(int number);
+    int CurrentProfileIndex() const;
+    void ButtonAction(int number, bool pressed);
+    void LaunchProgram(int number);
+    void DeviceChange(const EventDecision& decision);
+
+    MonitorEffects& effects_;
+    DeviceFlags& flags_;
+    KeyInjector& keys_;
+    const KeyboardLayout& layout_;
+    MacroPlayer& player_;
+    PointerRegistry& registry_;
+    PointerWriter& pointer_;
+    MonitorAddOns defaultAddOns_;
+    MonitorAddOns* addOns_ = &defaultAddOns_;
+
+    std::unique_ptr<SettingsStore> working_;
+    std::unique_ptr<SettingsStore> applied_;
+    OsdSettings osd_{};
+    KeyRepeat keyRepeat_;
+};
+
+// What the device thread needs besides the mouse.
+class DeviceJobEffects {
+public:
+    virtual ~DeviceJobEffects() = default;
+    virtual void DebugLine(const std::string& line) = 0;
+    // The settings to send: a consistent copy of Monitor's settings.
+    virtual void Snapshot(SettingsStore& store) = 0;
+    virtual bool PostApplyDoneToOption() = 0;
+    virtual void ShowProfileSelected(int profile) = 0;
+};
+
+// The device thread's jobs. Every job is dropped unless the mouse is present.
+class DeviceJobs {
+public:
+    DeviceJobs(DeviceApplier& applier, ReportLink& link, Waiter& waiter, DeviceFlags& flags,
+               FirmwareEffects& firmware, DeviceJobEffects& effects);
+
+    // Where the firmware updater is looked for; set before the first job.
+    void SetProgramFolder(const std::string& folder) { folder_ = folder; }
+    void Run(unsigned job);
+    // A newly arrived mouse may hold anything: after its firmware check passes,
+    // every setting is sent once.
+    void RequestFullApply() { fullApplyPending_.store(1); }
+    bool fullApplyPending() const { return fullApplyPending_.load() != 0; }
+
+private:
+    DeviceApplier& applier_;
+    ReportLink& link_;
+    Waiter& waiter_;
+    DeviceFlags& flags_;
+    FirmwareEffects& firmware_;
+    DeviceJobEffects& effects_;
+    std::string folder_;
+    std::atomic<int> fullApplyPending_{0};
+    std::unique_ptr<SettingsStore> snapshot_;
+};
+
+}  // namespace kestra

@@ -1,0 +1,534 @@
+#include "monitor/monitor_wnd_win.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+#include <tlhelp32.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "monitor/add_ons_win.h"
+#include "settings/ini_file.h"
+#include "settings/ipc_names.h"
+#include "settings/settings_files.h"
+
+namespace kestra {
+namespace {
+
+constexpr DWORD kThreadStack = 4096;
+constexpr int kTextTrayOpen = 1002;
+constexpr int kTextTrayExit = 1003;
+constexpr int kTextTrayTip = 1004;
+
+std::string OwnProgramPath() {
+    char path[MAX_PATH * 2] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path - 1);
+    return std::string(path, length);
+}
+
+// A worker thread signals once its message queue exists, so that no job
+// posted right after the start is lost.
+struct ThreadStart {
+    void* self;
+    LPTHREAD_START_ROUTINE body;
+    HANDLE ready;
+
+    static DWORD WINAPI Run(LPVOID p) {
+        ThreadStart* start = static_cast<ThreadStart*>(p);
+        void* self = start->self;
+        LPTHREAD_START_ROUTINE body = start->body;
+        MSG msg;
+        PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+        SetEvent(start->ready);  // `start` is gone after this
+        return body(self);
+    }
+};
+
+HWND FindByTitle(const char* title) {
+    return FindWindowA(nullptr, title);
+}
+
+void PostIfPresent(const char* title, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    if (HWND window = FindByTitle(title)) PostMessageA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+const MessageEntry<CMonitorWnd> CMonitorWnd::kMessages[] = {
+    {WM_CREATE, &CMonitorWnd::OnCreate},
+    {WM_DESTROY, &CMonitorWnd::OnDestroy},
+    {WM_TIMER, &CMonitorWnd::OnTimer},
+    {WM_COPYDATA, &CMonitorWnd::OnCopyData},
+    {UM_APPLY_SETTINGS, &CMonitorWnd::OnApplySettings},
+    {UM_RELOAD_SETTINGS, &CMonitorWnd::OnReloadSettings},
+    {UM_RELOAD_SYSTEM_SETTINGS, &CMonitorWnd::OnReloadSystemSettings},
+    {UM_MONITOR_IGNORED, &CMonitorWnd::OnIgnored},
+    {UM_TRAY_NOTIFY, &CMonitorWnd::OnSystrayNotify},
+    {UM_DEVICE_PRESENCE, &CMonitorWnd::OnDevicePresence},
+    {UM_DEVICE_EVENT, &CMonitorWnd::OnDeviceEvent},
+    {WM_COMMAND, &CMonitorWnd::OnCommand},
+};
+
+CMonitorWnd::CMonitorWnd(bool openOption)
+    : openOption_(openOption),
+      player_(injector_, clock_, layout_),
+      logic_(MonitorLogic::Parts{*this, flags_, injector_, layout_, player_, registry_, pointer_}),
+      presence_(*this, flags_),
+      applier_(link_, *this),
+      jobs_(applier_, link_, *this, flags_, *this, *this) {}
+
+CMonitorWnd::~CMonitorWnd() {
+    // A window that was never destroyed still stops its threads before the
+    // objects they use go away.
+    StopThread(deviceThread_, deviceThreadId_);
+    StopThread(macroThread_, macroThreadId_);
+    if (smallIcon_) DestroyIcon(smallIcon_);
+}
+
+bool CMonitorWnd::Create() {
+    taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
+    HWND window = CreateFrameworkWindow(0, PlainClass(), WS_POPUP, 100, 100, 100, 100, nullptr);
+    return window != nullptr;
+}
+
+LRESULT CMonitorWnd::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (taskbarCreated_ != 0 && message == taskbarCreated_) return OnTaskbarCreated(wParam, lParam);
+    if (RouteMessage(this, kMessages, message, wParam, lParam, &result)) return result;
+    return Window::OnMessage(message, wParam, lParam);
+}
+
+// ---- creation and destruction ---------------------------------------------
+
+LRESULT CMonitorWnd::OnCreate(WPARAM wParam, LPARAM lParam) {
+    if (DefaultProc(WM_CREATE, wParam, lParam) == -1) return -1;
+    // Found by this title from the first moment on.
+    SetWindowTextA(hwnd(), kMonitorWindowTitle);
+
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    folder_ = DirectoryOf(OwnProgramPath());
+    language_.Load(folder_);
+    configPath_ = ConfigIniPath(folder_);
+    registry_.OpenKey(kMouseRegistryKey);
+    link_.Load(folder_);
+    jobs_.SetProgramFolder(folder_);
+
+    std::unique_ptr<SettingsStore> loaded(new SettingsStore());
+    LoadStore(folder_, *loaded, &ReadSystemSettingsFromRegistry);
+    logic_.Load(*loaded);
+    OsdSettings osd{};
+    if (ReadOsdSettings(osd)) logic_.SetOsd(osd);
+
+    bool existed = false;
+    blockMutex_ = CreateBlockMutex(existed);
+    if (existed) return -1;
+    if (block_.Create()) block_.Write(blockMutex_.Get(), logic_.working());
+
+    AddOnContext context{hwnd(), folder_, configPath_, &logic_.working()};
+    addOns_ = CreateMonitorAddOns(context);
+    logic_.SetAddOns(addOns_.get());
+
+    if (!StartThread(&CMonitorWnd::MacroThread, macroThread_, macroThreadId_) ||
+        !StartThread(&CMonitorWnd::DeviceThread, deviceThread_, deviceThreadId_)) {
+        return -1;
+    }
+    SetWindowLongPtrA(hwnd(), GWL_EXSTYLE,
+                      GetWindowLongPtrA(hwnd(), GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
+
+    logic_.ConnectedStart(link_.Open(hwnd()), openOption_);
+    logic_.ApplySystemSettings(false);
+    StartCompanionPrograms();
+    return 0;
+}
+
+LRESULT CMonitorWnd::OnDestroy(WPARAM wParam, LPARAM lParam) {
+    ::KillTimer(hwnd(), TIMER_APP_WATCH);
+    ::KillTimer(hwnd(), TIMER_FIRMWARE_CHECK);
+    ::KillTimer(hwnd(), TIMER_KEY_REPEAT);
+    ::KillTimer(hwnd(), TIMER_VOLUME_REPEAT);
+    CloseOptionWindow();
+    CloseCompanionWindows();
+    if (flags_.busy) flags_.abort = 1;
+    StopThread(deviceThread_, deviceThreadId_);
+    link_.Close();
+    link_.Unload();
+    // A long macro would hold shut-down for its whole length: stop it, which
+    // also releases what it holds down.
+    if (player_.playing()) player_.Cancel();
+    StopThread(macroThread_, macroThreadId_);
+    block_.Close();
+    blockMutex_.Reset();
+    RemoveTrayIcon();
+    language_.Free();
+    registry_.CloseKey();
+    DefaultProc(WM_DESTROY, wParam, lParam);
+    PostQuitMessage(0);
+    return 0;
+}
+
+bool CMonitorWnd::StartThread(LPTHREAD_START_ROUTINE routine, HANDLE& thread, DWORD& id) {
+    ThreadStart start{this, routine, CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    if (!start.ready) return false;
+    thread = CreateThread(nullptr, kThreadStack, &ThreadStart::Run, &start, 0, &id);
+    if (thread) WaitForSingleObject(start.ready, INFINITE);
+    CloseHandle(start.ready);
+    return thread != nullptr;
+}
+
+void CMonitorWnd::StopThread(HANDLE& thread, DWORD id) {
+    if (!thread) return;
+    PostThreadMessageA(id, WM_QUIT, 0, 0);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    thread = nullptr;
+}
+
+DWORD WINAPI CMonitorWnd::MacroThread(LPVOID p) {
+    CMonitorWnd* self = static_cast<CMonitorWnd*>(p);
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message != TM_PLAY_MACRO) continue;
+        // A raised timer resolution costs power system-wide: only while playing.
+        ScopedTimerResolution resolution;
+        self->player_.Play();
+    }
+    return 0;
+}
+
+DWORD WINAPI CMonitorWnd::DeviceThread(LPVOID p) {
+    CMonitorWnd* self = static_cast<CMonitorWnd*>(p);
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message == TM_DEVICE_JOB) self->jobs_.Run(static_cast<unsigned>(msg.wParam));
+    }
+    return 0;
+}
+
+void CMonitorWnd::StartCompanionPrograms() {
+    static const char* const kPrograms[] = {"Overlay.exe", "Applets\\SysGauge.exe",
+                                            "Applets\\MailCheck.EXE"};
+    for (const char* program : kPrograms) ShellOpen(folder_ + program);
+}
+
+void CMonitorWnd::CloseCompanionWindows() {
+    PostIfPresent(kOsdWindowTitle, WM_CLOSE);
+    for (const char* title : kAppletWindowTitles) PostIfPresent(title, WM_CLOSE);
+}
+
+// ---- messages ----------------------------------------------------------------
+
+LRESULT CMonitorWnd::OnTimer(WPARAM wParam, LPARAM lParam) {
+    switch (wParam) {
+        case TIMER_VOLUME_REPEAT:
+            logic_.addOns().OnVolumeRepeatTimer();
+            break;
+        case TIMER_KEY_REPEAT:
+            logic_.OnKeyRepeatTimer();
+            break;
+        case TIMER_APP_WATCH:
+            logic_.OnAppWatch();
+            break;
+        case TIMER_FIRMWARE_CHECK:
+            ::KillTimer(hwnd(), TIMER_FIRMWARE_CHECK);
+            PostDeviceJob(DEVICE_JOB_FIRMWARE_CHECK);
+            break;
+        default:
+            break;
+    }
+    return DefaultProc(WM_TIMER, wParam, lParam);
+}
+
+LRESULT CMonitorWnd::OnCopyData(WPARAM, LPARAM lParam) {
+    const COPYDATASTRUCT* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+    if (data) logic_.OnCopyData(data->lpData, data->cbData);
+    return TRUE;
+}
+
+LRESULT CMonitorWnd::OnApplySettings(WPARAM, LPARAM) {
+    logic_.OnApplySettings();
+    return 0;
+}
+
+LRESULT CMonitorWnd::OnReloadSettings(WPARAM, LPARAM) {
+    logic_.OnReloadSettings(false);
+    return 0;
+}
+
+LRESULT CMonitorWnd::OnReloadSystemSettings(WPARAM, LPARAM) {
+    logic_.OnReloadSettings(true);
+    return 0;
+}
+
+LRESULT CMonitorWnd::OnIgnored(WPARAM, LPARAM) {
+    return 0;
+}
+
+LRESULT CMonitorWnd::OnDevicePresence(WPARAM wParam, LPARAM) {
+    // Only 0 and 1 mean anything; a wider value must not pass as one of them
+    // once cut to the event word's 16 bits.
+    if (wParam <= 0xFFFF) logic_.OnDeviceEvent(MakeEventWord(0x7F00, wParam), &presence_);
+    return 0;
+}
+
+LRESULT CMonitorWnd::OnDeviceEvent(WPARAM wParam, LPARAM lParam) {
+    logic_.OnDeviceEvent(MakeEventWord(wParam, static_cast<uintptr_t>(lParam)), &presence_);
+    return 1;
+}
+
+LRESULT CMonitorWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
+    switch (LOWORD(wParam)) {
+        case ID_TRAY_OPEN:
+            OnCustomizer();
+            return 0;
+        case ID_TRAY_EXIT:
+            PostMessageA(hwnd(), WM_CLOSE, 0, 0);
+            return 0;
+        default:
+            return DefaultProc(WM_COMMAND, wParam, lParam);
+    }
+}
+
+LRESULT CMonitorWnd::OnTaskbarCreated(WPARAM, LPARAM) {
+    // A restarted shell has forgotten every icon.
+    if (trayIcon_) {
+        trayIcon_ = false;
+        AddTrayIcon();
+    }
+    return 0;
+}
+
+LRESULT CMonitorWnd::OnSystrayNotify(WPARAM, LPARAM lParam) {
+    switch (static_cast<UINT>(lParam)) {
+        case WM_LBUTTONDOWN: {
+            HWND popup = GetLastActivePopup(hwnd());
+            if (IsIconic(popup)) ShowWindow(popup, SW_RESTORE);
+            SetForegroundWindow(popup);
+            SetActiveWindow(popup);
+            break;
+        }
+        case WM_LBUTTONDBLCLK:
+            DebugLine(std::string("OnSystrayNotify WM_LBUTTONDBLCLK\n"));
+            OnCustomizer();
+            break;
+        case WM_RBUTTONDOWN:
+            ShowTrayMenu();
+            break;
+        default:
+            break;
+    }
+    return 0;
+}
+
+void CMonitorWnd::ShowTrayMenu() {
+    // Without the foreground the menu would not close when clicked away.
+    SetForegroundWindow(GetLastActivePopup(hwnd()));
+    HMENU menu = CreatePopupMenu();
+    if (!menu) return;
+    AppendMenuA(menu, MF_STRING, ID_TRAY_OPEN, language_.Text(kTextTrayOpen).c_str());
+    SetMenuDefaultItem(menu, ID_TRAY_OPEN, FALSE);
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(menu, MF_STRING, ID_TRAY_EXIT, language_.Text(kTextTrayExit).c_str());
+    POINT at = {};
+    GetCursorPos(&at);
+    TrackPopupMenu(menu, TPM_LEFTBUTTON, at.x, at.y, 0, hwnd(), nullptr);
+    PostMessageA(hwnd(), WM_NULL, 0, 0);
+    DestroyMenu(menu);
+}
+
+void CMonitorWnd::OnCustomizer() {
+    DebugLine(std::string("CMonitorWnd OnCustomizer\n"));
+    HWND option = FindByTitle(kOptionWindowTitle);
+    if (option) {
+        DebugLine(std::string("CMonitorWnd OnCustomizer hWnd!=NULL\n"));
+        if (IsIconic(option)) ShowWindow(option, SW_SHOWNORMAL);
+        SetForegroundWindow(option);
+        SetActiveWindow(option);
+    } else {
+        DebugLine(std::string("CMonitorWnd OnCustomizer hWnd==NULL\n"));
+        ShellOpen(folder_ + "Option.exe");
+    }
+}
+
+// ---- MonitorEffects ----------------------------------------------------------
+
+void CMonitorWnd::DebugLine(const std::string& line) {
+    OutputDebugStringA(line.c_str());
+}
+
+bool CMonitorWnd::ReadBlock(SettingsStore& store) {
+    return block_.Read(blockMutex_.Get(), store);
+}
+
+bool CMonitorWnd::WriteBlock(const SettingsStore& store) {
+    return block_.Write(blockMutex_.Get(), store);
+}
+
+bool CMonitorWnd::PostToOption(unsigned message) {
+    HWND option = FindByTitle(kOptionWindowTitle);
+    return option && PostMessageA(option, message, 0, 0);
+}
+
+uintptr_t CMonitorWnd::OsdWindow() {
+    return reinterpret_cast<uintptr_t>(FindByTitle(kOsdWindowTitle));
+}
+
+void CMonitorWnd::StartTimer(unsigned id, unsigned periodMs) {
+    SetTimer(hwnd(), id, periodMs, nullptr);
+}
+
+void CMonitorWnd::KillTimer(unsigned id) {
+    ::KillTimer(hwnd(), id);
+}
+
+bool CMonitorWnd::PostDeviceJob(unsigned job) {
+    return deviceThreadId_ != 0 && PostThreadMessageA(deviceThreadId_, TM_DEVICE_JOB, job, 0);
+}
+
+void CMonitorWnd::PostPlayMacro() {
+    PostThreadMessageA(macroThreadId_, TM_PLAY_MACRO, 0, 0);
+}
+
+void CMonitorWnd::PostOpenOption() {
+    PostMessageA(hwnd(), WM_COMMAND, ID_TRAY_OPEN, 0);
+}
+
+void CMonitorWnd::ShellOpen(const std::string& path) {
+    // Missing companion programs are normal; asking the shell about them
+    // would only cost time (and, on some shells, a dialog).
+    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+    ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr, SW_SHOW);
+}
+
+void CMonitorWnd::SaveCurrentProfile(int profile) {
+    SaveCurrentProfileNumber(folder_, profile);
+}
+
+void CMonitorWnd::SaveDevicePresence(int state) {
+    kestra::SaveDevicePresence(folder_, state == kDevicePresent);
+}
+
+bool CMonitorWnd::ReadOsdSettings(OsdSettings& osd) {
+    return IniFile(configPath_).GetStruct("OSDSetting", "config", osd.bytes, sizeof osd.bytes);
+}
+
+void CMonitorWnd::AddTrayIcon() {
+    if (trayIcon_) return;
+    if (!smallIcon_) ExtractIconExA(OwnProgramPath().c_str(), 0, nullptr, &smallIcon_, 1);
+    NOTIFYICONDATAA data = {};
+    data.cbSize = sizeof data;
+    data.hWnd = hwnd();
+    data.uID = kTrayIconId;
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = UM_TRAY_NOTIFY;
+    data.hIcon = smallIcon_;
+    CopyLanguageText(&language_, kTextTrayTip, data.szTip, sizeof data.szTip);
+    trayIcon_ = Shell_NotifyIconA(NIM_ADD, &data) != FALSE;
+}
+
+void CMonitorWnd::RemoveTrayIcon() {
+    if (!trayIcon_) return;
+    NOTIFYICONDATAA data = {};
+    data.cbSize = sizeof data;
+    data.hWnd = hwnd();
+    data.uID = kTrayIconId;
+    Shell_NotifyIconA(NIM_DELETE, &data);
+    trayIcon_ = false;
+}
+
+std::string CMonitorWnd::ForegroundProgram() {
+    DWORD process = 0;
+    HWND foreground = GetForegroundWindow();
+    if (!foreground || !GetWindowThreadProcessId(foreground, &process) || !process) return "";
+    KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot || snapshot.Get() == INVALID_HANDLE_VALUE) {
+        snapshot.Release();
+        return "";
+    }
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot.Get(), &entry); more;
+         more = Process32Next(snapshot.Get(), &entry)) {
+        if (entry.th32ProcessID == process) {
+            return std::string(entry.szExeFile, strnlen(entry.szExeFile, sizeof entry.szExeFile));
+        }
+    }
+    return "";
+}
+
+// ---- PresenceEffects ---------------------------------------------------------
+
+void CMonitorWnd::Sleep(int ms) {
+    ::Sleep(static_cast<DWORD>(ms));
+}
+void CMonitorWnd::OpenFeatureDevice() {}
+// The binding opens both channels together, in the order the mouse needs.
+void CMonitorWnd::OpenReportDevice() {
+    link_.OpenChannels();
+}
+void CMonitorWnd::CloseFeatureDevice() {}
+void CMonitorWnd::CloseReportDevice() {
+    link_.CloseChannels();
+}
+
+void CMonitorWnd::MarkAllChanged() {
+    kestra::MarkAllChanged(logic_.working());
+    jobs_.RequestFullApply();
+}
+
+void CMonitorWnd::PostFirmwareCheck() {
+    PostDeviceJob(DEVICE_JOB_FIRMWARE_CHECK);
+}
+void CMonitorWnd::StartAppWatchTimer() {
+    StartTimer(TIMER_APP_WATCH, kAppWatchMs);
+}
+void CMonitorWnd::KillAppWatchTimer() {
+    KillTimer(TIMER_APP_WATCH);
+}
+void CMonitorWnd::WriteDeviceKey(int value) {
+    SaveDevicePresence(value);
+}
+void CMonitorWnd::CloseOptionWindow() {
+    PostIfPresent(kOptionWindowTitle, WM_CLOSE);
+}
+
+// ---- device thread -------------------------------------------------------------
+
+void CMonitorWnd::DebugLine(const char* line) {
+    OutputDebugStringA(line ? line : "");
+}
+
+bool CMonitorWnd::AskOkCancel(const char* text, const char* caption) {
+    return MessageBoxA(hwnd(), text, caption, MB_OKCANCEL | MB_ICONEXCLAMATION) == IDOK;
+}
+
+void CMonitorWnd::ShellOpen(const char* path) {
+    ShellExecuteA(nullptr, "open", path ? path : "", nullptr, nullptr, SW_SHOW);
+}
+
+void CMonitorWnd::CloseMonitor() {
+    PostMessageA(hwnd(), WM_CLOSE, 0, 0);
+}
+
+void CMonitorWnd::Snapshot(SettingsStore& store) {
+    // The block holds what the window thread last wrote (or Option applied),
+    // copied whole under its mutex; without a block, the working copy.
+    if (!block_.Read(blockMutex_.Get(), store)) {
+        memcpy(&store, &logic_.working(), sizeof store);
+    }
+}
+
+bool CMonitorWnd::PostApplyDoneToOption() {
+    return PostToOption(UM_APPLY_DONE);
+}
+
+void CMonitorWnd::ShowProfileSelected(int profile) {
+    logic_.addOns().ShowProfile(profile, ProfileIndicationReason::kDeviceSelected, logic_.osd());
+}
+
+bool CMonitorWnd::AbortRequested() {
+    return flags_.abort != 0;
+}
+
+}  // namespace kestra

@@ -1,0 +1,142 @@
+// Monitor's hidden main window: the owner of the shared block, the device
+// link, the tray icon and the two worker threads. Its handlers hand every
+// decision to MonitorLogic and carry out the effects.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "device/apply_all.h"
+#include "device/device_link_win.h"
+#include "device/presence.h"
+#include "monitor/input_win.h"
+#include "monitor/macro_player.h"
+#include "monitor/monitor_logic.h"
+#include "settings/language_text_win.h"
+#include "settings/shared_block_win.h"
+#include "settings/system_mouse_win.h"
+#include "skin/window_win.h"
+
+namespace kestra {
+
+class CMonitorWnd : public Window,
+                    private MonitorEffects,
+                    private PresenceEffects,
+                    private FirmwareEffects,
+                    private DeviceJobEffects,
+                    private Waiter {
+public:
+    explicit CMonitorWnd(bool openOption);
+    ~CMonitorWnd() override;
+
+    // The hidden window with Monitor's title; false when creation failed.
+    bool Create();
+
+protected:
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    LRESULT OnCreate(WPARAM, LPARAM);
+    LRESULT OnDestroy(WPARAM, LPARAM);
+    LRESULT OnTimer(WPARAM, LPARAM);
+    LRESULT OnCopyData(WPARAM, LPARAM);
+    LRESULT OnApplySettings(WPARAM, LPARAM);
+    LRESULT OnReloadSettings(WPARAM, LPARAM);
+    LRESULT OnReloadSystemSettings(WPARAM, LPARAM);
+    LRESULT OnIgnored(WPARAM, LPARAM);
+    LRESULT OnSystrayNotify(WPARAM, LPARAM);
+    LRESULT OnDevicePresence(WPARAM, LPARAM);
+    LRESULT OnDeviceEvent(WPARAM, LPARAM);
+    LRESULT OnCommand(WPARAM, LPARAM);
+    LRESULT OnTaskbarCreated(WPARAM, LPARAM);
+
+    void OnCustomizer();
+    void ShowTrayMenu();
+    void StartCompanionPrograms();
+    void CloseCompanionWindows();
+    bool StartThread(LPTHREAD_START_ROUTINE routine, HANDLE& thread, DWORD& id);
+    void StopThread(HANDLE& thread, DWORD id);
+    static DWORD WINAPI MacroThread(LPVOID self);
+    static DWORD WINAPI DeviceThread(LPVOID self);
+
+    // MonitorEffects
+    void DebugLine(const std::string& line) override;
+    bool ReadBlock(SettingsStore& store) override;
+    bool WriteBlock(const SettingsStore& store) override;
+    bool PostToOption(unsigned message) override;
+    uintptr_t OsdWindow() override;
+    void StartTimer(unsigned id, unsigned periodMs) override;
+    void KillTimer(unsigned id) override;
+    bool PostDeviceJob(unsigned job) override;
+    void PostPlayMacro() override;
+    void PostOpenOption() override;
+    void ShellOpen(const std::string& path) override;
+    void SaveCurrentProfile(int profile) override;
+    void SaveDevicePresence(int state) override;
+    bool ReadOsdSettings(OsdSettings& osd) override;
+    void AddTrayIcon() override;
+    void RemoveTrayIcon() override;
+    void OpenCustomizer() override { OnCustomizer(); }
+    std::string ForegroundProgram() override;
+
+    // PresenceEffects
+    void Sleep(int ms) override;
+    void OpenFeatureDevice() override;
+    void OpenReportDevice() override;
+    void CloseFeatureDevice() override;
+    void CloseReportDevice() override;
+    void MarkAllChanged() override;
+    void PostFirmwareCheck() override;
+    void StartAppWatchTimer() override;
+    void KillAppWatchTimer() override;
+    void WriteDeviceKey(int value) override;
+    void CloseOptionWindow() override;
+
+    // FirmwareEffects (device thread)
+    void DebugLine(const char* line) override;
+    bool AskOkCancel(const char* text, const char* caption) override;
+    void ShellOpen(const char* path) override;
+    void CloseMonitor() override;
+
+    // DeviceJobEffects (device thread)
+    void Snapshot(SettingsStore& store) override;
+    bool PostApplyDoneToOption() override;
+    void ShowProfileSelected(int profile) override;
+
+    // Waiter (device thread)
+    bool AbortRequested() override;
+
+    static const MessageEntry<CMonitorWnd> kMessages[];
+
+    const bool openOption_;
+    std::string folder_;
+    std::string configPath_;
+    LanguageLibrary language_;
+    CurrentUserRegistry registry_;
+    SystemPointerWriter pointer_;
+    DeviceLink link_;
+    KernelHandle blockMutex_;
+    SharedSettingsBlock block_;
+    DeviceFlags flags_;
+    SystemKeyboardLayout layout_;
+    SystemInputInjector injector_;
+    PrecisionClock clock_;
+    MacroPlayer player_;
+    MonitorLogic logic_;
+    DevicePresence presence_;
+    DeviceApplier applier_;
+    DeviceJobs jobs_;
+    std::unique_ptr<MonitorAddOns> addOns_;
+
+    HANDLE macroThread_ = nullptr;
+    DWORD macroThreadId_ = 0;
+    HANDLE deviceThread_ = nullptr;
+    DWORD deviceThreadId_ = 0;
+    bool trayIcon_ = false;
+    HICON smallIcon_ = nullptr;
+    UINT taskbarCreated_ = 0;
+};
+
+}  // namespace kestra
