@@ -56,6 +56,13 @@ BOOL SkinMenu::Track(UINT flags, int x, int y, HWND owner) {
     return TrackPopupMenu(menu_.get(), flags, x, y, 0, owner, nullptr);
 }
 
+bool SkinMenu::TrackGuarded(MenuReopenGuard& guard, UINT flags, int x, int y, HWND owner) {
+    if (guard.IgnoresClickAt(GetTickCount())) return false;
+    Track(flags, x, y, owner);
+    guard.MenuClosed(GetTickCount());
+    return true;
+}
+
 void SkinMenu::Destroy() {
     auto& live = LiveMenus();
     live.erase(std::remove(live.begin(), live.end(), this), live.end());

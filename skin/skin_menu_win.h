@@ -43,6 +43,10 @@ public:
     // The chosen command reaches `owner` as WM_COMMAND; the owner passes its
     // menu WM_MEASUREITEM / WM_DRAWITEM to the handlers below.
     BOOL Track(UINT flags, int x, int y, HWND owner);
+    // Track for menu-opening buttons: refused (false, nothing shown) while
+    // the click that closed the last menu is still within the guard's time;
+    // otherwise shows the menu and notes when it closed.
+    bool TrackGuarded(MenuReopenGuard& guard, UINT flags, int x, int y, HWND owner);
     void Destroy();
 
     const SkinMenuModel& model() const { return model_; }

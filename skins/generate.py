@@ -6,7 +6,10 @@ rectangles); the INI file and the five full-window images ("Mask", "Normal",
 "Over", "Down", "Disable") are both drawn from that description, so the
 coordinates in the INI files and the drawn controls always agree.
 
-    generate.py OUTPUT_FOLDER
+    generate.py OUTPUT_FOLDER [RESOURCE_FOLDER]
+
+RESOURCE_FOLDER receives the icons that the programs' resource scripts bind
+in: the submenu arrow (icon 145) and Option's window icon (icon 128).
 """
 
 import os
@@ -275,16 +278,41 @@ def shared_images(out):
             points = [(x, 17 - y) for x, y in points]
         d.polygon(points, fill=ACCENT, outline=ACCENT_DARK)
         thumb.save(os.path.join(out, name))
+    submenu_arrow().save(os.path.join(out, "submenu_arrow.ico"), sizes=[(16, 16)])
+
+
+def submenu_arrow():
     # The submenu arrow of the owner-drawn menus (an icon, 16 x 16).
     icon = Image.new("RGBA", (16, 16), (0, 0, 0, 0))
     ImageDraw.Draw(icon).polygon([(6, 4), (11, 8), (6, 12)], fill=(240, 240, 240, 255))
-    icon.save(os.path.join(out, "submenu_arrow.ico"), sizes=[(16, 16)])
+    return icon
+
+
+def program_icon():
+    # A red mouse outline on a dark rounded square; drawn large, scaled down.
+    size = 256
+    icon = Image.new("RGBA", (size, size), (0, 0, 0, 0))
+    d = ImageDraw.Draw(icon)
+    d.rounded_rectangle((8, 8, size - 9, size - 9), radius=48, fill=BACKGROUND + (255,),
+                        outline=ACCENT + (255,), width=10)
+    d.rounded_rectangle((76, 40, 180, 216), radius=52, outline=ACCENT + (255,), width=14)
+    d.line((128, 44, 128, 110), fill=ACCENT + (255,), width=12)
+    d.line((80, 110, 176, 110), fill=ACCENT + (255,), width=12)
+    return icon
+
+
+def resources(out):
+    os.makedirs(out, exist_ok=True)
+    submenu_arrow().save(os.path.join(out, "submenu_arrow.ico"), sizes=[(16, 16)])
+    program_icon().save(os.path.join(out, "option.ico"), sizes=[(16, 16), (32, 32), (48, 48)])
 
 
 def main():
-    if len(sys.argv) != 2:
+    if len(sys.argv) not in (2, 3):
         sys.exit(__doc__)
     out = sys.argv[1]
+    if len(sys.argv) == 3:
+        resources(sys.argv[2])
     os.makedirs(out, exist_ok=True)
     for window in [main_window()] + warnings():
         write_window(window, out)

@@ -406,5 +406,118 @@ TEST_F(SkinFixture, HoverFollowsTheMouseFromOneButtonToTheNext) {
     DestroyWindow(page.hwnd());
 }
 
+// A popup that counts the menus opened over it and the caption drags asked of it.
+class MenuOwner : public SkinWindow {
+public:
+    MenuOwner() : SkinWindow("skin_toggle.ini") {}
+    int menuLoops = 0;
+
+protected:
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_ENTERMENULOOP) ++menuLoops;
+        return SkinWindow::OnMessage(message, wParam, lParam);
+    }
+};
+
+void CALLBACK EndMenuSoon(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    EndMenu();
+}
+
+TEST_F(SkinFixture, AMenuClosedByAClickIsNotReopenedWithin200Ms) {
+    WriteSkin("skin_toggle.ini", "1=t,10,10,40,20,\r\n");
+    MenuOwner owner;
+    ASSERT_TRUE(owner.CreatePopup(nullptr));
+    ShowWindow(owner.hwnd(), SW_SHOW);
+    SetForegroundWindow(owner.hwnd());
+    Font font = CreateSkinFont(SkinFontKind::kCaption);
+    SkinMenu menu(font.get());
+    ASSERT_TRUE(menu.Attach());
+    menu.AppendItem(1001, "First");
+    MenuReopenGuard guard;
+
+    SetTimer(nullptr, 0, 50, &EndMenuSoon);
+    EXPECT_TRUE(menu.TrackGuarded(guard, TPM_RIGHTBUTTON, 100, 100, owner.hwnd()));
+    EXPECT_EQ(1, owner.menuLoops);
+    // The same click arriving at the button right after the menu closed.
+    EXPECT_FALSE(menu.TrackGuarded(guard, TPM_RIGHTBUTTON, 100, 100, owner.hwnd()));
+    EXPECT_EQ(1, owner.menuLoops);
+    Sleep(250);
+    SetTimer(nullptr, 0, 50, &EndMenuSoon);
+    EXPECT_TRUE(menu.TrackGuarded(guard, TPM_RIGHTBUTTON, 100, 100, owner.hwnd()));
+    EXPECT_EQ(2, owner.menuLoops);
+    DestroyWindow(owner.hwnd());
+}
+
+// A page inside a popup, with nothing on it.
+class EmptyPage : public SkinWindow {
+public:
+    EmptyPage() : SkinWindow("skin_page.ini") {}
+};
+
+void PumpFor(DWORD ms) {
+    const DWORD end = GetTickCount() + ms;
+    MSG msg;
+    while (static_cast<int>(end - GetTickCount()) > 0) {
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        Sleep(5);
+    }
+}
+
+TEST_F(SkinFixture, APressOnAPageDragsTheWindowItSitsIn) {
+    WriteSkin("skin_toggle.ini", "1=t,10,10,40,20,\r\n");
+    folder_.Write("p_normal.bmp", BmpBytes(100, 60, [](int, int) { return RGB(20, 20, 20); }));
+    folder_.Write("skin_page.ini", "[SCREEN]\r\nNormal=p_normal.bmp\r\n[BUTTONPOS]\r\n");
+    MenuOwner window;
+    ASSERT_TRUE(window.CreatePopup(nullptr));
+    EmptyPage page;
+    ASSERT_TRUE(page.CreateChild(window.hwnd()));
+    MoveWindow(page.hwnd(), 100, 20, 100, 60, FALSE);
+    SetWindowPos(window.hwnd(), HWND_TOP, 200, 200, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+    SetForegroundWindow(window.hwnd());
+    PumpFor(100);
+
+    // The press on the page asks the top-level window, not the page, for a
+    // caption drag.
+    SendMessageA(page.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    MSG msg;
+    EXPECT_FALSE(PeekMessageA(&msg, page.hwnd(), WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_REMOVE));
+    ASSERT_TRUE(PeekMessageA(&msg, window.hwnd(), WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_REMOVE));
+    EXPECT_EQ(static_cast<WPARAM>(HTCAPTION), msg.wParam);
+
+    // And a real drag with the mouse moves the whole window.
+    RECT before;
+    GetWindowRect(window.hwnd(), &before);
+    struct Drag {
+        static DWORD WINAPI Run(void* arg) {
+            const POINT start = *static_cast<POINT*>(arg);
+            SetCursorPos(start.x, start.y);
+            Sleep(50);
+            mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+            Sleep(100);
+            for (int i = 1; i <= 6; ++i) {
+                SetCursorPos(start.x + 5 * i, start.y + 5 * i);
+                Sleep(30);
+            }
+            mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+            return 0;
+        }
+    };
+    POINT start = {before.left + 100 + 30, before.top + 20 + 30};
+    HANDLE thread = CreateThread(nullptr, 0, &Drag::Run, &start, 0, nullptr);
+    ASSERT_NE(nullptr, thread);
+    PumpFor(800);
+    WaitForSingleObject(thread, 2000);
+    CloseHandle(thread);
+    RECT after;
+    GetWindowRect(window.hwnd(), &after);
+    EXPECT_EQ(before.left + 30, after.left);
+    EXPECT_EQ(before.top + 30, after.top);
+    DestroyWindow(window.hwnd());
+}
+
 }  // namespace
 }  // namespace kestra

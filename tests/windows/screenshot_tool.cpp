@@ -1,0 +1,207 @@
+// Shows windows under Wine and saves what the screen shows of them as BMP
+// files, for people to look at; also times a program's start to its first
+// painted window.
+//
+//   screenshot_tool skins SKIN_FOLDER OUT_FOLDER
+//       the main window skin with every control, and the five warnings
+//   screenshot_tool window TITLE OUT_FILE TIMEOUT_MS
+//       waits for another program's window and saves it
+//   screenshot_tool start PROGRAM TITLE TIMEOUT_MS
+//       starts PROGRAM and prints the milliseconds until its window titled
+//       TITLE has painted for the first time
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "skin/skin_button_win.h"
+#include "skin/skin_window_win.h"
+#include "skin/warning_dialog_win.h"
+
+namespace {
+
+using namespace kestra;
+
+void Pump(DWORD ms) {
+    const DWORD end = GetTickCount() + ms;
+    MSG msg;
+    while (static_cast<int>(end - GetTickCount()) > 0) {
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        Sleep(10);
+    }
+}
+
+bool SaveScreenRect(const RECT& r, const std::string& path) {
+    const int w = r.right - r.left;
+    const int h = r.bottom - r.top;
+    if (w <= 0 || h <= 0) return false;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bool ok = false;
+    if (dib != nullptr && memory != nullptr) {
+        HGDIOBJ old = SelectObject(memory, dib);
+        BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+        GdiFlush();
+        const DWORD stride = (w * 3 + 3) & ~3;
+        BITMAPFILEHEADER file = {};
+        file.bfType = 0x4D42;
+        file.bfOffBits = sizeof(file) + sizeof(info.bmiHeader);
+        file.bfSize = file.bfOffBits + stride * h;
+        FILE* out = fopen(path.c_str(), "wb");
+        if (out != nullptr) {
+            ok = fwrite(&file, sizeof file, 1, out) == 1 &&
+                 fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out) == 1 &&
+                 fwrite(bits, stride * h, 1, out) == 1;
+            ok = (fclose(out) == 0) && ok;
+        }
+        SelectObject(memory, old);
+    }
+    if (dib != nullptr) DeleteObject(dib);
+    if (memory != nullptr) DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return ok;
+}
+
+bool SaveWindow(HWND hwnd, const std::string& path) {
+    RECT r;
+    if (!GetWindowRect(hwnd, &r)) return false;
+    const bool ok = SaveScreenRect(r, path);
+    printf("%s %s (%ld x %ld)\n", ok ? "saved" : "FAILED", path.c_str(), r.right - r.left,
+           r.bottom - r.top);
+    return ok;
+}
+
+// Every control entry of a skin as a button, so that the skin can be seen
+// as the program shows it before any program logic runs.
+class SkinShowcase : public SkinWindow {
+public:
+    explicit SkinShowcase(const char* file) : SkinWindow(file) {}
+
+protected:
+    void PlaceControls(const SkinFile& file, const SkinStateImages& images) override {
+        for (int key = 1; key <= 60; ++key) {
+            const SkinControlEntry entry = file.ReadEntry(key);
+            if (key == 42 || entry.rect.right <= entry.rect.left) continue;
+            buttons_.emplace_back(new SkinButton);
+            PlaceButton(*buttons_.back(), entry, images);
+        }
+    }
+
+private:
+    std::vector<std::unique_ptr<SkinButton>> buttons_;
+};
+
+int ShowSkins(const std::string& skinFolder, const std::string& outFolder) {
+    SetSkinFolder(skinFolder);
+    int failures = 0;
+    {
+        SkinShowcase main("skin_main.ini");
+        if (!main.CreatePopup(nullptr)) return 1;
+        ShowWindow(main.hwnd(), SW_SHOW);
+        Pump(400);
+        failures += SaveWindow(main.hwnd(), outFolder + "skin_main.bmp") ? 0 : 1;
+        DestroyWindow(main.hwnd());
+    }
+    const WarningKind kinds[] = {WarningKind::kClick, WarningKind::kResetCurrent,
+                                 WarningKind::kResetAll, WarningKind::kMacroSet,
+                                 WarningKind::kDeleteMacro};
+    for (WarningKind kind : kinds) {
+        WarningDialog dialog(kind, nullptr);
+        if (!dialog.CreatePopup(nullptr)) {
+            ++failures;
+            continue;
+        }
+        ShowWindow(dialog.hwnd(), SW_SHOW);
+        Pump(300);
+        std::string name = WarningSkinFile(kind);
+        name = name.substr(0, name.find('.')) + ".bmp";
+        failures += SaveWindow(dialog.hwnd(), outFolder + name) ? 0 : 1;
+        DestroyWindow(dialog.hwnd());
+    }
+    return failures == 0 ? 0 : 1;
+}
+
+HWND WaitForWindow(const char* title, DWORD timeoutMs, DWORD start) {
+    while (GetTickCount() - start < timeoutMs) {
+        HWND hwnd = FindWindowA(nullptr, title);
+        if (hwnd != nullptr && IsWindowVisible(hwnd)) return hwnd;
+        Sleep(5);
+    }
+    return nullptr;
+}
+
+int CaptureWindow(const char* title, const std::string& out, DWORD timeoutMs) {
+    HWND hwnd = WaitForWindow(title, timeoutMs, GetTickCount());
+    if (hwnd == nullptr) {
+        fprintf(stderr, "no window \"%s\"\n", title);
+        return 1;
+    }
+    Sleep(700);  // let it finish painting
+    return SaveWindow(hwnd, out) ? 0 : 1;
+}
+
+int TimeStart(const char* program, const char* title, DWORD timeoutMs) {
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    std::string command = std::string("\"") + program + "\"";
+    const DWORD start = GetTickCount();
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi)) {
+        fprintf(stderr, "cannot start %s\n", program);
+        return 1;
+    }
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    HWND hwnd = WaitForWindow(title, timeoutMs, start);
+    const DWORD shown = GetTickCount() - start;
+    // The window marks its first finished paint with this property.
+    while (hwnd != nullptr && GetPropA(hwnd, "KestraPainted") == nullptr &&
+           GetTickCount() - start < timeoutMs) {
+        Sleep(2);
+    }
+    const DWORD painted = GetTickCount() - start;
+    if (hwnd == nullptr || painted >= timeoutMs) {
+        fprintf(stderr, "no painted window \"%s\"\n", title);
+        return 1;
+    }
+    printf("shown %lu ms, painted %lu ms\n", static_cast<unsigned long>(shown),
+           static_cast<unsigned long>(painted));
+    return 0;
+}
+
+std::string WithSlash(std::string folder) {
+    if (!folder.empty() && folder.back() != '\\' && folder.back() != '/') folder += '\\';
+    return folder;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 4 && strcmp(argv[1], "skins") == 0) {
+        return ShowSkins(WithSlash(argv[2]), WithSlash(argv[3]));
+    }
+    if (argc == 5 && strcmp(argv[1], "window") == 0) {
+        return CaptureWindow(argv[2], argv[3], static_cast<DWORD>(atoi(argv[4])));
+    }
+    if (argc == 5 && strcmp(argv[1], "start") == 0) {
+        return TimeStart(argv[2], argv[3], static_cast<DWORD>(atoi(argv[4])));
+    }
+    fprintf(stderr, "usage: screenshot_tool skins|window|start ...\n");
+    return 2;
+}
