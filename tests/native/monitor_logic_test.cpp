@@ -1,0 +1,372 @@
+// Monitor's behaviour behind its messages, timers and device jobs, against
+// recording effects: which notifications follow which event, in which order.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "device_fakes.h"
+#include "monitor/monitor_logic.h"
+#include "settings/ipc_names.h"
+
+namespace kestra {
+namespace {
+
+using Trace = std::vector<std::string>;
+
+class Effects : public MonitorEffects, public KeyInjector, public InputInjector,
+                public MacroClock, public PointerRegistry, public PointerWriter,
+                public MonitorAddOns {
+public:
+    Trace trace;
+    SettingsStore block{};
+    bool optionRunning = true;
+    bool jobPostable = true;
+    std::string foreground;
+
+    void Add(const std::string& s) { trace.push_back(s); }
+    // MonitorEffects
+    void DebugLine(const std::string&) override {}
+    bool ReadBlock(SettingsStore& s) override { memcpy(&s, &block, sizeof s); Add("read"); return true; }
+    bool WriteBlock(const SettingsStore& s) override { memcpy(&block, &s, sizeof s); Add("write"); return true; }
+    bool PostToOption(unsigned m) override {
+        if (optionRunning) Add("option " + std::to_string(m));
+        return optionRunning;
+    }
+    uintptr_t OsdWindow() override { return 0; }
+    void StartTimer(unsigned id, unsigned ms) override { Add("timer " + std::to_string(id) + " " + std::to_string(ms)); }
+    void KillTimer(unsigned id) override { Add("kill " + std::to_string(id)); }
+    bool PostDeviceJob(unsigned job) override { Add("job " + std::to_string(job)); return jobPostable; }
+    void PostPlayMacro() override { Add("play"); }
+    void PostOpenOption() override { Add("open option"); }
+    void ShellOpen(const std::string& p) override { Add("shell " + p); }
+    void SaveCurrentProfile(int p) override { Add("save profile " + std::to_string(p)); }
+    void SaveDevicePresence(int s) override { Add("save device " + std::to_string(s)); }
+    bool ReadOsdSettings(OsdSettings&) override { return false; }
+    void AddTrayIcon() override { Add("tray"); }
+    void RemoveTrayIcon() override { Add("untray"); }
+    void OpenCustomizer() override { Add("customizer"); }
+    std::string ForegroundProgram() override { return foreground; }
+    // KeyInjector
+    void Key(uint32_t vk, bool up) override { Add((up ? "-" : "+") + std::to_string(vk)); }
+    void PauseMs(int) override {}
+    // InputInjector and clock for the macro player
+    void Key(uint32_t vk, uint32_t, bool up) override { Key(vk, up); }
+    void MouseButton(uint8_t, bool) override {}
+    int64_t NowMs() override { return 0; }
+    void WaitUntilMs(int64_t) override {}
+    // Pointer settings
+    bool OpenKey(const char*) override { return false; }
+    int32_t ReadNumber(const char*) override { return 0; }
+    void CloseKey() override {}
+    void Write(const PointerWrite& w) override { Add("spi " + std::to_string(w.action)); }
+    // Add-ons
+    void OnMediaFunction(int f, bool released) override { Add("media " + std::to_string(f) + (released ? " up" : "")); }
+    void OnTilt(bool right) override { Add(right ? "tilt right" : "tilt left"); }
+    void ShowProfile(int p, ProfileIndicationReason r, const OsdSettings&) override {
+        Add("osd profile " + std::to_string(p) + " " + std::to_string(static_cast<int>(r)));
+    }
+    void ShowDpiLevel(const ProfileSettings&, int level) override { Add("osd dpi " + std::to_string(level)); }
+    void ShowMacro(const ProfileSettings&, int b, const OsdSettings&) override { Add("osd macro " + std::to_string(b)); }
+    void ShowText(const std::string& t, bool connected) override { Add("osd text " + t + (connected ? " on" : " off")); }
+};
+
+class MonitorLogicTest : public ::testing::Test {
+protected:
+    MonitorLogicTest()
+        : player(fx, fx, layout), logic(MonitorLogic::Parts{fx, flags, fx, layout, player, fx, fx}) {
+        std::unique_ptr<SettingsStore> store(new SettingsStore());
+        ClearStore(*store);
+        ResetAllProfiles(*store);
+        logic.Load(*store);
+        logic.SetAddOns(&fx);
+        flags.connected = kDevicePresent;
+    }
+    ButtonAssignment& Button(int n) { return logic.working().profiles[logic.working().CurrentProfile].buttons[n - 1]; }
+    void Event(uint32_t code, uint32_t value) { logic.OnDeviceEvent(MakeEventWord(code, value), nullptr); }
+    Trace Take() { Trace t = fx.trace; fx.trace.clear(); return t; }
+
+    Effects fx;
+    UsKeyboardLayout layout;
+    DeviceFlags flags;
+    MacroPlayer player;
+    MonitorLogic logic;
+};
+
+TEST_F(MonitorLogicTest, EventsReachTheirHandlersAndUnknownOnesNothing) {
+    Event(0x1000, 1);
+    Event(0x1000, 255);
+    Event(0x1000, 2);
+    Event(0xF000, 0x0126);
+    Event(0xF000, 0x0028);
+    Event(0x00A0, 0);
+    Event(0x1234, 1);
+    Event(0x4000, 0x0011);  // button 17 does not exist
+    EXPECT_EQ((Trace{"tilt right", "tilt left", "media 38 up", "open option"}), Take());
+}
+
+TEST_F(MonitorLogicTest, CombinationPressRepeatAndRelease) {
+    ButtonAssignment& b = Button(3);
+    b.function = kFunctionKeyCombination;
+    b.stepCount = 1;
+    b.steps[0] = MacroStep{4, 0x04 | 0x02, 0};  // Ctrl+Shift+A (flags in bits 9, 10)
+    Event(0x5000, 0x0003);
+    EXPECT_EQ((Trace{"+17", "+16", "+65", "timer 102 1000"}), Take());
+    logic.OnKeyRepeatTimer();  // first expiry: re-armed at 100 ms
+    EXPECT_EQ((Trace{"kill 102", "timer 102 100", "-65", "+65"}), Take());
+    logic.OnKeyRepeatTimer();
+    EXPECT_EQ((Trace{"-65", "+65"}), Take());
+    Event(0x5000, 0x0103);
+    EXPECT_EQ((Trace{"kill 102", "-65", "-16", "-17"}), Take());
+    // A timer message already queued at the release sends nothing.
+    logic.OnKeyRepeatTimer();
+    EXPECT_EQ((Trace{"kill 102"}), Take());
+
+    // Bit 8: the key alone, whatever the other bits say.
+    b.steps[0] = MacroStep{4, 0x01 | 0x1E, 0};
+    Event(0x4000, 0x0003);
+    EXPECT_EQ((Trace{"+65", "timer 102 1000", "osd macro 3"}), Take());
+}
+
+TEST_F(MonitorLogicTest, ModifiersAloneAreNeverRepeated) {
+    ButtonAssignment& b = Button(2);
+    b.function = kFunctionKeyCombination;
+    b.steps[0] = MacroStep{0, 0x08, 0};  // Alt, no main key
+    Event(0x5000, 0x0002);
+    EXPECT_EQ((Trace{"+18", "timer 102 1000"}), Take());
+    logic.OnKeyRepeatTimer();
+    logic.OnKeyRepeatTimer();
+    EXPECT_EQ((Trace{"kill 102", "timer 102 100"}), Take());
+}
+
+TEST_F(MonitorLogicTest, ReleasedButtonsNeverLaunchOrPlay) {
+    ButtonAssignment& macro = Button(5);
+    macro.function = kFunctionMacro;
+    macro.stepCount = 1;
+    macro.steps[0] = MacroStep{4, 1, 10};
+    ButtonAssignment& launch = Button(6);
+    launch.function = kFunctionLaunchProgram;
+    CopyText(launch.programPath, sizeof launch.programPath, "C:\\tools\\calc.exe");
+
+    Event(0x4000, 0x0105);
+    Event(0x5000, 0x0105);
+    Event(0x000A, 0x0106);
+    EXPECT_TRUE(Take().empty());
+    Event(0x4000, 0x0005);
+    Event(0x000A, 0x0006);
+    EXPECT_EQ((Trace{"play", "osd macro 5", "shell C:\\tools\\calc.exe"}), Take());
+    // Launch events for buttons that launch nothing do nothing.
+    Event(0x000A, 0x0005);
+    EXPECT_TRUE(Take().empty());
+}
+
+TEST_F(MonitorLogicTest, ProgramPathStopsAtTheEndOfItsRecord) {
+    ButtonAssignment& b = Button(1);
+    b.function = kFunctionLaunchProgram;
+    memset(b.programPath, 'x', sizeof b.programPath);  // no terminator at all
+    if (&b != &logic.working().profiles[0].buttons[15]) memset(&b + 1, 'y', 8);
+    EXPECT_EQ(std::string(sizeof b.programPath, 'x'), MonitorLogic::ProgramPath(b));
+    memset(b.programPath, 0, sizeof b.programPath);
+    Event(0x000A, 0x0001);  // empty path: nothing to open
+    EXPECT_TRUE(Take().empty());
+}
+
+TEST_F(MonitorLogicTest, MouseMadeChangesAreWrittenBackAndAnnounced) {
+    Event(0x0801, 3);
+    EXPECT_EQ(2, fx.block.CurrentProfile);
+    EXPECT_EQ((Trace{"write", "save profile 2", "option 1255", "osd profile 2 0", "option 1257"}),
+              Take());
+    Event(0x0800, 6);
+    Event(0x0800, 0);
+    Event(0x0700, 9);
+    Event(0xC000, 0x1515);  // 21 and 21: both out of range
+    Event(0x01F2, 9);
+    EXPECT_TRUE(Take().empty());
+
+    Event(0x0701, 7);
+    EXPECT_EQ(6, fx.block.profiles[2].CpiStep);
+    EXPECT_EQ((Trace{"write", "option 1257", "osd dpi 7"}), Take());
+
+    const int32_t x = logic.working().profiles[2].Sensitivity_X;
+    Event(0xC000, 0x0A00);
+    EXPECT_EQ(x, fx.block.profiles[2].Sensitivity_X);
+    EXPECT_EQ(10, fx.block.profiles[2].Sensitivity_Y);
+
+    logic.working().profiles[2].PollingRate = 1;
+    Take();
+    Event(0x01F2, 6);  // no rate code: kept, but still written and announced
+    EXPECT_EQ(1, fx.block.profiles[2].PollingRate);
+    EXPECT_EQ((Trace{"write", "option 1257"}), Take());
+    Event(0x01F2, 2);
+    EXPECT_EQ(2, fx.block.profiles[2].PollingRate);
+
+    // Without Option the notifications are skipped, nothing else.
+    fx.optionRunning = false;
+    Take();
+    Event(0x0800, 1);
+    EXPECT_EQ((Trace{"write", "save profile 0", "osd profile 0 0"}), Take());
+}
+
+TEST_F(MonitorLogicTest, ProgramWatchSwitchesToTheFirstMatchingProfile) {
+    SettingsStore& s = logic.working();
+    CopyText(s.profiles[1].GameFile, sizeof s.profiles[1].GameFile, "  D:\\Games\\Quest.EXE ");
+    CopyText(s.profiles[3].GameFile, sizeof s.profiles[3].GameFile, "quest.exe");
+    s.profiles[1].MouseSpeed = s.profiles[0].MouseSpeed + 1;
+    fx.foreground = "QUEST.exe";
+    logic.OnAppWatch();
+    EXPECT_EQ(1, fx.block.CurrentProfile);
+    EXPECT_EQ((Trace{"write", "job 3", "spi 4", "spi 113", "option 1255", "osd profile 1 1"}), Take());
+    logic.OnAppWatch();  // already current
+    fx.foreground = "other.exe";
+    logic.OnAppWatch();  // no match: the profile stays
+    fx.foreground = "";
+    logic.OnAppWatch();
+    EXPECT_TRUE(Take().empty());
+    EXPECT_EQ(1, s.CurrentProfile);
+}
+
+TEST_F(MonitorLogicTest, ApplyQueuesDeviceWorkOrAnswersAtOnce) {
+    memcpy(&fx.block, &logic.working(), sizeof fx.block);
+    fx.block.profiles[0].ScrollWheelSpeed += 2;
+    logic.OnApplySettings();
+    EXPECT_EQ((Trace{"read", "spi 105", "job 1"}), Take());
+    // The pointer settings just written are not written again.
+    logic.OnApplySettings();
+    EXPECT_EQ((Trace{"read", "job 1"}), Take());
+
+    fx.jobPostable = false;
+    logic.OnApplySettings();
+    EXPECT_EQ((Trace{"read", "job 1", "option 1256"}), Take());
+
+    flags.connected = kDeviceRemoved;
+    fx.block.profiles[0].ScrollWheelSpeed += 2;
+    logic.OnApplySettings();
+    EXPECT_EQ((Trace{"read", "option 1256"}), Take());
+}
+
+TEST_F(MonitorLogicTest, AMalformedBlockNeverIndexesOutsideTheProfiles) {
+    fx.block.CurrentProfile = 1 << 30;
+    logic.OnReloadSettings(true);
+    EXPECT_EQ(0, logic.working().CurrentProfile);
+    fx.block.CurrentProfile = -7;
+    logic.OnApplySettings();
+    EXPECT_EQ(0, logic.working().CurrentProfile);
+    Event(0x4000, 0x0001);
+    Event(0x0700, 1);
+    SUCCEED();
+}
+
+TEST_F(MonitorLogicTest, ConnectedStartAndAbsentStart) {
+    logic.ConnectedStart(1, true);
+    EXPECT_EQ((Trace{"timer 500 2000", "timer 502 200", "tray", "customizer", "save device 1"}), Take());
+    EXPECT_TRUE(logic.connected());
+    logic.ConnectedStart(0, true);
+    EXPECT_EQ((Trace{"save device 0"}), Take());
+    EXPECT_EQ(kDeviceNeverConnected, flags.connected.load());
+}
+
+TEST_F(MonitorLogicTest, OsdTextRecordsOfExactlyTheirSize) {
+    char record[152] = {};
+    strcpy(record + 1, "hello");
+    EXPECT_FALSE(logic.OnCopyData(record, 150));
+    EXPECT_FALSE(logic.OnCopyData(record, 152));
+    EXPECT_FALSE(logic.OnCopyData(nullptr, 151));
+    EXPECT_TRUE(logic.OnCopyData(record, 151));
+    flags.connected = kDeviceRemoved;
+    memset(record, 'z', sizeof record);  // no terminator: cut at the record's end
+    EXPECT_TRUE(logic.OnCopyData(record, 151));
+    EXPECT_EQ((Trace{"osd text hello on", "osd text " + std::string(149, 'z') + " off"}), Take());
+}
+
+// ---- device jobs ----------------------------------------------------------
+
+class JobEffects : public DeviceJobEffects, public FirmwareEffects {
+public:
+    SettingsStore store{};
+    Trace trace;
+    bool option = true;
+    void DebugLine(const std::string& l) override { if (l[0] == 'O') trace.push_back(l); }
+    void Snapshot(SettingsStore& s) override { memcpy(&s, &store, sizeof s); }
+    bool PostApplyDoneToOption() override { if (option) trace.push_back("done"); return option; }
+    void ShowProfileSelected(int p) override { trace.push_back("shown " + std::to_string(p)); }
+    void DebugLine(const char*) override {}
+    bool AskOkCancel(const char*, const char*) override { trace.push_back("ask"); return false; }
+    void ShellOpen(const char* p) override { trace.push_back(std::string("shell ") + p); }
+    void CloseMonitor() override { trace.push_back("close"); }
+};
+
+class DeviceJobsTest : public ::testing::Test {
+protected:
+    DeviceJobsTest()
+        : link(clock), waiter(clock, flags), applier(link, waiter),
+          jobs(applier, link, waiter, flags, fx, fx) {
+        ClearStore(fx.store);
+        ResetAllProfiles(fx.store);
+        fx.store.CurrentProfile = 2;
+        flags.connected = kDevicePresent;
+        link.answer = {0x80, 2, 3};
+    }
+    kestra_test::VirtualClock clock;
+    DeviceFlags flags;
+    kestra_test::RecordingLink link;
+    kestra_test::VirtualWaiter waiter;
+    DeviceApplier applier;
+    JobEffects fx;
+    DeviceJobs jobs;
+};
+
+TEST_F(DeviceJobsTest, JobsAreDroppedUnlessTheMouseIsPresent) {
+    for (int state : {kDeviceNeverConnected, kDeviceRemoved}) {
+        flags.connected = state;
+        for (unsigned job = 1; job <= 3; ++job) jobs.Run(job);
+    }
+    EXPECT_TRUE(link.reports.empty());
+    EXPECT_TRUE(fx.trace.empty());
+}
+
+TEST_F(DeviceJobsTest, ApplyAnswersOptionAfterTheLastReport) {
+    fx.store.flags.level[0] = 1;
+    link.afterReport = [&] { EXPECT_TRUE(fx.trace.empty()); };
+    jobs.Run(DEVICE_JOB_APPLY);
+    EXPECT_EQ(3u, link.reports.size());  // opening, the level, the select
+    EXPECT_EQ((Trace{"done"}), fx.trace);
+    EXPECT_EQ(0, flags.busy.load());
+    fx.option = false;
+    fx.trace.clear();
+    jobs.Run(DEVICE_JOB_APPLY);
+    EXPECT_EQ((Trace{"OnApplyAllSetting Don't find Zeph Option Dialog\n"}), fx.trace);
+}
+
+TEST_F(DeviceJobsTest, AnArrivedMouseGetsEverythingOnceItsFirmwarePasses) {
+    jobs.Run(DEVICE_JOB_FIRMWARE_CHECK);
+    EXPECT_EQ(2u, link.reports.size());  // the version request and its answer
+    jobs.RequestFullApply();
+    jobs.Run(DEVICE_JOB_FIRMWARE_CHECK);
+    EXPECT_GT(link.reports.size(), 40u);
+    EXPECT_FALSE(jobs.fullApplyPending());
+    EXPECT_TRUE(fx.trace.empty());
+
+    // A wrong firmware sends nothing more and ends Monitor.
+    link.reports.clear();
+    link.answer = {0x80, 2, 2};
+    jobs.RequestFullApply();
+    jobs.Run(DEVICE_JOB_FIRMWARE_CHECK);
+    EXPECT_EQ(2u, link.reports.size());
+    EXPECT_EQ((Trace{"ask", "close"}), fx.trace);
+}
+
+TEST_F(DeviceJobsTest, SelectShowsTheProfileAfterItsPauseUnlessRemoved) {
+    jobs.Run(DEVICE_JOB_SELECT_PROFILE);
+    ASSERT_EQ(1u, link.reports.size());
+    EXPECT_EQ(3, link.reports[0].bytes[1]);  // one-based on the wire
+    EXPECT_EQ(200, clock.now);
+    EXPECT_EQ((Trace{"shown 2"}), fx.trace);
+    fx.trace.clear();
+    link.afterReport = [&] { flags.abort = 1; };
+    jobs.Run(DEVICE_JOB_SELECT_PROFILE);
+    EXPECT_TRUE(fx.trace.empty());
+}
+
+}  // namespace
+}  // namespace kestra
