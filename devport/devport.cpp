@@ -1,6 +1,7 @@
 // devport.dll: Monitor's only way to the mouse. Feature and output reports go
-// to the vendor collection; a monitor thread follows arrival and removal and
-// turns event reports into window messages.
+// to the virtual mouse when one runs, otherwise to the real mouse's vendor
+// collection; a monitor thread follows arrival and removal of both and turns
+// event reports into window messages.
 #include "devport/devport.h"
 
 #include <dbt.h>
@@ -13,15 +14,24 @@ extern "C" {
 #include <vector>
 
 #include "devport/hid_device_win.h"
+#include "devport/presence_choice.h"
+#include "devport/virtual_device_win.h"
+#include "vmouse/vmouse_wire.h"
 
 namespace {
 
 using kestra::devport::FindDevicePath;
 using kestra::devport::HidReportLengths;
 using kestra::devport::OpenDevicePath;
+using kestra::devport::PresenceMessage;
+using kestra::devport::VirtualChannel;
+using kestra::devport::VirtualOpen;
+using kestra::devport::VirtualWatch;
 
 constexpr int kEventReportBytes = 4;  // code and value, 16 bits each, little-endian
 constexpr DWORD kWriteTimeoutMs = 1000;
+// How often the monitor thread looks for a virtual mouse that is not running.
+constexpr DWORD kVirtualRetryMs = 250;
 
 struct Library {
     CRITICAL_SECTION lock;
@@ -30,6 +40,8 @@ struct Library {
     HANDLE feature = INVALID_HANDLE_VALUE;
     HANDLE report = INVALID_HANDLE_VALUE;
     HidReportLengths lengths;
+    VirtualChannel virtualFeature;
+    VirtualChannel virtualReport;
 
     HWND target = nullptr;
     UINT eventMessage = 0;
@@ -50,10 +62,14 @@ void CloseIfOpen(HANDLE& handle) {
     handle = INVALID_HANDLE_VALUE;
 }
 
-// Opens one channel on the mouse; false when it is absent.
-bool OpenChannel(HANDLE& handle, bool overlapped) {
+// Opens one channel on the mouse; false when it is absent. A running
+// virtual mouse is the mouse, plugged or not.
+bool OpenChannel(HANDLE& handle, VirtualChannel& virtualChannel, bool overlapped) {
     Locked locked;
-    if (handle != INVALID_HANDLE_VALUE) return true;
+    if (handle != INVALID_HANDLE_VALUE || virtualChannel.IsOpen()) return true;
+    const VirtualOpen v = virtualChannel.Open();
+    if (v == VirtualOpen::kOpened) return true;
+    if (v == VirtualOpen::kUnplugged) return false;
     HidReportLengths lengths;
     const std::string path = FindDevicePath(g_lib.vid, g_lib.pid, &lengths);
     if (path.empty()) return false;
@@ -118,10 +134,18 @@ struct Reader {
     }
 };
 
-bool g_present = false;
+kestra::devport::MouseSources g_sources;
+kestra::devport::PresenceReport g_presence(g_sources);
 Reader g_reader;
+VirtualWatch g_watch;
 
-void CheckPresence(bool report = true) {
+void ReportPresence() {
+    const PresenceMessage m = g_presence.Update(g_sources);
+    if (m == PresenceMessage::kNone) return;
+    PostMessageA(g_lib.target, g_lib.presenceMessage, m == PresenceMessage::kArrival ? 1 : 0, 0);
+}
+
+void CheckPresence() {
     HidReportLengths lengths;
     const std::string path = FindDevicePath(g_lib.vid, g_lib.pid, &lengths);
     const bool present = !path.empty();
@@ -131,9 +155,32 @@ void CheckPresence(bool report = true) {
         g_reader.Start();
     }
     if (!present) g_reader.Stop();
-    if (present != g_present) {
-        g_present = present;
-        if (report) PostMessageA(g_lib.target, g_lib.presenceMessage, present ? 1 : 0, 0);
+    g_sources.hidPresent = present;
+}
+
+// Starting the virtual mouse counts as plugging it in (when it starts
+// plugged), stopping or losing it as pulling it out.
+void WatchVirtualMouse() {
+    if (g_watch.Connected()) return;
+    bool plugged = false;
+    g_sources.virtualRunning = g_watch.Connect(&plugged);
+    g_sources.virtualPlugged = g_sources.virtualRunning && plugged;
+}
+
+void TakeVirtualPush() {
+    std::vector<uint8_t> push;
+    if (g_watch.Take(&push)) {
+        uint16_t code = 0, value = 0;
+        if (push.size() == 5 && push[0] == kestra::vmouse::kPushEvent &&
+            kestra::vmouse::GetU16(push, 1, &code) && kestra::vmouse::GetU16(push, 3, &value)) {
+            if (g_lib.target) PostMessageA(g_lib.target, g_lib.eventMessage, code, value);
+        } else if (push.size() == 2 && push[0] == kestra::vmouse::kPushPresence) {
+            g_sources.virtualPlugged = push[1] != 0;
+        }
+    }
+    if (!g_watch.Connected()) {
+        g_sources.virtualRunning = false;
+        g_sources.virtualPlugged = false;
     }
 }
 
@@ -141,6 +188,7 @@ LRESULT CALLBACK NotifyProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     if (message == WM_DEVICECHANGE &&
         (wParam == DBT_DEVICEARRIVAL || wParam == DBT_DEVICEREMOVECOMPLETE)) {
         CheckPresence();
+        ReportPresence();
         return TRUE;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -166,22 +214,40 @@ DWORD WINAPI MonitorThread(void*) {
     g_reader.done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     // Only changes are reported; the state at opening is what
     // Open_ReportDevice tells.
-    g_present = false;
-    CheckPresence(false);
+    g_sources = kestra::devport::MouseSources();
+    CheckPresence();
+    WatchVirtualMouse();
+    g_presence = kestra::devport::PresenceReport(g_sources);
 
     for (;;) {
-        HANDLE waits[2] = {g_lib.stopEvent, g_reader.done};
-        const DWORD count = g_reader.pending ? 2 : 1;
-        const DWORD r = MsgWaitForMultipleObjects(count, waits, FALSE, INFINITE, QS_ALLINPUT);
-        if (r == WAIT_OBJECT_0) break;
-        if (r == WAIT_OBJECT_0 + 1 && count == 2) {
-            g_reader.Finish();
-            continue;
+        HANDLE waits[3] = {g_lib.stopEvent};
+        DWORD count = 1;
+        // Indexes past any wait result when the handle is not waited on.
+        DWORD readerIndex = 100, watchIndex = 100;
+        if (g_reader.pending) {
+            readerIndex = count;
+            waits[count++] = g_reader.done;
         }
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        if (g_watch.Connected()) {
+            watchIndex = count;
+            waits[count++] = g_watch.Event();
+        }
+        const DWORD timeout = g_watch.Connected() ? INFINITE : kVirtualRetryMs;
+        const DWORD r = MsgWaitForMultipleObjects(count, waits, FALSE, timeout, QS_ALLINPUT);
+        if (r == WAIT_OBJECT_0) break;
+        if (r == WAIT_OBJECT_0 + readerIndex) {
+            g_reader.Finish();
+        } else if (r == WAIT_OBJECT_0 + watchIndex) {
+            TakeVirtualPush();
+        } else if (r == WAIT_OBJECT_0 + count) {
+            MSG msg;
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        }
+        WatchVirtualMouse();
+        ReportPresence();
     }
 
+    g_watch.Close();
     g_reader.Stop();
     CloseHandle(g_reader.done);
     g_reader.done = nullptr;
@@ -229,28 +295,33 @@ DEVPORT_API int Close_DevMonitor() {
 }
 
 DEVPORT_API int Open_FeatureDevice() {
-    return OpenChannel(g_lib.feature, false) ? 1 : 0;
+    return OpenChannel(g_lib.feature, g_lib.virtualFeature, false) ? 1 : 0;
 }
 
 DEVPORT_API int Close_FeatureDevice() {
     Locked locked;
     CloseIfOpen(g_lib.feature);
+    g_lib.virtualFeature.Close();
     return 1;
 }
 
 DEVPORT_API int Open_ReportDevice() {
-    return OpenChannel(g_lib.report, true) ? 1 : 0;
+    return OpenChannel(g_lib.report, g_lib.virtualReport, true) ? 1 : 0;
 }
 
 DEVPORT_API int Close_ReportDevice() {
     Locked locked;
     CloseIfOpen(g_lib.report);
+    g_lib.virtualReport.Close();
     return 1;
 }
 
 DEVPORT_API int SetFeature(unsigned char* buffer, int length) {
     if (!buffer || length <= 0) return 0;
     Locked locked;
+    if (g_lib.virtualFeature.IsOpen()) {
+        return g_lib.virtualFeature.Send(kestra::vmouse::kReqSetFeature, buffer, length);
+    }
     if (g_lib.feature == INVALID_HANDLE_VALUE) return 0;
     std::vector<unsigned char> frame = Framed(buffer, length, g_lib.lengths.feature);
     return HidD_SetFeature(g_lib.feature, frame.data(), static_cast<ULONG>(frame.size())) ? 1 : 0;
@@ -259,6 +330,14 @@ DEVPORT_API int SetFeature(unsigned char* buffer, int length) {
 DEVPORT_API int GetFeature(unsigned char* buffer, int length) {
     if (!buffer || length <= 0) return 0;
     Locked locked;
+    if (g_lib.virtualFeature.IsOpen()) {
+        uint8_t answer[8] = {};
+        if (!g_lib.virtualFeature.Send(kestra::vmouse::kReqGetFeature, buffer, length, answer)) {
+            return 0;
+        }
+        for (int i = 0; i < length && i < 8; ++i) buffer[i] = answer[i];
+        return 1;
+    }
     if (g_lib.feature == INVALID_HANDLE_VALUE) return 0;
     std::vector<unsigned char> frame = Framed(buffer, length, g_lib.lengths.feature);
     if (!HidD_GetFeature(g_lib.feature, frame.data(), static_cast<ULONG>(frame.size()))) return 0;
@@ -271,6 +350,9 @@ DEVPORT_API int GetFeature(unsigned char* buffer, int length) {
 DEVPORT_API int WriteUSB(unsigned char* buffer, int length) {
     if (!buffer || length <= 0) return 0;
     Locked locked;
+    if (g_lib.virtualReport.IsOpen()) {
+        return g_lib.virtualReport.Send(kestra::vmouse::kReqWriteOutput, buffer, length);
+    }
     if (g_lib.report == INVALID_HANDLE_VALUE) return 0;
     std::vector<unsigned char> frame = Framed(buffer, length, g_lib.lengths.output);
     OVERLAPPED overlapped = {};

@@ -1,0 +1,44 @@
+// The vmouse command line: what each call asks of the running virtual mouse.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kestra {
+namespace vmouse {
+
+enum class Verb {
+    kStart,
+    kStop,
+    kPlug,
+    kUnplug,
+    kEvent,
+    kLog,
+    kClearLog,
+    kState,
+    kServe,  // the background instance itself, started by kStart
+    kHelp,
+};
+
+struct Command {
+    Verb verb = Verb::kHelp;
+    bool firmwareGiven = false;
+    uint8_t major = 2;
+    uint8_t minor = 3;
+    uint16_t code = 0;
+    uint16_t value = 0;
+};
+
+extern const char kUsage[];
+
+// 0x-prefixed hex or decimal, 0..0xFFFF, nothing else.
+bool ParseWord(const std::string& text, uint16_t* value);
+// "MAJOR.MINOR", each 0..255 in decimal.
+bool ParseFirmware(const std::string& text, uint8_t* major, uint8_t* minor);
+
+// `args` excludes the program name. On failure `error` says why.
+bool ParseCommand(const std::vector<std::string>& args, Command* command, std::string* error);
+
+}  // namespace vmouse
+}  // namespace kestra
