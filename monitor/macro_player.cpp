@@ -10,9 +10,11 @@ namespace {
 constexpr int kLongHoldStart = 500;   // ms before a held key starts repeating
 constexpr int kRepeatInterval = 33;   // ms between repeats of a held key
 constexpr int kCancelReleasePause = 50;
-// A deadline this far behind the clock is given up rather than caught up with
-// a burst of steps.
-constexpr int64_t kMaxLag = 50;
+// Waits run against absolute deadlines so that sleep overshoots do not add up.
+// When an injection itself stalls (the system busy, a hook slow to answer) by
+// more than this, the deadline moves to the moment the event went out: the
+// delay after a late event is kept whole instead of being cut short.
+constexpr int64_t kMaxLag = 4;
 
 bool IsMouseKey(uint8_t key) { return key >= 240 && key <= 244; }
 

@@ -73,6 +73,28 @@ TEST_F(MacroPlayerTest, StepsKeepTheirDelaysAndZeroWaitsOneMillisecond) {
     EXPECT_FALSE(player.playing());
 }
 
+TEST_F(MacroPlayerTest, AStalledInjectionDoesNotShortenTheDelayAfterIt) {
+    // The first key takes 30 ms to go out; the next step still follows 60 ms
+    // after it (small lags are caught up: see the test below).
+    bool first = true;
+    struct Slow : Recorder {
+        bool* first;
+        void Key(uint32_t vk, uint32_t scan, bool up) override {
+            if (*first) now += 30;
+            *first = false;
+            Recorder::Key(vk, scan, up);
+        }
+    } slow;
+    slow.first = &first;
+    MacroPlayer slowPlayer{slow, slow, layout};
+    ASSERT_TRUE(slowPlayer.Start(Macro({{4, 1, 60}, {4, 2, 20}, {5, 1, 1}})));
+    slowPlayer.Play();
+    ASSERT_EQ(3u, slow.events.size());
+    EXPECT_EQ(1030, slow.events[0].at);
+    EXPECT_EQ(1090, slow.events[1].at);
+    EXPECT_EQ(1110, slow.events[2].at);
+}
+
 TEST_F(MacroPlayerTest, LongHoldRepeatsLikeAKeyboard) {
     Run(Macro({{4, 1, 2000}, {4, 2, 10}}));
     // One press, then release/press pairs every 33 ms after 500 ms, then the release.
