@@ -6,18 +6,10 @@
 
 #include <string>
 
+#include "settings/osd_settings.h"
 #include "settings/settings_record.h"
 
 namespace kestra {
-
-// OsdSettings as Monitor reads it from config.ini ("OSDSetting"/"config").
-constexpr size_t kOsdSettingsSize = 348;
-struct OsdSettings {
-    uint8_t bytes[kOsdSettingsSize];
-};
-int32_t OsdWord(const OsdSettings& settings, size_t offset);  // 0 outside the record
-constexpr size_t kOsdProfileIndicationOffset = 8;
-constexpr size_t kOsdMacroIndicationOffset = 12;
 
 // Why a profile indication is shown: the mouse switched by itself (shown
 // whenever the OSD runs), program watch switched (shown when the indication is

@@ -8,13 +8,6 @@
 
 namespace kestra {
 
-int32_t OsdWord(const OsdSettings& settings, size_t offset) {
-    if (offset > kOsdSettingsSize - 4) return 0;
-    int32_t value;
-    memcpy(&value, settings.bytes + offset, sizeof value);
-    return value;
-}
-
 MonitorLogic::MonitorLogic(const Parts& parts)
     : effects_(parts.effects),
       flags_(parts.flags),

@@ -410,7 +410,7 @@ void CMonitorWnd::SaveDevicePresence(int state) {
 }
 
 bool CMonitorWnd::ReadOsdSettings(OsdSettings& osd) {
-    return IniFile(configPath_).GetStruct("OSDSetting", "config", osd.bytes, sizeof osd.bytes);
+    return kestra::ReadOsdSettings(configPath_, osd);
 }
 
 void CMonitorWnd::AddTrayIcon() {
