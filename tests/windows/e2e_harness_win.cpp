@@ -1,0 +1,399 @@
+#include "tests/windows/e2e_harness_win.h"
+
+#include <cstdio>
+#include <memory>
+#include <mutex>
+#include <sstream>
+
+#include "settings/ini_file.h"
+#include "settings/ipc_names.h"
+#include "settings/settings_files.h"
+#include "settings/shared_block_win.h"
+
+namespace kestra {
+namespace e2e {
+namespace {
+
+std::string WithSlash(std::string path) {
+    if (!path.empty() && path.back() != '\\' && path.back() != '/') path += '\\';
+    return path;
+}
+
+bool CopyTree(const std::string& from, const std::string& to) {
+    if (!CreateDirectoryA(to.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+        return false;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((from + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    bool ok = true;
+    do {
+        const std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        // Settings of an earlier run are never part of a fresh folder.
+        if (name == "config" || name == "config.ini") continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            ok = CopyTree(from + name + "\\", to + name + "\\") && ok;
+        } else {
+            ok = CopyFileA((from + name).c_str(), (to + name).c_str(), FALSE) && ok;
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return ok;
+}
+
+void DeleteTree(const std::string& folder) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = found.cFileName;
+            if (name == "." || name == "..") continue;
+            const std::string path = folder + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                DeleteTree(path + "\\");
+            } else {
+                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(path.c_str());
+            }
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+void PumpMessages() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+// The observer's keys, shared between its hook thread and the test.
+struct KeyRecord {
+    std::mutex lock;
+    std::vector<ObservedKey> keys;
+};
+KeyRecord* g_keys = nullptr;
+
+LRESULT CALLBACK KeyboardHook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code >= 0 && g_keys) {
+        const KBDLLHOOKSTRUCT* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+        std::lock_guard<std::mutex> guard(g_keys->lock);
+        g_keys->keys.push_back(
+            {key->vkCode, wParam == WM_KEYUP || wParam == WM_SYSKEYUP, key->time});
+        return 1;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
+std::string StagedProgramFolder() {
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string folder = DirectoryOf(self);  // ...\tests\ of the build tree
+    if (folder.size() > 1) folder.pop_back();
+    return DirectoryOf(folder) + "program\\";
+}
+
+// ---- ProgramFolder ------------------------------------------------------------
+
+ProgramFolder::ProgramFolder() {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    static unsigned counter = 0;
+    char name[64];
+    snprintf(name, sizeof name, "kestra-e2e-%lu-%u", GetCurrentProcessId(), ++counter);
+    path_ = WithSlash(temp) + name + "\\";
+    DeleteTree(path_);
+    ok_ = CopyTree(StagedProgramFolder(), path_);
+}
+
+ProgramFolder::~ProgramFolder() {
+    DeleteTree(path_);
+}
+
+bool ProgramFolder::Has(const std::string& relative) const {
+    return GetFileAttributesA(File(relative).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// ---- Process ------------------------------------------------------------------
+
+Process::~Process() {
+    Kill();
+}
+
+Process::Process(Process&& other) noexcept : process_(other.process_), id_(other.id_) {
+    other.process_ = nullptr;
+    other.id_ = 0;
+}
+
+Process& Process::operator=(Process&& other) noexcept {
+    if (this != &other) {
+        Kill();
+        process_ = other.process_;
+        id_ = other.id_;
+        other.process_ = nullptr;
+        other.id_ = 0;
+    }
+    return *this;
+}
+
+bool Process::Start(const std::string& program, const std::string& arguments) {
+    Kill();
+    std::string line = "\"" + program + "\"";
+    if (!arguments.empty()) line += " " + arguments;
+    std::vector<char> mutableLine(line.begin(), line.end());
+    mutableLine.push_back('\0');
+    const std::string folder = DirectoryOf(program);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.c_str(), &startup, &info)) {
+        return false;
+    }
+    CloseHandle(info.hThread);
+    process_ = info.hProcess;
+    id_ = info.dwProcessId;
+    return true;
+}
+
+bool Process::running() const {
+    return process_ && !Wait(0);
+}
+
+bool Process::Wait(DWORD timeoutMs) const {
+    return !process_ || WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0;
+}
+
+DWORD Process::exitCode() const {
+    DWORD code = STILL_ACTIVE;
+    if (process_) GetExitCodeProcess(process_, &code);
+    return code;
+}
+
+void Process::Kill() {
+    if (!process_) return;
+    if (!Wait(0)) {
+        TerminateProcess(process_, 255);
+        WaitForSingleObject(process_, 5000);
+    }
+    CloseHandle(process_);
+    process_ = nullptr;
+    id_ = 0;
+}
+
+RunResult Run(const std::string& program, const std::string& arguments, DWORD timeoutMs) {
+    RunResult result;
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return result;
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    std::string line = "\"" + program + "\"";
+    if (!arguments.empty()) line += " " + arguments;
+    std::vector<char> mutableLine(line.begin(), line.end());
+    mutableLine.push_back('\0');
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION info = {};
+    const std::string folder = DirectoryOf(program);
+    const BOOL started = CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, 0,
+                                        nullptr, folder.c_str(), &startup, &info);
+    CloseHandle(writeEnd);
+    if (!started) {
+        CloseHandle(readEnd);
+        return result;
+    }
+    CloseHandle(info.hThread);
+    // Read until the child closes its end; a log can be larger than a pipe's buffer.
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        result.output.append(buffer, got);
+    CloseHandle(readEnd);
+    if (WaitForSingleObject(info.hProcess, timeoutMs) == WAIT_OBJECT_0) {
+        DWORD code = 0;
+        GetExitCodeProcess(info.hProcess, &code);
+        result.exitCode = static_cast<int>(code);
+    } else {
+        TerminateProcess(info.hProcess, 255);
+    }
+    CloseHandle(info.hProcess);
+    return result;
+}
+
+// ---- VirtualMouse -------------------------------------------------------------
+
+VirtualMouse::~VirtualMouse() {
+    if (started_) Stop();
+}
+
+RunResult VirtualMouse::Call(const std::string& arguments) {
+    return Run(program_, arguments);
+}
+
+bool VirtualMouse::Start(const std::string& firmware) {
+    const bool ok = Call(firmware.empty() ? "start" : "start --firmware " + firmware).exitCode == 0;
+    started_ = started_ || ok;
+    return ok;
+}
+
+bool VirtualMouse::Stop() {
+    started_ = false;
+    return Call("stop").exitCode == 0;
+}
+
+bool VirtualMouse::Plug() {
+    return Call("plug").exitCode == 0;
+}
+bool VirtualMouse::Unplug() {
+    return Call("unplug").exitCode == 0;
+}
+
+bool VirtualMouse::Event(uint16_t code, uint16_t value) {
+    char arguments[48];
+    snprintf(arguments, sizeof arguments, "event 0x%04X 0x%04X", code, value);
+    return Call(arguments).exitCode == 0;
+}
+
+std::vector<std::string> VirtualMouse::Log() {
+    std::vector<std::string> lines;
+    std::istringstream text(Call("log").output);
+    std::string line;
+    while (std::getline(text, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty()) lines.push_back(line);
+    }
+    return lines;
+}
+
+bool VirtualMouse::ClearLog() {
+    return Call("log --clear").exitCode == 0;
+}
+std::string VirtualMouse::State() {
+    return Call("state").output;
+}
+
+// ---- waiting and observing ----------------------------------------------------
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const DWORD begin = GetTickCount();
+    for (;;) {
+        PumpMessages();
+        if (condition()) return true;
+        if (GetTickCount() - begin >= timeoutMs) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+}
+
+HWND WaitForWindow(const char* title, DWORD timeoutMs) {
+    HWND window = nullptr;
+    WaitUntil([&] { return (window = FindWindowA(nullptr, title)) != nullptr; }, timeoutMs);
+    return window;
+}
+
+bool WaitForNoWindow(const char* title, DWORD timeoutMs) {
+    return WaitUntil([&] { return FindWindowA(nullptr, title) == nullptr; }, timeoutMs);
+}
+
+bool ReadSharedBlock(SettingsStore& store) {
+    KernelHandle mutex = OpenBlockMutex();
+    SharedSettingsBlock block;
+    if (!mutex || block.Open() != SharedSettingsBlock::kMapped) return false;
+    return block.Read(mutex.Get(), store);
+}
+
+// ---- MonitorProgram -----------------------------------------------------------
+
+bool MonitorProgram::Start(const std::string& arguments) {
+    if (!process_.Start(folder_.File("Monitor.exe"), arguments)) return false;
+    return WaitUntil([&] { return window() != nullptr || !process_.running(); }, 20000) &&
+           window() != nullptr;
+}
+
+HWND MonitorProgram::window() const {
+    return FindWindowA(nullptr, kMonitorWindowTitle);
+}
+
+bool MonitorProgram::Close(DWORD timeoutMs) {
+    if (!process_.running()) return true;
+    HWND monitor = window();
+    if (monitor) PostMessageA(monitor, WM_COMMAND, ID_TRAY_EXIT, 0);
+    const bool ended = WaitUntil([&] { return !process_.running(); }, timeoutMs);
+    if (!ended) process_.Kill();
+    return ended;
+}
+
+// ---- KeyObserver --------------------------------------------------------------
+
+KeyObserver::KeyObserver() {
+    g_keys = new KeyRecord();
+    ready_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    thread_ = CreateThread(nullptr, 0, &KeyObserver::Thread, this, 0, &threadId_);
+    if (thread_) WaitForSingleObject(ready_, 5000);
+}
+
+KeyObserver::~KeyObserver() {
+    if (thread_) {
+        PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
+        WaitForSingleObject(thread_, 5000);
+        CloseHandle(thread_);
+    }
+    if (ready_) CloseHandle(ready_);
+    delete g_keys;
+    g_keys = nullptr;
+}
+
+DWORD WINAPI KeyObserver::Thread(LPVOID p) {
+    KeyObserver* self = static_cast<KeyObserver*>(p);
+    // The hook is called on this thread, which therefore only pumps messages.
+    HHOOK hook = SetWindowsHookExA(WH_KEYBOARD_LL, KeyboardHook, GetModuleHandleA(nullptr), 0);
+    self->hooked_ = hook != nullptr;
+    MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the queue exists before we say so
+    SetEvent(self->ready_);
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+    if (hook) UnhookWindowsHookEx(hook);
+    return 0;
+}
+
+std::vector<ObservedKey> KeyObserver::Keys() const {
+    std::lock_guard<std::mutex> guard(g_keys->lock);
+    return g_keys->keys;
+}
+
+std::string KeyObserver::Describe() const {
+    std::string text;
+    for (const ObservedKey& key : Keys())
+        text += (key.up ? "-" : "+") + std::to_string(key.virtualKey) + " ";
+    return text;
+}
+
+void KeyObserver::Clear() {
+    std::lock_guard<std::mutex> guard(g_keys->lock);
+    g_keys->keys.clear();
+}
+
+// ---- settings files -----------------------------------------------------------
+
+void WriteSettings(const ProgramFolder& folder, const std::function<void(SettingsStore&)>& edit) {
+    std::unique_ptr<SettingsStore> store(new SettingsStore());
+    ClearStore(*store);
+    ResetAllProfiles(*store);
+    store->MouseType = 0;
+    if (edit) edit(*store);
+    SaveStore(folder.path(), *store);
+}
+
+int ReadConfigInt(const ProgramFolder& folder, const char* key, int fallback, const char* section) {
+    return IniFile(ConfigIniPath(folder.path())).GetInt(section, key, fallback);
+}
+
+}  // namespace e2e
+}  // namespace kestra

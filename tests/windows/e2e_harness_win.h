@@ -1,0 +1,174 @@
+// End-to-end test support: a private copy of the staged program folder, the
+// programs of the system started in it as a user would start them, the
+// virtual mouse driven through its own command line, and observers for what
+// the programs do (windows, files, the shared block, injected keys).
+//
+// The system's named objects (mutexes, the shared block, window titles, the
+// virtual mouse's pipe) are machine-wide, so end-to-end tests run one at a
+// time, each from a fresh folder.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "settings/settings_record.h"
+
+namespace kestra {
+namespace e2e {
+
+// The program folder staged by the build beside the test program's folder
+// ("..\program"), with a trailing backslash.
+std::string StagedProgramFolder();
+
+// A fresh copy of the staged program folder (programs, libraries, skins; no
+// settings), deleted again when the object ends.
+class ProgramFolder {
+public:
+    ProgramFolder();
+    ~ProgramFolder();
+    ProgramFolder(const ProgramFolder&) = delete;
+    ProgramFolder& operator=(const ProgramFolder&) = delete;
+
+    bool ok() const { return ok_; }
+    // With a trailing backslash.
+    const std::string& path() const { return path_; }
+    std::string File(const std::string& relative) const { return path_ + relative; }
+    bool Has(const std::string& relative) const;
+
+private:
+    std::string path_;
+    bool ok_ = false;
+};
+
+// A child process; terminated when the object ends while it still runs.
+class Process {
+public:
+    Process() = default;
+    ~Process();
+    Process(Process&& other) noexcept;
+    Process& operator=(Process&& other) noexcept;
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+
+    // `program` is a full path; `arguments` are appended after a blank.
+    bool Start(const std::string& program, const std::string& arguments = std::string());
+    bool running() const;
+    // True when the process ended within the time.
+    bool Wait(DWORD timeoutMs) const;
+    // STILL_ACTIVE while it runs.
+    DWORD exitCode() const;
+    DWORD id() const { return id_; }
+    void Kill();
+
+private:
+    HANDLE process_ = nullptr;
+    DWORD id_ = 0;
+};
+
+struct RunResult {
+    int exitCode = -1;   // -1: it could not be started or did not end in time
+    std::string output;  // what it wrote to its standard output
+};
+// Runs a program to its end, capturing its standard output.
+RunResult Run(const std::string& program, const std::string& arguments, DWORD timeoutMs = 20000);
+
+// The virtual mouse of a program folder, through `vmouse.exe` as a user calls
+// it. Stopped when the object ends.
+class VirtualMouse {
+public:
+    explicit VirtualMouse(const ProgramFolder& folder) : program_(folder.File("vmouse.exe")) {}
+    ~VirtualMouse();
+    VirtualMouse(const VirtualMouse&) = delete;
+    VirtualMouse& operator=(const VirtualMouse&) = delete;
+
+    // `firmware` is "MAJOR.MINOR" or empty for the default.
+    bool Start(const std::string& firmware = std::string());
+    bool Stop();
+    bool Plug();
+    bool Unplug();
+    bool Event(uint16_t code, uint16_t value);
+    // Every report since start or the last clear, oldest first.
+    std::vector<std::string> Log();
+    bool ClearLog();
+    std::string State();
+
+private:
+    RunResult Call(const std::string& arguments);
+    std::string program_;
+    bool started_ = false;
+};
+
+// Polls `condition` every 20 ms (pumping this thread's messages) until it
+// holds or the time is up; true when it held.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
+// The top-level window of that title, or null when none came in time.
+HWND WaitForWindow(const char* title, DWORD timeoutMs);
+bool WaitForNoWindow(const char* title, DWORD timeoutMs);
+
+// The shared block as the programs see it, read under its mutex.
+bool ReadSharedBlock(SettingsStore& store);
+
+// Monitor.exe of a folder. The destructor ends it as the tray menu would and
+// waits for it; a Monitor that does not end is terminated.
+class MonitorProgram {
+public:
+    explicit MonitorProgram(const ProgramFolder& folder) : folder_(folder) {}
+    ~MonitorProgram() { Close(); }
+    MonitorProgram(const MonitorProgram&) = delete;
+    MonitorProgram& operator=(const MonitorProgram&) = delete;
+
+    // Starts it and waits until its window exists.
+    bool Start(const std::string& arguments = std::string());
+    HWND window() const;
+    // Ends it through its tray menu's exit command; true when it ended in time.
+    bool Close(DWORD timeoutMs = 10000);
+    Process& process() { return process_; }
+
+private:
+    const ProgramFolder& folder_;
+    Process process_;
+};
+
+// The keys that reach a low-level keyboard hook while the observer lives. The
+// keys are swallowed, so nothing else on the test desktop reacts to them.
+struct ObservedKey {
+    DWORD virtualKey;
+    bool up;
+    DWORD time;  // the event's own time stamp, in ms
+};
+class KeyObserver {
+public:
+    KeyObserver();
+    ~KeyObserver();
+    KeyObserver(const KeyObserver&) = delete;
+    KeyObserver& operator=(const KeyObserver&) = delete;
+
+    bool ok() const { return hooked_; }
+    std::vector<ObservedKey> Keys() const;
+    // "+65 -65 ": '+' pressed, '-' released, then the virtual key.
+    std::string Describe() const;
+    void Clear();
+
+private:
+    static DWORD WINAPI Thread(LPVOID self);
+    HANDLE thread_ = nullptr;
+    DWORD threadId_ = 0;
+    HANDLE ready_ = nullptr;
+    bool hooked_ = false;
+};
+
+// Settings files written before a program starts: the default store with
+// whatever `edit` changes, saved into the folder as Option would save it.
+void WriteSettings(const ProgramFolder& folder, const std::function<void(SettingsStore&)>& edit);
+
+// Integer value of config.ini's section "Setting" (or another), `fallback`
+// when missing.
+int ReadConfigInt(const ProgramFolder& folder, const char* key, int fallback,
+                  const char* section = "Setting");
+
+}  // namespace e2e
+}  // namespace kestra

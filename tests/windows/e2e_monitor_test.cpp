@@ -1,0 +1,247 @@
+// Monitor.exe with the virtual mouse, in a fresh program folder, driven as
+// the mouse and the other programs drive it.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "settings/ipc_names.h"
+#include "settings/settings_files.h"
+#include "settings/shared_block_win.h"
+#include "tests/windows/e2e_harness_win.h"
+
+namespace kestra {
+namespace e2e {
+namespace {
+
+constexpr DWORD kSettle = 8000;  // longest wait for something Monitor does on its own
+
+size_t CountPrefix(const std::vector<std::string>& log, const std::string& prefix) {
+    return static_cast<size_t>(std::count_if(log.begin(), log.end(), [&](const std::string& l) {
+        return l.compare(0, prefix.size(), prefix) == 0;
+    }));
+}
+
+bool LogHas(VirtualMouse& mouse, const std::string& prefix) {
+    return CountPrefix(mouse.Log(), prefix) > 0;
+}
+
+// A window of the test process that stands in for Option's main dialog and
+// counts the messages Monitor posts to it.
+class FakeOption {
+public:
+    FakeOption() {
+        WNDCLASSA cls = {};
+        cls.lpfnWndProc = &FakeOption::Proc;
+        cls.hInstance = GetModuleHandleA(nullptr);
+        cls.lpszClassName = "KestraFakeOption";
+        RegisterClassA(&cls);
+        window_ = CreateWindowExA(WS_EX_TOOLWINDOW, cls.lpszClassName, kOptionWindowTitle,
+                                  WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
+                                  cls.hInstance, nullptr);
+        SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    ~FakeOption() { DestroyWindow(window_); }
+    HWND window() const { return window_; }
+    int Count(UINT message) const {
+        return static_cast<int>(std::count(seen_.begin(), seen_.end(), message));
+    }
+
+private:
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        FakeOption* self = reinterpret_cast<FakeOption*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+        if (self && message >= WM_USER) self->seen_.push_back(message);
+        if (self && message == WM_CLOSE) {
+            self->seen_.push_back(message);
+            return 0;
+        }
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    HWND window_ = nullptr;
+    std::vector<UINT> seen_;
+};
+
+class MonitorEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder.ok()) << folder.path();
+        ASSERT_TRUE(folder.Has("Monitor.exe"));
+    }
+    // The virtual mouse plugged in, then Monitor, with its firmware check done.
+    void StartSystem(const std::string& firmware = std::string()) {
+        ASSERT_TRUE(mouse.Start(firmware));
+        ASSERT_TRUE(monitor.Start());
+        ASSERT_TRUE(WaitUntil([&] { return LogHas(mouse, "get 80"); }, kSettle));
+    }
+
+    ProgramFolder folder;
+    VirtualMouse mouse{folder};
+    MonitorProgram monitor{folder};
+};
+
+TEST_F(MonitorEndToEnd, FirstStartWritesDefaultsSharesThemAndFollowsTheMouse) {
+    StartSystem();
+    for (int i = 0; i < kProfileCount; ++i) EXPECT_TRUE(folder.Has(ProfileFilePath("", i)));
+    EXPECT_TRUE(WaitUntil([&] { return ReadConfigInt(folder, "Device", -1) == 1; }, kSettle));
+
+    std::unique_ptr<SettingsStore> block(new SettingsStore());
+    ASSERT_TRUE(ReadSharedBlock(*block));
+    EXPECT_EQ(0, block->CurrentProfile);
+    EXPECT_STREQ("Default3", block->profiles[2].ProFileName);
+    EXPECT_EQ(72, block->profiles[4].CpiLevel_X[4]);
+    // The firmware check is all that went to the mouse: it was not replugged.
+    const std::vector<std::string> log = mouse.Log();
+    ASSERT_EQ(2u, log.size());
+    EXPECT_EQ("set 80 00 00 00 00 00 00 7F", log[0]);
+    EXPECT_EQ("get 80 00 00 00 00 00 00 7F", log[1]);
+
+    // Levels and sensitivity changed on the mouse reach the shared block.
+    ASSERT_TRUE(mouse.Event(0x0700, 3));
+    EXPECT_TRUE(WaitUntil(
+        [&] { return ReadSharedBlock(*block) && block->profiles[0].CpiStep == 2; }, kSettle));
+    ASSERT_TRUE(mouse.Event(0xC000, 0x0C00));  // Y to 12, X untouched
+    EXPECT_TRUE(
+        WaitUntil([&] { return ReadSharedBlock(*block) && block->profiles[0].Sensitivity_Y == 12; },
+                  kSettle));
+    EXPECT_EQ(10, block->profiles[0].Sensitivity_X);
+
+    // The mouse switched to profile 3 itself: recorded, nothing sent back to it.
+    mouse.ClearLog();
+    ASSERT_TRUE(mouse.Event(0x0800, 3));
+    EXPECT_TRUE(
+        WaitUntil([&] { return ReadConfigInt(folder, "CurrentProfile", -1) == 2; }, kSettle));
+    ASSERT_TRUE(ReadSharedBlock(*block));
+    EXPECT_EQ(2, block->CurrentProfile);
+    EXPECT_TRUE(mouse.Log().empty());
+}
+
+TEST_F(MonitorEndToEnd, ASecondMonitorEndsAndWithOneBringsUpOption) {
+    StartSystem();
+    const HWND first = monitor.window();
+
+    Process second;
+    ASSERT_TRUE(second.Start(folder.File("Monitor.exe")));
+    EXPECT_TRUE(second.Wait(kSettle));
+    EXPECT_EQ(first, monitor.window());
+    EXPECT_TRUE(monitor.process().running());
+
+    // A minimised Option is restored by the running Monitor, not started again.
+    FakeOption option;
+    ShowWindow(option.window(), SW_SHOWMINNOACTIVE);
+    ASSERT_TRUE(IsIconic(option.window()));
+    Process asking;
+    ASSERT_TRUE(asking.Start(folder.File("Monitor.exe"), "1"));
+    EXPECT_TRUE(asking.Wait(kSettle));
+    EXPECT_TRUE(WaitUntil([&] { return !IsIconic(option.window()); }, kSettle));
+    EXPECT_EQ(first, monitor.window());
+}
+
+TEST_F(MonitorEndToEnd, UnplugClosesOptionAndPlugSendsEverythingOnce) {
+    StartSystem();
+    FakeOption option;
+    ASSERT_TRUE(mouse.Unplug());
+    EXPECT_TRUE(WaitUntil([&] { return ReadConfigInt(folder, "Device", -1) == 0; }, kSettle));
+    EXPECT_TRUE(WaitUntil([&] { return option.Count(WM_CLOSE) == 1; }, kSettle));
+
+    ASSERT_TRUE(mouse.ClearLog());
+    ASSERT_TRUE(mouse.Plug());
+    EXPECT_TRUE(WaitUntil([&] { return ReadConfigInt(folder, "Device", -1) == 1; }, kSettle));
+    // The firmware check, then every setting of the five profiles.
+    ASSERT_TRUE(WaitUntil([&] { return LogHas(mouse, "set 02 01"); }, 20000));
+    const std::vector<std::string> log = mouse.Log();
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ("set 80 00 00 00 00 00 00 7F", log[0]);
+    EXPECT_EQ("set 01 88 02 00 00 00 00 74", log[2]);
+    EXPECT_EQ(1u, CountPrefix(log, "set 01 88"));
+    EXPECT_EQ(5u, CountPrefix(log, "set 03 "));
+    EXPECT_EQ(5u, CountPrefix(log, "set 04 "));
+    EXPECT_EQ(5u, CountPrefix(log, "set 0C "));
+    EXPECT_EQ(5u, CountPrefix(log, "set 0D "));
+    EXPECT_EQ(20u, CountPrefix(log, "out "));
+    EXPECT_EQ("set 02 01 00 00 00 00 00 FC", log.back());
+    EXPECT_NE(std::string::npos, mouse.State().find("refused reports 0"));
+}
+
+TEST_F(MonitorEndToEnd, AnApplySendsWhatChangedAndAnswersOption) {
+    StartSystem();
+    FakeOption option;
+    const HWND monitorWindow = monitor.window();
+
+    // What Option does on Apply: the changed store into the block, then the
+    // synchronous notification.
+    std::unique_ptr<SettingsStore> store(new SettingsStore());
+    ASSERT_TRUE(ReadSharedBlock(*store));
+    store->profiles[1].CpiStep = 3;
+    store->flags.level[1] = 1;
+    {
+        KernelHandle mutex = OpenBlockMutex();
+        SharedSettingsBlock block;
+        ASSERT_EQ(SharedSettingsBlock::kMapped, block.Open());
+        ASSERT_TRUE(block.Write(mutex.Get(), *store));
+    }
+    ASSERT_TRUE(mouse.ClearLog());
+    EXPECT_EQ(0, SendMessageA(monitorWindow, UM_APPLY_SETTINGS, 0, 0));
+    EXPECT_TRUE(WaitUntil([&] { return option.Count(UM_APPLY_DONE) == 1; }, kSettle));
+    const std::vector<std::string> log = mouse.Log();
+    const std::vector<std::string> expected = {"set 01 88 02 00 00 00 00 74",
+                                               "set 04 02 04 00 00 00 00 F5",
+                                               "set 02 01 00 00 00 00 00 FC"};
+    EXPECT_EQ(expected, log);
+
+    // Unplugged, an apply still answers at once and sends nothing.
+    ASSERT_TRUE(mouse.Unplug());
+    ASSERT_TRUE(WaitUntil([&] { return ReadConfigInt(folder, "Device", -1) == 0; }, kSettle));
+    ASSERT_TRUE(mouse.ClearLog());
+    SendMessageA(monitorWindow, UM_APPLY_SETTINGS, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return option.Count(UM_APPLY_DONE) == 2; }, 2000));
+    EXPECT_TRUE(mouse.Log().empty());
+}
+
+TEST_F(MonitorEndToEnd, ButtonsOfTheMouseInjectTheirCombinationAndMacro) {
+    WriteSettings(folder, [](SettingsStore& store) {
+        ButtonAssignment& combination = store.profiles[0].buttons[3];  // button 4
+        combination.function = 5;
+        combination.stepCount = 1;
+        combination.steps[0] = MacroStep{0x04, 0x04, 0};         // Ctrl + A
+        ButtonAssignment& macro = store.profiles[0].buttons[4];  // button 5
+        macro.function = 16;
+        strcpy(macro.label, "bee");
+        macro.repeatCount = 2;
+        macro.stepCount = 2;
+        macro.steps[0] = MacroStep{0x05, 1, 20};  // B down
+        macro.steps[1] = MacroStep{0x05, 2, 20};  // B up
+    });
+    KeyObserver keys;
+    ASSERT_TRUE(keys.ok());
+    StartSystem();
+
+    ASSERT_TRUE(mouse.Event(0x4000, 0x0004));
+    ASSERT_TRUE(mouse.Event(0x4000, 0x0104));
+    EXPECT_TRUE(WaitUntil([&] { return keys.Keys().size() >= 4; }, kSettle));
+    EXPECT_EQ("+17 +65 -65 -17 ", keys.Describe());
+
+    keys.Clear();
+    ASSERT_TRUE(mouse.Event(0x4000, 0x0005));
+    ASSERT_TRUE(mouse.Event(0x4000, 0x0105));  // a release starts nothing
+    EXPECT_TRUE(WaitUntil([&] { return keys.Keys().size() >= 4; }, kSettle));
+    Sleep(200);
+    EXPECT_EQ("+66 -66 +66 -66 ", keys.Describe());
+}
+
+TEST_F(MonitorEndToEnd, AnOldFirmwareIsReportedAndMonitorEnds) {
+    ASSERT_TRUE(mouse.Start("2.2"));
+    ASSERT_TRUE(monitor.Start());
+    HWND box = WaitForWindow("Update F / W", kSettle);
+    ASSERT_NE(nullptr, box);
+    PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(monitor.process().Wait(kSettle));
+    EXPECT_FALSE(folder.Has("Flasher"));
+}
+
+}  // namespace
+}  // namespace e2e
+}  // namespace kestra
