@@ -80,14 +80,25 @@ LRESULT CALLBACK KeyboardHook(int code, WPARAM wParam, LPARAM lParam) {
     if (code >= 0 && g_keys) {
         const KBDLLHOOKSTRUCT* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
         std::lock_guard<std::mutex> guard(g_keys->lock);
-        g_keys->keys.push_back(
-            {key->vkCode, wParam == WM_KEYUP || wParam == WM_SYSKEYUP, key->time});
+        g_keys->keys.push_back({key->vkCode, wParam == WM_KEYUP || wParam == WM_SYSKEYUP,
+                                key->time, PreciseNowMs()});
         return 1;
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 }  // namespace
+
+double PreciseNowMs() {
+    static const double ticksPerMs = [] {
+        LARGE_INTEGER frequency;
+        QueryPerformanceFrequency(&frequency);
+        return static_cast<double>(frequency.QuadPart) / 1000.0;
+    }();
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) / ticksPerMs;
+}
 
 std::string StagedProgramFolder() {
     char self[MAX_PATH] = {};

@@ -138,8 +138,12 @@ private:
 struct ObservedKey {
     DWORD virtualKey;
     bool up;
-    DWORD time;  // the event's own time stamp, in ms
+    DWORD time;   // the event's own time stamp, in ms
+    double atMs;  // when the hook saw it, on the PreciseNowMs clock
 };
+
+// Milliseconds on the performance counter, for measuring short intervals.
+double PreciseNowMs();
 class KeyObserver {
 public:
     KeyObserver();
