@@ -39,7 +39,7 @@ bool DeviceLink::Load(const std::string& programFolder) {
 int DeviceLink::Open(HWND window) {
     if (!bound_) return 0;
     setVidPid_(kMouseVendorId, kMouseProductId);
-    openDevMonitor_(window, UM_DEVICE_EVENT, UM_DEVICE_PRESENCE);
+    monitorOpen_ = openDevMonitor_(window, UM_DEVICE_EVENT, UM_DEVICE_PRESENCE) != 0;
     openFeatureDevice_();
     return openReportDevice_();
 }
@@ -49,6 +49,7 @@ void DeviceLink::Close() {
     closeFeatureDevice_();
     closeReportDevice_();
     closeDevMonitor_();
+    monitorOpen_ = false;
 }
 
 void DeviceLink::OpenChannels() {
@@ -64,6 +65,8 @@ void DeviceLink::CloseChannels() {
 }
 
 void DeviceLink::Unload() {
+    // The library's monitor thread must not outlive its code.
+    if (monitorOpen_) Close();
     bound_ = false;
     if (module_) FreeLibrary(module_);
     module_ = nullptr;

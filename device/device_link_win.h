@@ -33,6 +33,7 @@ public:
     // arrival and removal keeps running).
     void OpenChannels();
     void CloseChannels();
+    // Closes first when still open.
     void Unload();
 
     int SetFeature(const uint8_t* report, int length) override;
@@ -47,6 +48,7 @@ private:
 
     HMODULE module_ = nullptr;
     bool bound_ = false;
+    bool monitorOpen_ = false;
     VidPidFn setVidPid_ = nullptr;
     MonitorFn openDevMonitor_ = nullptr;
     VoidFn closeDevMonitor_ = nullptr;

@@ -32,6 +32,8 @@ constexpr int kEventReportBytes = 4;  // code and value, 16 bits each, little-en
 constexpr DWORD kWriteTimeoutMs = 1000;
 // How often the monitor thread looks for a virtual mouse that is not running.
 constexpr DWORD kVirtualRetryMs = 250;
+// Longest wait in Open_DevMonitor for the thread's first look at the mouse.
+constexpr DWORD kMonitorStartMs = 5000;
 
 struct Library {
     CRITICAL_SECTION lock;
@@ -40,14 +42,15 @@ struct Library {
     HANDLE feature = INVALID_HANDLE_VALUE;
     HANDLE report = INVALID_HANDLE_VALUE;
     HidReportLengths lengths;
-    VirtualChannel virtualFeature;
-    VirtualChannel virtualReport;
+    VirtualChannel virtualFeature{kestra::vmouse::kChannelFeature};
+    VirtualChannel virtualReport{kestra::vmouse::kChannelReport};
 
     HWND target = nullptr;
     UINT eventMessage = 0;
     UINT presenceMessage = 0;
     HANDLE monitorThread = nullptr;
     HANDLE stopEvent = nullptr;
+    HANDLE readyEvent = nullptr;
 };
 
 Library g_lib;
@@ -63,10 +66,11 @@ void CloseIfOpen(HANDLE& handle) {
 }
 
 // Opens one channel on the mouse; false when it is absent. A running
-// virtual mouse is the mouse, plugged or not.
+// virtual mouse is the mouse, plugged or not. An open channel is opened
+// afresh: one from before a removal is dead, though its handle is not.
 bool OpenChannel(HANDLE& handle, VirtualChannel& virtualChannel, bool overlapped) {
     Locked locked;
-    if (handle != INVALID_HANDLE_VALUE || virtualChannel.IsOpen()) return true;
+    CloseIfOpen(handle);
     const VirtualOpen v = virtualChannel.Open();
     if (v == VirtualOpen::kOpened) return true;
     if (v == VirtualOpen::kUnplugged) return false;
@@ -213,11 +217,13 @@ DWORD WINAPI MonitorThread(void*) {
 
     g_reader.done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     // Only changes are reported; the state at opening is what
-    // Open_ReportDevice tells.
+    // Open_ReportDevice tells. This first look is taken before
+    // Open_DevMonitor returns, so that no change after it goes unreported.
     g_sources = kestra::devport::MouseSources();
     CheckPresence();
     WatchVirtualMouse();
     g_presence = kestra::devport::PresenceReport(g_sources);
+    SetEvent(g_lib.readyEvent);
 
     for (;;) {
         HANDLE waits[3] = {g_lib.stopEvent};
@@ -278,8 +284,17 @@ DEVPORT_API int Open_DevMonitor(HWND window, UINT eventMessage, UINT presenceMes
     g_lib.eventMessage = eventMessage;
     g_lib.presenceMessage = presenceMessage;
     g_lib.stopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    g_lib.readyEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     g_lib.monitorThread = CreateThread(nullptr, 0, MonitorThread, nullptr, 0, nullptr);
-    return g_lib.monitorThread != nullptr;
+    if (!g_lib.monitorThread) {
+        CloseHandle(g_lib.stopEvent);
+        CloseHandle(g_lib.readyEvent);
+        g_lib.stopEvent = g_lib.readyEvent = nullptr;
+        return 0;
+    }
+    HANDLE waits[2] = {g_lib.readyEvent, g_lib.monitorThread};
+    WaitForMultipleObjects(2, waits, FALSE, kMonitorStartMs);
+    return 1;
 }
 
 DEVPORT_API int Close_DevMonitor() {
@@ -288,8 +303,10 @@ DEVPORT_API int Close_DevMonitor() {
     WaitForSingleObject(g_lib.monitorThread, INFINITE);
     CloseHandle(g_lib.monitorThread);
     CloseHandle(g_lib.stopEvent);
+    CloseHandle(g_lib.readyEvent);
     g_lib.monitorThread = nullptr;
     g_lib.stopEvent = nullptr;
+    g_lib.readyEvent = nullptr;
     g_lib.target = nullptr;
     return 1;
 }

@@ -24,8 +24,8 @@ VirtualOpen VirtualChannel::Open() {
     pipe_.Close();
     if (!pipe_.Connect(kConnectMs)) return VirtualOpen::kNotRunning;
     std::vector<uint8_t> answer;
-    if (!pipe_.Transact(std::vector<uint8_t>(1, kReqOpenChannel), &answer, kMaxAnswer,
-                        kReportMs)) {
+    const std::vector<uint8_t> request = {kReqOpenChannel, channel_};
+    if (!pipe_.Transact(request, &answer, kMaxAnswer, kReportMs)) {
         return VirtualOpen::kNotRunning;
     }
     if (answer[0] != kOk || !GetU32(answer, 1, &generation_)) {

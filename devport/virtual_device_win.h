@@ -16,6 +16,10 @@ enum class VirtualOpen { kNotRunning, kUnplugged, kOpened };
 
 class VirtualChannel {
 public:
+    // `channel` is vmouse::kChannelFeature or kChannelReport.
+    explicit VirtualChannel(uint8_t channel) : channel_(channel) {}
+    // Opens afresh, also when already open: a channel from before an unplug
+    // must not pass for an open one.
     VirtualOpen Open();
     bool IsOpen() const { return pipe_.IsOpen(); }
     void Close() { pipe_.Close(); }
@@ -25,6 +29,7 @@ public:
 
 private:
     vmouse::MessagePipe pipe_;
+    uint8_t channel_;
     uint32_t generation_ = 0;
 };
 

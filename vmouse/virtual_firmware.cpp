@@ -27,6 +27,26 @@ bool IsProfileByte(uint8_t b) {
     return b >= 1 && b <= kProfileCount;
 }
 
+// Parameter bytes each command uses after its command byte; the others up
+// to the check byte must be 0.
+int UsedParameters(uint8_t command) {
+    switch (command) {
+        case kCmdSelectProfile:
+            return 1;
+        case kCmdFirmwareVersion:
+            return 0;
+        default:
+            return 2;
+    }
+}
+
+bool UnusedBytesZero(const uint8_t* r, int used) {
+    for (int i = 1 + used; i < kFeatureReportSize - 1; ++i) {
+        if (r[i] != 0) return false;
+    }
+    return true;
+}
+
 void AppendHexRows(std::string& out, const DeviceBlock& block, const char* indent) {
     char digits[4];
     for (int row = 0; row < kBlockSize / 16; ++row) {
@@ -99,6 +119,7 @@ bool VirtualFirmware::SetFeature(const uint8_t* bytes, size_t length) {
 }
 
 bool VirtualFirmware::Accept(const uint8_t* r) {
+    if (!UnusedBytesZero(r, UsedParameters(r[0]))) return false;
     switch (r[0]) {
         case kCmdOpenApply:
             if (r[1] != 0x88 || r[2] != 0x02) return false;
@@ -139,8 +160,9 @@ bool VirtualFirmware::Accept(const uint8_t* r) {
 bool VirtualFirmware::GetFeature(const uint8_t* bytes, size_t length,
                                  uint8_t answer[kFeatureReportSize]) {
     log_.Add(ReportKind::kGet, bytes, length);
+    DropPendingBlock();
     if (length != kFeatureReportSize || !CheckByteMatches(bytes) ||
-        bytes[0] != kCmdFirmwareVersion) {
+        bytes[0] != kCmdFirmwareVersion || !UnusedBytesZero(bytes, 0)) {
         ++state_.rejected;
         return false;
     }
@@ -178,14 +200,24 @@ bool VirtualFirmware::WriteOutput(const uint8_t* bytes, size_t length) {
     return true;
 }
 
-std::string DescribeState(const FirmwareState& s, bool plugged) {
+std::string DescribeState(const VirtualFirmware& firmware, const LinkState& link) {
+    const FirmwareState& s = firmware.State();
+    const ReportLog& log = firmware.Log();
     std::string out;
     char line[160];
-    snprintf(line, sizeof line, "firmware %u.%u\nplugged %s\nactive profile %d\n", s.major,
-             s.minor, plugged ? "yes" : "no", s.activeProfile);
+    snprintf(line, sizeof line, "firmware %u.%u\nplugged %s\nactive profile %d\n",
+             static_cast<unsigned>(s.major), static_cast<unsigned>(s.minor),
+             link.plugged ? "yes" : "no", s.activeProfile);
+    out += line;
+    snprintf(line, sizeof line, "channel opens: feature %u, report %u\n", link.featureOpens,
+             link.reportOpens);
     out += line;
     snprintf(line, sizeof line, "apply openings %u, refused reports %u, incomplete blocks %u\n",
              s.applyOpenings, s.rejected, s.incompleteBlocks);
+    out += line;
+    snprintf(line, sizeof line, "log %lu reports, %lu dropped when full\n",
+             static_cast<unsigned long>(log.Entries().size()),
+             static_cast<unsigned long>(log.Dropped()));
     out += line;
     for (int p = 0; p < kProfileCount; ++p) {
         const ProfileState& ps = s.profiles[p];

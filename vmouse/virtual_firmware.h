@@ -29,10 +29,14 @@ std::string FormatLogLine(const LoggedReport& report);
 
 // Every report received since start (or the last clear), oldest first. The
 // log stops growing at `limit` entries and counts what it had to drop, so a
-// demonstration left running for days cannot exhaust memory.
+// demonstration left running for days cannot exhaust memory. The default
+// holds some 350 full applies; its text (about 20 MB) still fits in one
+// answer of the 32-bit program.
+constexpr size_t kDefaultLogLimit = 100000;
+
 class ReportLog {
 public:
-    explicit ReportLog(size_t limit = 1000000) : limit_(limit) {}
+    explicit ReportLog(size_t limit = kDefaultLogLimit) : limit_(limit) {}
     void Add(ReportKind kind, const uint8_t* bytes, size_t length);
     void Clear();
     const std::vector<LoggedReport>& Entries() const { return entries_; }
@@ -72,9 +76,11 @@ public:
     VirtualFirmware(uint8_t major = 2, uint8_t minor = 3);
 
     // Each returns false when the mouse refuses the report: wrong length,
-    // wrong check byte, unknown command, a parameter out of range, or an
-    // output report that no block command announced. Refused reports are
-    // logged all the same and change nothing.
+    // wrong check byte, unknown command, a parameter out of range (bytes
+    // without a parameter must be 0), or an output report that no block
+    // command announced. Refused reports are logged all the same and change
+    // no setting. Any feature report, refused or not, ends a block still
+    // waiting for its second half: that block is dropped and counted.
     bool SetFeature(const uint8_t* bytes, size_t length);
     // `bytes` holds the request; on success `answer` gets the 8-byte reply.
     bool GetFeature(const uint8_t* bytes, size_t length, uint8_t answer[kFeatureReportSize]);
@@ -98,9 +104,16 @@ private:
     DeviceBlock pendingBlock_{};
 };
 
-// The state as a person reads it; `plugged` is the server's, not the
-// firmware's.
-std::string DescribeState(const FirmwareState& state, bool plugged);
+// What the pipe server knows beyond the firmware: plugging, and how often
+// the library opened each channel (successful opens since start).
+struct LinkState {
+    bool plugged = true;
+    unsigned featureOpens = 0;
+    unsigned reportOpens = 0;
+};
+
+// The state as a person reads it.
+std::string DescribeState(const VirtualFirmware& firmware, const LinkState& link);
 
 }  // namespace vmouse
 }  // namespace kestra

@@ -51,8 +51,7 @@ private:
     void Converse(MessagePipe& pipe);
     // Builds the answer to one request; `subscribe` tells the caller to add
     // the connection to the subscribers once the answer is out.
-    std::vector<uint8_t> Answer(const std::vector<uint8_t>& request, bool* subscribe,
-                                bool* stop);
+    std::vector<uint8_t> Answer(const std::vector<uint8_t>& request, bool* subscribe, bool* stop);
     std::vector<uint8_t> ReportAnswer(const std::vector<uint8_t>& request);
     void Push(const std::vector<uint8_t>& message);
     void SetPlugged(bool plugged);
@@ -65,6 +64,8 @@ private:
     // Advances at each unplug: a channel opened before it stays dead, as a
     // handle to a removed device does.
     uint32_t generation_ = 1;
+    unsigned featureOpens_ = 0;
+    unsigned reportOpens_ = 0;
     std::vector<MessagePipe*> subscribers_;
 };
 
@@ -81,8 +82,8 @@ std::vector<uint8_t> StatusOnly(Status status) {
 }
 
 std::vector<uint8_t> WithText(const std::string& text) {
-    std::vector<uint8_t> out(1, kOk);
-    out.insert(out.end(), text.begin(), text.end());
+    std::vector<uint8_t> out(1 + text.size(), kOk);
+    std::copy(text.begin(), text.end(), out.begin() + 1);
     return out;
 }
 
@@ -113,7 +114,8 @@ int Server::Run() {
             ready = GetOverlappedResult(listening, &overlapped, &unused, FALSE) != FALSE;
         }
         if (ready) {
-            Connection* c = new Connection{this, std::unique_ptr<MessagePipe>(new MessagePipe(listening))};
+            Connection* c =
+                new Connection{this, std::unique_ptr<MessagePipe>(new MessagePipe(listening))};
             HANDLE thread = CreateThread(nullptr, 0, ConnectionThread, c, 0, nullptr);
             if (thread) {
                 CloseHandle(thread);
@@ -235,7 +237,16 @@ std::vector<uint8_t> Server::Answer(const std::vector<uint8_t>& request, bool* s
         case kReqPing:
             return StatusOnly(kOk);
         case kReqOpenChannel: {
+            if (request.size() != 2 ||
+                (request[1] != kChannelFeature && request[1] != kChannelReport)) {
+                return StatusOnly(kBadRequest);
+            }
             if (!plugged_) return StatusOnly(kUnplugged);
+            if (request[1] == kChannelFeature) {
+                ++featureOpens_;
+            } else {
+                ++reportOpens_;
+            }
             std::vector<uint8_t> out(1, kOk);
             PutU32(out, generation_);
             return out;
@@ -269,7 +280,8 @@ std::vector<uint8_t> Server::Answer(const std::vector<uint8_t>& request, bool* s
             firmware_.Log().Clear();
             return StatusOnly(kOk);
         case kReqState:
-            return WithText(DescribeState(firmware_.State(), plugged_));
+            return WithText(
+                DescribeState(firmware_, LinkState{plugged_, featureOpens_, reportOpens_}));
         case kReqFirmware:
             if (request.size() != 3) return StatusOnly(kBadRequest);
             firmware_.SetVersion(request[1], request[2]);

@@ -17,7 +17,7 @@ constexpr char kPipeName[] = "\\\\.\\pipe\\KestraVirtualMouse";
 // Request types: byte 0 of every request.
 enum Request : uint8_t {
     kReqPing = 'R',
-    kReqOpenChannel = 'O',  // answer: status, then the plug generation (u32)
+    kReqOpenChannel = 'O',  // channel (u8); answer: status, then the plug generation (u32)
     kReqSetFeature = 'S',   // generation (u32), then the report bytes
     kReqGetFeature = 'G',   // generation (u32), then the request bytes; answer: 8 bytes
     kReqWriteOutput = 'W',  // generation (u32), then the report bytes
@@ -25,11 +25,17 @@ enum Request : uint8_t {
     kReqEvent = 'E',        // code (u16), value (u16)
     kReqPlug = 'P',
     kReqUnplug = 'U',
-    kReqLog = 'L',       // answer: status, then the log text
+    kReqLog = 'L',  // answer: status, then the log text
     kReqClearLog = 'C',
     kReqState = 'T',     // answer: status, then the state text
     kReqFirmware = 'F',  // major (u8), minor (u8)
     kReqStop = 'X',      // answer: status, then the process id (u32)
+};
+
+// Which channel an open request opens: byte 1 of kReqOpenChannel.
+enum Channel : uint8_t {
+    kChannelFeature = 'f',
+    kChannelReport = 'r',
 };
 
 // Pushes on a subscribed connection: byte 0.

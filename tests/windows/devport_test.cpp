@@ -43,6 +43,22 @@ TEST(Devport, WithoutTheMouseOpenFailsAndReportsGoNowhere) {
     DestroyWindow(window);
 }
 
+TEST(Devport, UnloadingWithTheMonitorOpenStopsItFirst) {
+    const std::string path = ThisProgramFolder() + "devport.dll";
+    HWND window =
+        CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    {
+        DeviceLink link;
+        ASSERT_TRUE(link.Load(ThisProgramFolder()));
+        link.Open(window);
+    }  // unloaded without Close
+    EXPECT_EQ(nullptr, GetModuleHandleA(path.c_str()));
+    // A monitor thread left running would wake within 250 ms (it looks for
+    // a virtual mouse that often) in code that is gone, ending this process.
+    Sleep(400);
+    DestroyWindow(window);
+}
+
 TEST(Devport, MissingLibraryCountsAsAbsentMouse) {
     DeviceLink link;
     EXPECT_FALSE(link.Load("C:\\no such folder\\"));

@@ -1,5 +1,8 @@
 #include "tests/windows/e2e_harness_win.h"
 
+#include <shellapi.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <mutex>
@@ -80,8 +83,8 @@ LRESULT CALLBACK KeyboardHook(int code, WPARAM wParam, LPARAM lParam) {
     if (code >= 0 && g_keys) {
         const KBDLLHOOKSTRUCT* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
         std::lock_guard<std::mutex> guard(g_keys->lock);
-        g_keys->keys.push_back({key->vkCode, wParam == WM_KEYUP || wParam == WM_SYSKEYUP,
-                                key->time, PreciseNowMs()});
+        g_keys->keys.push_back(
+            {key->vkCode, wParam == WM_KEYUP || wParam == WM_SYSKEYUP, key->time, PreciseNowMs()});
         return 1;
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
@@ -313,6 +316,52 @@ bool WaitForNoWindow(const char* title, DWORD timeoutMs) {
     return WaitUntil([&] { return FindWindowA(nullptr, title) == nullptr; }, timeoutMs);
 }
 
+MessageRecorder::MessageRecorder(const char* title) {
+    WNDCLASSA cls = {};
+    cls.lpfnWndProc = &MessageRecorder::Proc;
+    cls.hInstance = GetModuleHandleA(nullptr);
+    cls.lpszClassName = "KestraMessageRecorder";
+    RegisterClassA(&cls);  // fails harmlessly once registered
+    window_ = CreateWindowExA(WS_EX_TOOLWINDOW, cls.lpszClassName, title ? title : "",
+                              title ? WS_OVERLAPPEDWINDOW : 0, 0, 0, 200, 100,
+                              title ? nullptr : HWND_MESSAGE, nullptr, cls.hInstance, nullptr);
+    SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+MessageRecorder::~MessageRecorder() {
+    if (window_) DestroyWindow(window_);
+}
+
+int MessageRecorder::Count(UINT message) const {
+    return static_cast<int>(
+        std::count_if(messages_.begin(), messages_.end(),
+                      [&](const RecordedMessage& m) { return m.message == message; }));
+}
+
+int MessageRecorder::Count(UINT message, WPARAM wParam) const {
+    return static_cast<int>(std::count_if(
+        messages_.begin(), messages_.end(),
+        [&](const RecordedMessage& m) { return m.message == message && m.wParam == wParam; }));
+}
+
+int MessageRecorder::Find(UINT message, WPARAM wParam, size_t from) const {
+    for (size_t i = from; i < messages_.size(); ++i) {
+        if (messages_[i].message == message && messages_[i].wParam == wParam)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+LRESULT CALLBACK MessageRecorder::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    MessageRecorder* self =
+        reinterpret_cast<MessageRecorder*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (self && (message >= WM_USER || message == WM_CLOSE)) {
+        self->messages_.push_back({message, wParam, lParam, PreciseNowMs()});
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
 bool ReadSharedBlock(SettingsStore& store) {
     KernelHandle mutex = OpenBlockMutex();
     SharedSettingsBlock block;
@@ -322,7 +371,25 @@ bool ReadSharedBlock(SettingsStore& store) {
 
 // ---- MonitorProgram -----------------------------------------------------------
 
+bool KeepNotificationAreaIcon() {
+    // The icon is left to the shell, which drops it with the process:
+    // taking it away would cost the same two seconds.
+    static const bool kept = [] {
+        HWND owner = CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr,
+                                     nullptr, nullptr, nullptr);
+        NOTIFYICONDATAA data = {};
+        data.cbSize = sizeof data;
+        data.hWnd = owner;
+        data.uID = 1;
+        data.uFlags = NIF_ICON;
+        data.hIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
+        return owner && Shell_NotifyIconA(NIM_ADD, &data) != FALSE;
+    }();
+    return kept;
+}
+
 bool MonitorProgram::Start(const std::string& arguments) {
+    KeepNotificationAreaIcon();
     if (!process_.Start(folder_.File("Monitor.exe"), arguments)) return false;
     return WaitUntil([&] { return window() != nullptr || !process_.running(); }, 20000) &&
            window() != nullptr;

@@ -109,8 +109,49 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 HWND WaitForWindow(const char* title, DWORD timeoutMs);
 bool WaitForNoWindow(const char* title, DWORD timeoutMs);
 
+// A window of the test process that stands in for another program's window
+// (Option's, the display program's) or receives a library's messages, and
+// records what arrives: every private message (WM_USER and above) and
+// WM_CLOSE, which it does not act on. Messages arrive while the test waits
+// (WaitUntil pumps them).
+struct RecordedMessage {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    double atMs;  // on the PreciseNowMs clock
+};
+class MessageRecorder {
+public:
+    // A hidden top-level window with that title; a message-only window
+    // without one.
+    explicit MessageRecorder(const char* title = nullptr);
+    ~MessageRecorder();
+    MessageRecorder(const MessageRecorder&) = delete;
+    MessageRecorder& operator=(const MessageRecorder&) = delete;
+
+    HWND window() const { return window_; }
+    const std::vector<RecordedMessage>& messages() const { return messages_; }
+    int Count(UINT message) const;
+    int Count(UINT message, WPARAM wParam) const;
+    // Index of the first such message at or after `from`, or -1.
+    int Find(UINT message, WPARAM wParam, size_t from = 0) const;
+
+private:
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    HWND window_ = nullptr;
+    std::vector<RecordedMessage> messages_;
+};
+
 // The shared block as the programs see it, read under its mutex.
 bool ReadSharedBlock(SettingsStore& store);
+
+// Gives the notification area an icon of this process for the rest of its
+// life. Under Xvfb, Wine's stand-alone tray hides its window when the last
+// icon goes and then waits two seconds for a window manager that is not
+// there; Monitor removes its icon when the mouse is removed, so without
+// another icon the shell, not Monitor, would set the pace. True when the
+// icon is there.
+bool KeepNotificationAreaIcon();
 
 // Monitor.exe of a folder. The destructor ends it as the tray menu would and
 // waits for it; a Monitor that does not end is terminated.

@@ -30,41 +30,6 @@ bool LogHas(VirtualMouse& mouse, const std::string& prefix) {
     return CountPrefix(mouse.Log(), prefix) > 0;
 }
 
-// A window of the test process that stands in for Option's main dialog and
-// counts the messages Monitor posts to it.
-class FakeOption {
-public:
-    FakeOption() {
-        WNDCLASSA cls = {};
-        cls.lpfnWndProc = &FakeOption::Proc;
-        cls.hInstance = GetModuleHandleA(nullptr);
-        cls.lpszClassName = "KestraFakeOption";
-        RegisterClassA(&cls);
-        window_ = CreateWindowExA(WS_EX_TOOLWINDOW, cls.lpszClassName, kOptionWindowTitle,
-                                  WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
-                                  cls.hInstance, nullptr);
-        SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    }
-    ~FakeOption() { DestroyWindow(window_); }
-    HWND window() const { return window_; }
-    int Count(UINT message) const {
-        return static_cast<int>(std::count(seen_.begin(), seen_.end(), message));
-    }
-
-private:
-    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        FakeOption* self = reinterpret_cast<FakeOption*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-        if (self && message >= WM_USER) self->seen_.push_back(message);
-        if (self && message == WM_CLOSE) {
-            self->seen_.push_back(message);
-            return 0;
-        }
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
-    HWND window_ = nullptr;
-    std::vector<UINT> seen_;
-};
-
 class MonitorEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -130,7 +95,7 @@ TEST_F(MonitorEndToEnd, ASecondMonitorEndsAndWithOneBringsUpOption) {
     EXPECT_TRUE(monitor.process().running());
 
     // A minimised Option is restored by the running Monitor, not started again.
-    FakeOption option;
+    MessageRecorder option(kOptionWindowTitle);
     ShowWindow(option.window(), SW_SHOWMINNOACTIVE);
     ASSERT_TRUE(IsIconic(option.window()));
     Process asking;
@@ -142,7 +107,7 @@ TEST_F(MonitorEndToEnd, ASecondMonitorEndsAndWithOneBringsUpOption) {
 
 TEST_F(MonitorEndToEnd, UnplugClosesOptionAndPlugSendsEverythingOnce) {
     StartSystem();
-    FakeOption option;
+    MessageRecorder option(kOptionWindowTitle);
     ASSERT_TRUE(mouse.Unplug());
     EXPECT_TRUE(WaitUntil([&] { return ReadConfigInt(folder, "Device", -1) == 0; }, kSettle));
     EXPECT_TRUE(WaitUntil([&] { return option.Count(WM_CLOSE) == 1; }, kSettle));
@@ -168,7 +133,7 @@ TEST_F(MonitorEndToEnd, UnplugClosesOptionAndPlugSendsEverythingOnce) {
 
 TEST_F(MonitorEndToEnd, AnApplySendsWhatChangedAndAnswersOption) {
     StartSystem();
-    FakeOption option;
+    MessageRecorder option(kOptionWindowTitle);
     const HWND monitorWindow = monitor.window();
 
     // What Option does on Apply: the changed store into the block, then the

@@ -1,0 +1,230 @@
+// devport.dll through DeviceLink with the virtual mouse, in a fresh program
+// folder: presence and events as window messages, reports byte for byte in
+// the virtual mouse's log, and Monitor opening the channels once per arrival.
+#include <gtest/gtest.h>
+#include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "device/apply_all.h"
+#include "device/device_link_win.h"
+#include "settings/ipc_names.h"
+#include "tests/native/device_fakes.h"
+#include "tests/native/full_apply_store.h"
+#include "tests/windows/e2e_harness_win.h"
+
+namespace kestra {
+namespace e2e {
+namespace {
+
+// Long enough for a loaded machine; presence itself takes a fraction of it.
+constexpr DWORD kSettle = 8000;
+// Removal and arrival must reach the window within this, counted from the
+// vmouse call (a new Wine process, some 40 ms of it).
+constexpr double kPresenceLatencyMs = 1000;
+
+// A message-only window that records what devport.dll posts to it.
+class DeviceMessages : public MessageRecorder {
+public:
+    // Waits for a message; its arrival in ms since `sinceMs`, or -1.
+    double WaitFor(UINT message, WPARAM wParam, double sinceMs, size_t from) {
+        int at = -1;
+        WaitUntil([&] { return (at = Find(message, wParam, from)) >= 0; }, kSettle);
+        return at < 0 ? -1 : messages()[static_cast<size_t>(at)].atMs - sinceMs;
+    }
+};
+
+std::string LogLine(const char* kind, const uint8_t* bytes, size_t count) {
+    return std::string(kind) + " " + kestra_test::Hex(bytes, count);
+}
+
+// Pauses in real time, never aborted.
+class SleepWaiter : public Waiter {
+public:
+    void Sleep(int ms) override { ::Sleep(static_cast<DWORD>(ms)); }
+    bool AbortRequested() override { return false; }
+};
+
+class DevportWithVirtualMouse : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder.ok()) << folder.path();
+        ASSERT_TRUE(mouse.Start());
+        ASSERT_TRUE(link.Load(folder.path()));
+        ASSERT_NE(0, link.Open(messages.window()));
+    }
+    void TearDown() override { link.Close(); }
+
+    ProgramFolder folder;
+    VirtualMouse mouse{folder};
+    DeviceMessages messages;
+    DeviceLink link;
+};
+
+TEST_F(DevportWithVirtualMouse, EventsPresenceAndReportsByteForByte) {
+    // An event of the mouse becomes UM_DEVICE_EVENT with code and value.
+    ASSERT_TRUE(mouse.Event(0x4000, 0x0004));
+    ASSERT_GE(messages.WaitFor(UM_DEVICE_EVENT, 0x4000, 0, 0), 0);
+    const RecordedMessage& event = messages.messages()[messages.Find(UM_DEVICE_EVENT, 0x4000)];
+    EXPECT_EQ(4, event.lParam);
+
+    // What the library sends reaches the mouse exactly; the firmware answer
+    // comes back with the version the mouse was started with.
+    ASSERT_TRUE(mouse.ClearLog());
+    const FeatureReport ask = MakeFeatureReport(kCmdFirmwareVersion);
+    EXPECT_EQ(1, link.SetFeature(ask.data(), kFeatureReportSize));
+    FeatureReport answer = ask;
+    EXPECT_EQ(1, link.GetFeature(answer.data(), kFeatureReportSize));
+    EXPECT_EQ(MakeFeatureReport(kCmdFirmwareVersion, 2, 3), answer);
+    const FeatureReport block = MakeFeatureReport(kCmdButtonTable, 2, kBlockFollows);
+    EXPECT_EQ(1, link.SetFeature(block.data(), kFeatureReportSize));
+    uint8_t half[kOutputReportSize];
+    for (int i = 0; i < kOutputReportSize; ++i) half[i] = static_cast<uint8_t>(i * 7 + 1);
+    EXPECT_EQ(1, link.WriteReport(half, kOutputReportSize));
+    EXPECT_EQ(1, link.WriteReport(half, kOutputReportSize));
+    // A half no block command announced is refused, and logged all the same.
+    EXPECT_EQ(0, link.WriteReport(half, kOutputReportSize));
+    const std::vector<std::string> expected = {
+        LogLine("set", ask.data(), 8),   LogLine("get", ask.data(), 8),
+        LogLine("set", block.data(), 8), LogLine("out", half, 64),
+        LogLine("out", half, 64),        LogLine("out", half, 64),
+    };
+    EXPECT_EQ(expected, mouse.Log());
+
+    // Unplugged: a removal, and nothing reaches the mouse any more.
+    size_t from = messages.messages().size();
+    double calledMs = PreciseNowMs();
+    ASSERT_TRUE(mouse.Unplug());
+    const double removalMs = messages.WaitFor(UM_DEVICE_PRESENCE, 0, calledMs, from);
+    ASSERT_GE(removalMs, 0);
+    EXPECT_LT(removalMs, kPresenceLatencyMs);
+    printf("vmouse unplug to the removal at the window: %.0f ms\n", removalMs);
+    ASSERT_TRUE(mouse.ClearLog());
+    EXPECT_EQ(0, link.SetFeature(ask.data(), kFeatureReportSize));
+    EXPECT_EQ(0, link.Open(messages.window()));
+
+    from = messages.messages().size();
+    calledMs = PreciseNowMs();
+    ASSERT_TRUE(mouse.Plug());
+    const double arrivalMs = messages.WaitFor(UM_DEVICE_PRESENCE, 1, calledMs, from);
+    ASSERT_GE(arrivalMs, 0);
+    EXPECT_LT(arrivalMs, kPresenceLatencyMs);
+    EXPECT_TRUE(mouse.Log().empty());
+    EXPECT_NE(std::string::npos, mouse.State().find("channel opens: feature 1, report 1\n"));
+}
+
+TEST_F(DevportWithVirtualMouse, AChannelFromBeforeAnUnplugStaysDeadUntilOpenedAgain) {
+    const FeatureReport open = OpenApplyReport();
+    uint8_t half[kOutputReportSize] = {};
+    ASSERT_TRUE(mouse.Unplug());
+    ASSERT_TRUE(mouse.Plug());
+    ASSERT_TRUE(mouse.ClearLog());
+    EXPECT_EQ(0, link.SetFeature(open.data(), kFeatureReportSize));
+    EXPECT_EQ(0, link.WriteReport(half, kOutputReportSize));
+    EXPECT_EQ(0, link.SetFeature(open.data(), kFeatureReportSize));  // still dead
+    EXPECT_TRUE(mouse.Log().empty());
+
+    // Opening again, without closing first, gives working channels.
+    EXPECT_NE(0, link.Open(messages.window()));
+    EXPECT_EQ(1, link.SetFeature(open.data(), kFeatureReportSize));
+    const std::vector<std::string> expected = {LogLine("set", open.data(), 8)};
+    EXPECT_EQ(expected, mouse.Log());
+
+    // Also when the dead channel was never used: an open channel is opened
+    // afresh rather than trusted.
+    ASSERT_TRUE(mouse.Unplug());
+    ASSERT_TRUE(mouse.Plug());
+    EXPECT_NE(0, link.Open(messages.window()));
+    EXPECT_EQ(1, link.SetFeature(open.data(), kFeatureReportSize));
+    EXPECT_NE(std::string::npos, mouse.State().find("channel opens: feature 3, report 3\n"));
+
+    // A virtual mouse that stops is a removal; one that starts, an arrival.
+    size_t from = messages.messages().size();
+    ASSERT_TRUE(mouse.Stop());
+    EXPECT_GE(messages.WaitFor(UM_DEVICE_PRESENCE, 0, 0, from), 0);
+    from = messages.messages().size();
+    ASSERT_TRUE(mouse.Start());
+    EXPECT_GE(messages.WaitFor(UM_DEVICE_PRESENCE, 1, 0, from), 0);
+    EXPECT_NE(0, link.Open(messages.window()));
+    EXPECT_EQ(1, link.SetFeature(open.data(), kFeatureReportSize));
+}
+
+TEST_F(DevportWithVirtualMouse, AFullApplyReachesTheLogCompleteAndInOrder) {
+    std::unique_ptr<SettingsStore> store = kestra_test::FullApplyStore();
+
+    // The exact sequence, from the portable apply against a recording link.
+    kestra_test::VirtualClock clock;
+    DeviceFlags flags;
+    kestra_test::RecordingLink recording(clock);
+    kestra_test::VirtualWaiter virtualWaiter(clock, flags);
+    std::unique_ptr<DeviceApplier> expectedApplier(new DeviceApplier(recording, virtualWaiter));
+    ASSERT_EQ(1, expectedApplier->ApplyAll(*store, ApplyMode::kAll));
+    std::vector<std::string> expected;
+    for (const kestra_test::RecordedReport& r : recording.reports) {
+        expected.push_back(LogLine(r.kind.c_str(), r.bytes.data(), r.bytes.size()));
+    }
+
+    ASSERT_TRUE(mouse.ClearLog());
+    SleepWaiter waiter;
+    std::unique_ptr<DeviceApplier> applier(new DeviceApplier(link, waiter));
+    const double begin = PreciseNowMs();
+    EXPECT_EQ(1, applier->ApplyAll(*store, ApplyMode::kAll));
+    const double wallMs = PreciseNowMs() - begin;
+    printf("full apply: %u reports, %.0f ms, pauses %ld ms\n",
+           static_cast<unsigned>(expected.size()), wallMs, clock.now);
+
+    const std::vector<std::string> log = mouse.Log();
+    ASSERT_EQ(expected.size(), log.size());
+    for (size_t i = 0; i < log.size(); ++i) ASSERT_EQ(expected[i], log[i]) << "report " << i;
+    const std::string state = mouse.State();
+    EXPECT_NE(std::string::npos, state.find("refused reports 0, incomplete blocks 0\n")) << state;
+    EXPECT_NE(std::string::npos, state.find("active profile 3\n")) << state;
+}
+
+// Monitor.exe over the same library: the channels follow arrival and
+// removal once each, and a removal reaches Monitor promptly.
+class MonitorDeviceLink : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder.ok()) << folder.path();
+        ASSERT_TRUE(mouse.Start());
+        ASSERT_TRUE(monitor.Start());
+        ASSERT_TRUE(WaitUntil([&] { return ReadConfigInt(folder, "Device", -1) == 1; }, kSettle));
+    }
+    ProgramFolder folder;
+    VirtualMouse mouse{folder};
+    MonitorProgram monitor{folder};
+};
+
+TEST_F(MonitorDeviceLink, TwoArrivalsInARowOpenTheChannelsOnceAndRemovalIsPrompt) {
+    EXPECT_NE(std::string::npos, mouse.State().find("channel opens: feature 1, report 1\n"));
+
+    ASSERT_TRUE(KeepNotificationAreaIcon());
+    const double unpluggedMs = PreciseNowMs();
+    ASSERT_TRUE(mouse.Unplug());
+    ASSERT_TRUE(WaitUntil([&] { return ReadConfigInt(folder, "Device", -1) == 0; }, kSettle));
+    const double removalMs = PreciseNowMs() - unpluggedMs;
+    printf("vmouse unplug to Device=0: %.0f ms\n", removalMs);
+    EXPECT_LT(removalMs, kPresenceLatencyMs);
+
+    ASSERT_TRUE(mouse.Plug());
+    // A second arrival right behind the library's own.
+    PostMessageA(monitor.window(), UM_DEVICE_PRESENCE, 1, 0);
+    ASSERT_TRUE(WaitUntil([&] { return ReadConfigInt(folder, "Device", -1) == 1; }, kSettle));
+    // The arrival's firmware check went out over the channels it opened; the
+    // second arrival waited behind the first and is handled right after it.
+    ASSERT_TRUE(WaitUntil([&] { return mouse.Log().size() >= 2; }, kSettle));
+    WaitUntil([] { return false; }, 200);
+    EXPECT_NE(std::string::npos, mouse.State().find("channel opens: feature 2, report 2\n"))
+        << mouse.State();
+}
+
+}  // namespace
+}  // namespace e2e
+}  // namespace kestra
