@@ -4,14 +4,6 @@
 
 namespace kestra {
 
-uint32_t SystemKeyboardLayout::ScanCodeToVirtualKey(uint32_t scanCode) const {
-    return MapVirtualKeyA(scanCode, MAPVK_VSC_TO_VK_EX);
-}
-
-uint32_t SystemKeyboardLayout::VirtualKeyToScanCode(uint32_t virtualKey) const {
-    return MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC);
-}
-
 void SystemInputInjector::Key(uint32_t virtualKey, uint32_t scanCode, bool up) {
     keybd_event(static_cast<BYTE>(virtualKey), static_cast<BYTE>(scanCode), up ? KEYEVENTF_KEYUP : 0,
                 0);

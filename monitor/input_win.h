@@ -6,16 +6,9 @@
 
 #include "monitor/dispatch.h"
 #include "monitor/macro_player.h"
-#include "option/key_names.h"
+#include "option/key_names_win.h"
 
 namespace kestra {
-
-// The current keyboard layout through MapVirtualKeyA.
-class SystemKeyboardLayout : public KeyboardLayout {
-public:
-    uint32_t ScanCodeToVirtualKey(uint32_t scanCode) const override;
-    uint32_t VirtualKeyToScanCode(uint32_t virtualKey) const override;
-};
 
 // keybd_event / mouse_event, as the receiving programs expect them.
 class SystemInputInjector : public InputInjector, public KeyInjector {

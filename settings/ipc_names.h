@@ -108,6 +108,18 @@ constexpr unsigned kAppWatchMs = 2000;
 constexpr unsigned TIMER_FIRMWARE_CHECK = 502;
 constexpr unsigned kFirmwareCheckMs = 200;
 
+// ---- Timers of Option's main window ------------------------------------------
+
+// Watches a pending apply for Monitor's window going away or the time-out.
+constexpr unsigned TIMER_APPLY_WATCH = 600;
+constexpr unsigned kApplyWatchMs = 250;
+
+// ---- Window properties ---------------------------------------------------------
+
+// Set on Option's main window once it has painted for the first time (the
+// start-up measurement waits for it).
+constexpr char kFirstPaintProperty[] = "KestraPainted";
+
 // ---- Menu commands ----------------------------------------------------------
 
 // Monitor's tray menu; ID_TRAY_OPEN is also posted by a second Monitor.

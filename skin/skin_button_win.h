@@ -31,6 +31,7 @@ public:
     bool hover() const { return hover_; }
     bool toggleMode() const { return toggleMode_; }
     const std::string& entryText() const { return entryText_; }
+    const std::string& caption() const { return caption_; }
     // The image the button shows in the given owner-draw state.
     ButtonImage ImageFor(UINT itemState) const;
 

@@ -76,4 +76,22 @@ void ParseControlEntry(const char* text, SkinControlEntry& entry) {
     CopyCut(entry.caption, sizeof(entry.caption), captionBegin, captionEnd);
 }
 
+bool ParseAreaEntry(const char* text, SkinRect& area) {
+    area = SkinRect{0, 0, 0, 0};
+    if (text == nullptr) return false;
+    int64_t numbers[4] = {0, 0, 0, 0};
+    const char* p = text;
+    for (int i = 0; i < 4; ++i) {
+        if (!ReadNumber(p, numbers[i])) return false;
+        if (i < 3) {
+            if (*p != ',') return false;
+            ++p;
+        }
+    }
+    if (numbers[2] <= numbers[0] || numbers[3] <= numbers[1]) return false;
+    area = SkinRect{Clamp32(numbers[0]), Clamp32(numbers[1]), Clamp32(numbers[2]),
+                    Clamp32(numbers[3])};
+    return true;
+}
+
 }  // namespace kestra

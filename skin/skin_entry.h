@@ -25,4 +25,9 @@ struct SkinControlEntry {
 // fourth number takes that number as caption. Over-long texts are cut.
 void ParseControlEntry(const char* text, SkinControlEntry& entry);
 
+// A placement entry "left,top,right,bottom" (four "%d" numbers, as the main
+// window's page area is given). False, and `area` all zero, unless all four
+// numbers are there and the rectangle is not empty.
+bool ParseAreaEntry(const char* text, SkinRect& area);
+
 }  // namespace kestra

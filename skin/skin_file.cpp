@@ -23,4 +23,9 @@ SkinControlEntry SkinFile::ReadEntry(int number, const char* fallback) const {
     return entry;
 }
 
+bool SkinFile::ReadArea(int number, SkinRect& area) const {
+    const std::string text = ini_.GetString("BUTTONPOS", std::to_string(number), "", kSkinValueMax);
+    return ParseAreaEntry(text.c_str(), area);
+}
+
 }  // namespace kestra

@@ -24,6 +24,8 @@ public:
     SkinScreenImages ReadScreen() const;
     // Entry "1", "2", ...; `fallback` stands in for a missing key.
     SkinControlEntry ReadEntry(int number, const char* fallback = "") const;
+    // A placement entry "left,top,right,bottom"; false when missing or malformed.
+    bool ReadArea(int number, SkinRect& area) const;
 
 private:
     IniFile ini_;

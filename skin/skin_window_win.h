@@ -6,16 +6,12 @@
 
 #include <string>
 
+#include "settings/ipc_names.h"
 #include "skin/gdi_win.h"
 #include "skin/skin_file.h"
 #include "skin/window_win.h"
 
 namespace kestra {
-
-// Messages of the skin controls (posted to the parent or owner).
-constexpr UINT UM_SLIDER_CHANGED = 0x446;
-constexpr UINT UM_SPIN_CHANGED = 0x45A;
-constexpr UINT UM_EDIT_ENTER = 0x45C;
 
 // The folder of every skin file and image, with a trailing backslash. Unless
 // set, it is the running program's folder followed by "skins\".

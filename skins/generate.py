@@ -66,6 +66,7 @@ class Window:
         self.texts = []  # (x, y, text, size, bold, colour, anchor)
         self.panels = []  # (box, fill, outline)
         self.extra = {}  # further INI entries (section -> key -> value)
+        self.frame = True  # the outer outline and accent line of a top-level window
 
     def add(self, *args, **kwargs):
         control = Control(*args, **kwargs)
@@ -134,9 +135,12 @@ def draw_control(draw, control, state):
 def render(window, state):
     image = Image.new("RGB", (window.width, window.height), BACKGROUND)
     draw = ImageDraw.Draw(image)
-    draw.rounded_rectangle((0, 0, window.width - 1, window.height - 1), radius=window.radius,
-                           fill=BACKGROUND, outline=PANEL_EDGE)
-    draw.rectangle((window.radius, 0, window.width - 1 - window.radius, 1), fill=ACCENT)
+    if window.frame:
+        draw.rounded_rectangle((0, 0, window.width - 1, window.height - 1), radius=window.radius,
+                               fill=BACKGROUND, outline=PANEL_EDGE)
+        draw.rectangle((window.radius, 0, window.width - 1 - window.radius, 1), fill=ACCENT)
+    else:
+        draw.rectangle((0, 0, window.width - 1, window.height - 1), fill=BACKGROUND, outline=PANEL_EDGE)
     for box, fill, outline in window.panels:
         draw.rectangle(box, fill=fill, outline=outline)
     for x, y, text, size, bold, colour, anchor in window.texts:
@@ -157,10 +161,18 @@ def render_mask(window):
 def write_window(window, out):
     base = os.path.splitext(window.skin_file)[0]
     names = {"Mask": base + "_mask.bmp"}
-    render_mask(window).save(os.path.join(out, names["Mask"]))
-    for state in STATES:
-        names[state] = "%s_%s.bmp" % (base, state.lower())
-        render(window, state).save(os.path.join(out, names[state]))
+    if not window.controls:
+        # Nothing changes with the state: one image serves all four, and its
+        # few colours fit an 8-bit file.
+        render_mask(window).convert("P").save(os.path.join(out, names["Mask"]))
+        image = render(window, "Normal").convert("P", palette=Image.ADAPTIVE, colors=16)
+        image.save(os.path.join(out, base + "_normal.bmp"))
+        names.update((state, base + "_normal.bmp") for state in STATES)
+    else:
+        render_mask(window).save(os.path.join(out, names["Mask"]))
+        for state in STATES:
+            names[state] = "%s_%s.bmp" % (base, state.lower())
+            render(window, state).save(os.path.join(out, names[state]))
     lines = ["[SCREEN]"]
     for key in ("Mask",) + STATES:
         lines.append("%s=%s" % (key, names[key]))
@@ -224,6 +236,18 @@ def main_window():
     w.add("13", "cancel", 760, 540, 100, 32, label="Cancel")
     w.add("14", "apply", 868, 540, 100, 32, "primary", label="Apply")
     return w
+
+
+def pages():
+    """The five pages of the main window, each the size of the page area; a
+    page's controls are added to its description as the page is built."""
+    result = []
+    for skin_file in ("skin_button_page.ini", "skin_performance.ini", "skin_DPI.ini",
+                      "skin_light_setting.ini", "skin_macro_page.ini"):
+        w = Window(skin_file, PAGE_AREA[2] - PAGE_AREA[0], PAGE_AREA[3] - PAGE_AREA[1], radius=0)
+        w.frame = False
+        result.append(w)
+    return result
 
 
 # ------------------------------------------------------------ warning dialogs
@@ -314,7 +338,7 @@ def main():
     if len(sys.argv) == 3:
         resources(sys.argv[2])
     os.makedirs(out, exist_ok=True)
-    for window in [main_window()] + warnings():
+    for window in [main_window()] + pages() + warnings():
         write_window(window, out)
     shared_images(out)
 

@@ -86,6 +86,25 @@ TEST(SkinFileTest, ReadsImagesAndEntriesWithFallbacks) {
     ExpectRect(SkinFile(folder.path() + "absent.ini").ReadEntry(1).rect, 0, 0, 0, 0);
 }
 
+TEST(AreaEntry, FourNumbersOrNothing) {
+    kestra_test::TestFolder folder;
+    folder.Write("skin_a.ini", "[BUTTONPOS]\r\n42= 232, 96,752,508\r\n43=1,2,3\r\n");
+    SkinFile skin(folder.path() + "skin_a.ini");
+    SkinRect area;
+    ASSERT_TRUE(skin.ReadArea(42, area));
+    ExpectRect(area, 232, 96, 752, 508);
+    EXPECT_FALSE(skin.ReadArea(43, area));
+    ExpectRect(area, 0, 0, 0, 0);
+    EXPECT_FALSE(skin.ReadArea(44, area));
+    // A control entry is no area: its name is not a number.
+    EXPECT_FALSE(ParseAreaEntry("page,1,2,3,4,", area));
+    EXPECT_FALSE(ParseAreaEntry("10,10,10,20", area));  // empty
+    EXPECT_FALSE(ParseAreaEntry("10,30,20,20", area));  // upside down
+    EXPECT_FALSE(ParseAreaEntry(nullptr, area));
+    EXPECT_TRUE(ParseAreaEntry("-5,0,99999999999,7", area));
+    ExpectRect(area, -5, 0, INT32_MAX, 7);
+}
+
 // A W x H 32-bit bottom-up buffer; `opaque(x, y)` with y = 0 the top row.
 template <class F>
 std::vector<uint8_t> Mask(int w, int h, F opaque) {

@@ -8,7 +8,9 @@
 //       waits for another program's window and saves it
 //   screenshot_tool start PROGRAM TITLE TIMEOUT_MS
 //       starts PROGRAM and prints the milliseconds until its window titled
-//       TITLE has painted for the first time
+//       TITLE has painted for the first time, then closes that window
+//       (WM_CLOSE) and waits for the program to end, so that runs can follow
+//       one another
 #include <windows.h>
 
 #include <cstdio>
@@ -18,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "settings/ipc_names.h"
 #include "skin/skin_button_win.h"
 #include "skin/skin_window_win.h"
 #include "skin/warning_dialog_win.h"
@@ -167,22 +170,29 @@ int TimeStart(const char* program, const char* title, DWORD timeoutMs) {
         return 1;
     }
     CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
     HWND hwnd = WaitForWindow(title, timeoutMs, start);
     const DWORD shown = GetTickCount() - start;
     // The window marks its first finished paint with this property.
-    while (hwnd != nullptr && GetPropA(hwnd, "KestraPainted") == nullptr &&
+    while (hwnd != nullptr && GetPropA(hwnd, kFirstPaintProperty) == nullptr &&
            GetTickCount() - start < timeoutMs) {
         Sleep(2);
     }
     const DWORD painted = GetTickCount() - start;
+    int result = 0;
     if (hwnd == nullptr || painted >= timeoutMs) {
         fprintf(stderr, "no painted window \"%s\"\n", title);
-        return 1;
+        result = 1;
+    } else {
+        printf("shown %lu ms, painted %lu ms\n", static_cast<unsigned long>(shown),
+               static_cast<unsigned long>(painted));
     }
-    printf("shown %lu ms, painted %lu ms\n", static_cast<unsigned long>(shown),
-           static_cast<unsigned long>(painted));
-    return 0;
+    if (hwnd != nullptr) PostMessageA(hwnd, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) {
+        TerminateProcess(pi.hProcess, 1);
+        result = 1;
+    }
+    CloseHandle(pi.hProcess);
+    return result;
 }
 
 std::string WithSlash(std::string folder) {

@@ -1,0 +1,550 @@
+#include "option/option_dlg_win.h"
+
+#include <algorithm>
+#include <ctime>
+
+#include "option/button_page_win.h"
+#include "option/dpi_page_win.h"
+#include "option/light_page_win.h"
+#include "option/macro_page_win.h"
+#include "option/performance_page_win.h"
+#include "settings/ipc_names.h"
+#include "settings/system_mouse_win.h"
+
+namespace kestra {
+
+const char kMakerWebAddress[] = "https://kestra-gaming.example/support/mouse";
+
+namespace {
+
+constexpr int kWindowIcon = 128;
+constexpr int kTextWindow = 1000;
+constexpr int kTextApplied = 1001;
+constexpr int kPageAreaEntry = 42;
+constexpr int kFirstProfileEntry = 5;
+constexpr int kFirstBoxEntry = 20;
+constexpr int kFirstOrientationEntry = 35;
+// How long Apply waits for Monitor to take the message. Its handler only
+// queues the device work; a Monitor that does not take it in this time is
+// hung, and Option must not hang with it.
+constexpr UINT kMonitorSendTimeoutMs = 5000;
+constexpr char kCouldNotMap[] = "Could not map view of file.";
+
+HICON LoadWindowIcon(int width, int height) {
+    return static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kWindowIcon),
+                                         IMAGE_ICON, width, height, 0));
+}
+
+}  // namespace
+
+const COptionDlg::Slot COptionDlg::kSlots[] = {
+    {1, &COptionDlg::profileDialogEmpty_, &COptionDlg::OnProfileDialogEmpty},
+    {2, &COptionDlg::import_, &COptionDlg::OnImport},
+    {3, &COptionDlg::export_, &COptionDlg::OnExport},
+    {4, &COptionDlg::profileDialogFilled_, &COptionDlg::OnProfileDialogFilled},
+    {10, &COptionDlg::minimise_, &COptionDlg::OnMinimise},
+    {11, &COptionDlg::close_, &COptionDlg::OnCloseButton},
+    {12, &COptionDlg::ok_, &COptionDlg::OnOk},
+    {13, &COptionDlg::cancel_, &COptionDlg::OnCloseButton},
+    {14, &COptionDlg::apply_, &COptionDlg::OnApply},
+    {37, &COptionDlg::macroTab_, &COptionDlg::OnTabMacro},
+    {38, &COptionDlg::lightTab_, &COptionDlg::OnTabLight},
+    {39, &COptionDlg::performanceTab_, &COptionDlg::OnTabPerformance},
+    {40, &COptionDlg::dpiTab_, &COptionDlg::OnTabDpi},
+    {43, &COptionDlg::manual_, &COptionDlg::OnManual},
+    {44, &COptionDlg::resetCurrent_, &COptionDlg::OnResetCurrent},
+    {45, &COptionDlg::resetAll_, &COptionDlg::OnResetAll},
+    {46, &COptionDlg::web_, &COptionDlg::OnWeb},
+    {47, &COptionDlg::buttonTab_, &COptionDlg::OnTabButton},
+};
+
+const MessageEntry<COptionDlg> COptionDlg::kMessages[] = {
+    {WM_CREATE, &COptionDlg::OnCreate},
+    {WM_CLOSE, &COptionDlg::OnClose},
+    {WM_DESTROY, &COptionDlg::OnDestroy},
+    {WM_TIMER, &COptionDlg::OnTimer},
+    {WM_PAINT, &COptionDlg::OnPaintMessage},
+    {WM_SETCURSOR, &COptionDlg::OnSetCursor},
+    {WM_LBUTTONDOWN, &COptionDlg::OnLeftButtonDown},
+    {WM_QUERYDRAGICON, &COptionDlg::OnQueryDragIcon},
+    {UM_BLOCK_REFRESH, &COptionDlg::OnBlockRefresh},
+    {UM_PROFILE_CHANGED, &COptionDlg::OnProfileChanged},
+    {UM_APPLY_DONE, &COptionDlg::OnApplyDone},
+    {UM_DEVICE_VALUES_CHANGED, &COptionDlg::OnDeviceValuesChanged},
+    {UM_OPTION_IGNORED_A, &COptionDlg::OnIgnored},
+    {UM_OPTION_IGNORED_B, &COptionDlg::OnIgnored},
+};
+
+COptionDlg::COptionDlg(std::string programFolder, OptionShell& shell)
+    : SkinWindow("skin_main.ini"), programFolder_(std::move(programFolder)), shell_(shell) {
+    logic_.reset(new OptionLogic(programFolder_, *this));
+    context_.programFolder = programFolder_;
+    context_.logic = logic_.get();
+    context_.texts = &language_;
+    context_.layout = &layout_;
+}
+
+COptionDlg::~COptionDlg() {
+    // The pages go before the window they sit in.
+    if (hwnd() != nullptr) DestroyWindow(hwnd());
+}
+
+SkinButton& COptionDlg::tab(Page which) {
+    switch (which) {
+        case kPerformancePage:
+            return performanceTab_;
+        case kDpiPage:
+            return dpiTab_;
+        case kLightPage:
+            return lightTab_;
+        case kMacroPage:
+            return macroTab_;
+        default:
+            return buttonTab_;
+    }
+}
+
+// ---- creation ----------------------------------------------------------------
+
+bool COptionDlg::Create() {
+    if (hwnd() != nullptr) return true;
+    ended_ = false;
+    if (!CreatePopup(nullptr)) return false;
+    // A window without caption still gets the system menu (Alt+Space,
+    // Alt+F4) and can be minimised to the task bar.
+    SetWindowLongPtrA(hwnd(), GWL_STYLE,
+                      GetWindowLongPtrA(hwnd(), GWL_STYLE) | WS_SYSMENU | WS_MINIMIZEBOX);
+    SetWindowLongPtrA(hwnd(), GWL_EXSTYLE,
+                      GetWindowLongPtrA(hwnd(), GWL_EXSTYLE) | WS_EX_APPWINDOW);
+    Initialise();
+    return hwnd() != nullptr;
+}
+
+LRESULT COptionDlg::OnCreate(WPARAM wParam, LPARAM lParam) {
+    SetSkinFolder(programFolder_ + "skins\\");
+    // Without the library every text is empty; nothing else depends on it.
+    language_.Load(programFolder_);
+    return SkinWindow::OnMessage(WM_CREATE, wParam, lParam);
+}
+
+void COptionDlg::PlaceControls(const SkinFile& file, const SkinStateImages& images) {
+    for (const Slot& slot : kSlots)
+        PlaceButton(this->*slot.button, file.ReadEntry(slot.entry), images);
+    for (int i = 0; i < kProfileCount; ++i) {
+        PlaceButton(profiles_[i], file.ReadEntry(kFirstProfileEntry + i), images);
+    }
+    for (int i = 0; i < kBoxCount; ++i) {
+        PlaceButton(boxes_[i], file.ReadEntry(kFirstBoxEntry + i), images);
+        if (boxes_[i].hwnd() != nullptr) {
+            SetWindowLongPtrA(boxes_[i].hwnd(), GWLP_ID, kFirstBoxControlId + i);
+        }
+    }
+    for (int i = 0; i < 2; ++i) {
+        PlaceButton(orientation_[i], file.ReadEntry(kFirstOrientationEntry + i), images);
+    }
+    CreatePages(file);
+}
+
+void COptionDlg::CreatePages(const SkinFile& file) {
+    SkinRect area;
+    if (!file.ReadArea(kPageAreaEntry, area)) {
+        // Without a page area the pages sit at the window's origin, as any
+        // skinned child does.
+        area = SkinRect{0, 0, skinSize().cx, skinSize().cy};
+    }
+    pageArea_ = RECT{area.left, area.top, area.right, area.bottom};
+    pages_[kButtonPage].reset(new CButtonPage(context_));
+    pages_[kPerformancePage].reset(new CPerformancePage(context_));
+    pages_[kDpiPage].reset(new CDpiPage(context_));
+    pages_[kLightPage].reset(new CLightPage(context_));
+    pages_[kMacroPage].reset(new CMacroPage(context_));
+    for (int i = 0; i < kPageCount; ++i) {
+        COptionPage& page = *pages_[i];
+        if (!page.CreateChild(hwnd())) continue;
+        // A page never covers more than the page area.
+        const LONG width = std::min<LONG>(page.skinSize().cx, pageArea_.right - pageArea_.left);
+        const LONG height = std::min<LONG>(page.skinSize().cy, pageArea_.bottom - pageArea_.top);
+        SetWindowPos(page.hwnd(), nullptr, pageArea_.left, pageArea_.top, width, height,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        ShowWindow(page.hwnd(), i == kButtonPage ? SW_SHOW : SW_HIDE);
+    }
+    shownPage_ = kButtonPage;
+    buttonTab_.SetCheck(1);
+}
+
+void COptionDlg::Initialise() {
+    bigIcon_.reset(LoadWindowIcon(GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)));
+    smallIcon_.reset(LoadWindowIcon(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON)));
+    if (bigIcon_)
+        SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
+    if (smallIcon_) {
+        SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+    }
+    context_.mainWindow = hwnd();
+    SetWindowTextA(hwnd(), kOptionWindowTitle);
+    OpenSharedBlock();
+    logic_->Start(block_.IsMapped());
+    windowText_ = language_.Text(kTextWindow);
+    appliedText_ = language_.Text(kTextApplied);
+}
+
+void COptionDlg::OpenSharedBlock() {
+    blockMutex_ = OpenBlockMutex();
+    if (block_.Open() == SharedSettingsBlock::kViewFailed) {
+        shell_.ShowMessage(hwnd(), kCouldNotMap);
+    }
+}
+
+// Monitor creates the block with its window: when Option came first, the
+// block is looked for again whenever it is needed, so that an apply reaches
+// a Monitor started later.
+bool COptionDlg::AttachBlock() {
+    if (block_.IsMapped()) return true;
+    if (block_.Open() != SharedSettingsBlock::kMapped) return false;
+    blockMutex_ = OpenBlockMutex();
+    return true;
+}
+
+// ---- running and ending ------------------------------------------------------
+
+int COptionDlg::RunModal() {
+    if (!Create()) return -1;
+    ShowWindow(hwnd(), SW_SHOW);
+    UpdateWindow(hwnd());
+    SetForegroundWindow(hwnd());
+    MSG msg;
+    while (!ended_) {
+        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        if (got == -1) break;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    if (hwnd() != nullptr) DestroyWindow(hwnd());
+    return 0;
+}
+
+void COptionDlg::ReleaseMouse() {
+    if (GetCapture() == hwnd()) {
+        SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
+        ReleaseCapture();
+    }
+}
+
+void COptionDlg::RequestClose() {
+    ReleaseMouse();
+    PostMessageA(hwnd(), WM_CLOSE, 0, 0);
+}
+
+LRESULT COptionDlg::OnClose(WPARAM, LPARAM) {
+    // Ends the dialog without saving: unapplied edits are dropped.
+    ReleaseMouse();
+    DestroyWindow(hwnd());
+    return 0;
+}
+
+LRESULT COptionDlg::OnDestroy(WPARAM wParam, LPARAM lParam) {
+    KillTimer(hwnd(), TIMER_APPLY_WATCH);
+    ReleaseMouse();
+    RemovePropA(hwnd(), kFirstPaintProperty);
+    block_.Close();
+    blockMutex_.Reset();
+    logic_->macros().macros().clear();
+    language_.Free();
+    context_.mainWindow = nullptr;
+    ended_ = true;
+    // Wakes the modal loop should the window end from inside another call.
+    PostThreadMessageA(GetCurrentThreadId(), WM_NULL, 0, 0);
+    return SkinWindow::OnMessage(WM_DESTROY, wParam, lParam);
+}
+
+// ---- messages ------------------------------------------------------------------
+
+LRESULT COptionDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (RouteMessage(this, kMessages, message, wParam, lParam, &result)) return result;
+    return SkinWindow::OnMessage(message, wParam, lParam);
+}
+
+LRESULT COptionDlg::OnTimer(WPARAM wParam, LPARAM lParam) {
+    if (wParam == TIMER_APPLY_WATCH) {
+        logic_->OnApplyWatch();
+        return 0;
+    }
+    return DefaultProc(WM_TIMER, wParam, lParam);
+}
+
+LRESULT COptionDlg::OnPaintMessage(WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = SkinWindow::OnMessage(WM_PAINT, wParam, lParam);
+    if (!painted_) {
+        // Marks the first finished paint, for the start-up measurement.
+        painted_ = true;
+        SetPropA(hwnd(), kFirstPaintProperty, reinterpret_cast<HANDLE>(1));
+    }
+    return result;
+}
+
+void COptionDlg::Paint(HDC dc, const RECT& client) {
+    if (!IsIconic(hwnd())) {
+        SkinWindow::Paint(dc, client);
+        return;
+    }
+    if (!bigIcon_) return;
+    const int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
+    DrawIcon(dc, x, y, bigIcon_.get());
+}
+
+LRESULT COptionDlg::OnQueryDragIcon(WPARAM, LPARAM) {
+    return reinterpret_cast<LRESULT>(bigIcon_.get());
+}
+
+LRESULT COptionDlg::OnSetCursor(WPARAM wParam, LPARAM lParam) {
+    if (logic_->applyPending()) {
+        SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));
+        return TRUE;
+    }
+    return DefaultProc(WM_SETCURSOR, wParam, lParam);
+}
+
+LRESULT COptionDlg::OnLeftButtonDown(WPARAM wParam, LPARAM lParam) {
+    if (logic_->applyPending() && GetCapture() == hwnd()) {
+        // While the window waits for Monitor it holds the mouse, so a press
+        // on a close button arrives here; it still closes the window.
+        // Anything else waits.
+        POINT at = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        HWND under = ChildWindowFromPointEx(hwnd(), at, CWP_SKIPINVISIBLE | CWP_SKIPDISABLED);
+        if (under != nullptr && (under == close_.hwnd() || under == cancel_.hwnd())) {
+            RequestClose();
+        }
+        return 0;
+    }
+    return SkinWindow::OnMessage(WM_LBUTTONDOWN, wParam, lParam);
+}
+
+LRESULT COptionDlg::OnBlockRefresh(WPARAM, LPARAM) {
+    logic_->OnBlockRefresh();
+    return 0;
+}
+
+LRESULT COptionDlg::OnProfileChanged(WPARAM, LPARAM) {
+    logic_->OnProfileChanged();
+    return 0;
+}
+
+LRESULT COptionDlg::OnApplyDone(WPARAM, LPARAM) {
+    logic_->OnApplyDone();
+    return 0;
+}
+
+LRESULT COptionDlg::OnDeviceValuesChanged(WPARAM, LPARAM) {
+    logic_->OnDeviceValuesChanged();
+    return 0;
+}
+
+LRESULT COptionDlg::OnIgnored(WPARAM, LPARAM) {
+    return 0;
+}
+
+// ---- clicks --------------------------------------------------------------------
+
+LRESULT COptionDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
+    const HWND from = reinterpret_cast<HWND>(lParam);
+    if (from != nullptr && HIWORD(wParam) == BN_CLICKED) {
+        for (const Slot& slot : kSlots) {
+            if (from == (this->*slot.button).hwnd()) {
+                (this->*slot.click)();
+                return 0;
+            }
+        }
+        for (int i = 0; i < kProfileCount; ++i) {
+            if (from == profiles_[i].hwnd()) {
+                logic_->SelectProfile(i);
+                return 0;
+            }
+        }
+        for (int i = 0; i < kBoxCount; ++i) {
+            if (from == boxes_[i].hwnd()) {
+                OnBoxClicked(i);
+                return 0;
+            }
+        }
+        for (int i = 0; i < 2; ++i) {
+            if (from == orientation_[i].hwnd()) {
+                OnOrientation(i);
+                return 0;
+            }
+        }
+    }
+    return SkinWindow::OnCommand(wParam, lParam);
+}
+
+void COptionDlg::OnProfileDialogEmpty() {
+    // The profile dialog (name and game of the current profile) opens here,
+    // with empty fields.
+}
+
+void COptionDlg::OnProfileDialogFilled() {
+    // The profile dialog opens here, filled with the current profile's name
+    // and game.
+}
+
+void COptionDlg::OnBoxClicked(int box) {
+    openBox_ = box;
+    // The function menu of the button editor opens here, under the box; its
+    // command stores the function and calls RefreshBoxTexts.
+}
+
+void COptionDlg::OnOrientation(int orientation) {
+    logic_->SetOrientation(orientation);
+    for (int i = 0; i < 2; ++i) orientation_[i].SetCheck(i == orientation ? 1 : 0);
+}
+
+void COptionDlg::OnImport() {
+    std::string chosen;
+    if (!shell_.ChooseImportFile(hwnd(), ProfileDialogInitialName(programFolder_), chosen)) return;
+    logic_->Import(chosen);
+}
+
+void COptionDlg::OnExport() {
+    std::string chosen;
+    if (!shell_.ChooseExportFile(hwnd(), ProfileDialogInitialName(programFolder_), chosen)) return;
+    logic_->Export(chosen);
+}
+
+void COptionDlg::OnMinimise() {
+    ShowWindow(hwnd(), SW_MINIMIZE);
+}
+
+void COptionDlg::OnCloseButton() {
+    RequestClose();
+}
+
+void COptionDlg::OnOk() {
+    logic_->Apply(kApplyComputed);
+    PostMessageA(hwnd(), WM_CLOSE, 0, 0);
+}
+
+void COptionDlg::OnApply() {
+    logic_->Apply(kApplyComputed);
+}
+
+void COptionDlg::OnManual() {
+    std::string folder = programFolder_;
+    if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
+    shell_.Open(folder + "\\User Manual.pdf");
+}
+
+void COptionDlg::OnWeb() {
+    shell_.Open(kMakerWebAddress);
+}
+
+void COptionDlg::OnResetCurrent() {
+    if (shell_.Confirm(hwnd(), WarningKind::kResetCurrent)) logic_->ResetCurrent();
+}
+
+void COptionDlg::OnResetAll() {
+    if (shell_.Confirm(hwnd(), WarningKind::kResetAll)) logic_->ResetAll();
+}
+
+void COptionDlg::ShowPage(Page which) {
+    if (which == shownPage_ || !pages_[which]) return;
+    if (pages_[shownPage_] && pages_[shownPage_]->hwnd()) {
+        ShowWindow(pages_[shownPage_]->hwnd(), SW_HIDE);
+    }
+    if (pages_[which]->hwnd()) ShowWindow(pages_[which]->hwnd(), SW_SHOW);
+    shownPage_ = which;
+    for (int i = 0; i < kPageCount; ++i) tab(static_cast<Page>(i)).SetCheck(i == which ? 1 : 0);
+    if (which == kLightPage || which == kDpiPage) pages_[which]->Refresh();
+}
+
+// ---- OptionEffects -----------------------------------------------------------
+
+bool COptionDlg::ReadBlock(SettingsStore& store) {
+    return AttachBlock() && block_.Read(blockMutex_.Get(), store);
+}
+
+bool COptionDlg::WriteBlock(const SettingsStore& store) {
+    return AttachBlock() && block_.Write(blockMutex_.Get(), store);
+}
+
+void COptionDlg::ReadSystemSettings(ProfileSettings& profile) {
+    ReadSystemSettingsFromRegistry(profile);
+}
+
+bool COptionDlg::SendApplyToMonitor(int mode) {
+    HWND monitor = FindWindowA(nullptr, kMonitorWindowTitle);
+    if (monitor == nullptr) return false;
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutA(monitor, UM_APPLY_SETTINGS, static_cast<WPARAM>(mode), 0,
+                        SMTO_NORMAL | SMTO_ABORTIFHUNG, kMonitorSendTimeoutMs, &answer);
+    return true;
+}
+
+bool COptionDlg::MonitorWindowExists() {
+    return FindWindowA(nullptr, kMonitorWindowTitle) != nullptr;
+}
+
+void COptionDlg::NotifyApplets() {
+    for (const char* title : kAppletWindowTitles) {
+        if (HWND applet = FindWindowA(nullptr, title)) {
+            PostMessageA(applet, UM_APPLY_SETTINGS, 0, 0);
+        }
+    }
+}
+
+void COptionDlg::ReplaceWithCopy(const std::string& source, const std::string& target) {
+    DeleteFileA(target.c_str());
+    CopyFileA(source.c_str(), target.c_str(), FALSE);
+    SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE);
+}
+
+uint32_t COptionDlg::TickCount() {
+    return GetTickCount();
+}
+
+uint32_t COptionDlg::SecondsSince1970() {
+    return static_cast<uint32_t>(time(nullptr));
+}
+
+void COptionDlg::ShowApplyPending(bool pending) {
+    if (pending) {
+        SetCapture(hwnd());
+        SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));
+        SetTimer(hwnd(), TIMER_APPLY_WATCH, kApplyWatchMs, nullptr);
+    } else {
+        KillTimer(hwnd(), TIMER_APPLY_WATCH);
+        ReleaseMouse();
+    }
+    ok_.Enable(!pending);
+    apply_.Enable(!pending);
+    if (ok_.hwnd()) UpdateWindow(ok_.hwnd());
+    if (apply_.hwnd()) UpdateWindow(apply_.hwnd());
+}
+
+void COptionDlg::RefreshBoxTexts() {
+    const ProfileSettings& profile = logic_->currentSettings();
+    for (int i = 0; i < kBoxCount; ++i) {
+        boxes_[i].SetCaption(
+            BoxText(profile.buttons[i], BoxEditor::kMainWindow, &language_, layout_));
+        if (boxes_[i].hwnd()) InvalidateRect(boxes_[i].hwnd(), nullptr, FALSE);
+    }
+}
+
+void COptionDlg::RefreshPages(unsigned pages) {
+    const int current = logic_->currentProfile();
+    for (int i = 0; i < kProfileCount; ++i) profiles_[i].SetCheck(i == current ? 1 : 0);
+    const int orientation = logic_->currentSettings().Orientation;
+    for (int i = 0; i < 2; ++i) orientation_[i].SetCheck(i == orientation ? 1 : 0);
+    RefreshBoxTexts();
+    static const unsigned kBits[kPageCount] = {kButtonPageBit, kPerformancePageBit, kDpiPageBit,
+                                               kLightPageBit, kMacroPageBit};
+    for (int i = 0; i < kPageCount; ++i) {
+        if ((pages & kBits[i]) && pages_[i]) pages_[i]->Refresh();
+    }
+}
+
+}  // namespace kestra

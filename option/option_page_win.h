@@ -1,0 +1,44 @@
+// The pages of Option's main window: skinned child windows placed in the
+// main window's page area, each showing one part of the current profile of
+// the working copy. Each page is its own class so that it grows in its own
+// files; what they share is here.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "option/option_logic.h"
+#include "settings/language_text.h"
+#include "skin/skin_window_win.h"
+
+namespace kestra {
+
+// The program-wide values every window of Option works with.
+struct OptionContext {
+    std::string programFolder;
+    OptionLogic* logic = nullptr;         // the copies, the macro list, the display settings
+    const LanguageText* texts = nullptr;  // never null once the main window exists
+    const KeyboardLayout* layout = nullptr;
+    HWND mainWindow = nullptr;
+};
+
+class COptionPage : public SkinWindow {
+public:
+    COptionPage(const char* skinFileName, OptionContext& context)
+        : SkinWindow(skinFileName), context_(context) {}
+
+    // Shows the working copy again (after start, a profile change, an
+    // import, a reset, Monitor's notifications, and when the page is shown
+    // where that is asked for).
+    virtual void Refresh() {}
+
+protected:
+    OptionContext& context() { return context_; }
+    OptionLogic& logic() { return *context_.logic; }
+
+private:
+    OptionContext& context_;
+};
+
+}  // namespace kestra

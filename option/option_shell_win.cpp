@@ -1,0 +1,57 @@
+#include "option/option_shell_win.h"
+
+#include <commdlg.h>
+#include <shellapi.h>
+
+#include "option/option_logic.h"
+
+namespace kestra {
+namespace {
+
+bool RunFileDialog(HWND owner, const std::string& initialName, bool save, std::string& path) {
+    char file[MAX_PATH * 2] = {};
+    initialName.copy(file, sizeof file - 1);
+    const std::string filter = DialogFilter(kProfileFileFilter);
+    OPENFILENAMEA dialog = {};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = filter.c_str();
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = file;
+    dialog.nMaxFile = sizeof file;
+    dialog.lpstrDefExt = kProfileDefaultExtension;
+    // The program folder stays the process's current folder.
+    dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
+    dialog.Flags |= save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST;
+    const BOOL chosen = save ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog);
+    if (!chosen) return false;
+    path = file;
+    return !path.empty();
+}
+
+}  // namespace
+
+bool SystemOptionShell::ChooseImportFile(HWND owner, const std::string& initialName,
+                                         std::string& path) {
+    return RunFileDialog(owner, initialName, false, path);
+}
+
+bool SystemOptionShell::ChooseExportFile(HWND owner, const std::string& initialName,
+                                         std::string& path) {
+    return RunFileDialog(owner, initialName, true, path);
+}
+
+bool SystemOptionShell::Confirm(HWND owner, WarningKind kind) {
+    WarningDialog dialog(kind, owner);
+    return dialog.RunModal() == IDOK;
+}
+
+void SystemOptionShell::ShowMessage(HWND owner, const char* text) {
+    MessageBoxA(owner, text, "", MB_OK);
+}
+
+void SystemOptionShell::Open(const std::string& target) {
+    ShellExecuteA(nullptr, "open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+}  // namespace kestra

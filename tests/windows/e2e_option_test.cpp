@@ -1,0 +1,163 @@
+// Option.exe with Monitor.exe and the virtual mouse, in a fresh program
+// folder: Option's buttons are clicked where its skin places them, as a user
+// would click them.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "settings/ini_file.h"
+#include "settings/ipc_names.h"
+#include "settings/settings_files.h"
+#include "skin/skin_file.h"
+#include "tests/windows/e2e_harness_win.h"
+
+namespace kestra {
+namespace e2e {
+namespace {
+
+constexpr DWORD kSettle = 8000;
+
+bool LogHas(VirtualMouse& mouse, const std::string& prefix) {
+    const std::vector<std::string> log = mouse.Log();
+    return std::any_of(log.begin(), log.end(), [&](const std::string& line) {
+        return line.compare(0, prefix.size(), prefix) == 0;
+    });
+}
+
+size_t CountPrefix(const std::vector<std::string>& log, const std::string& prefix) {
+    return static_cast<size_t>(std::count_if(log.begin(), log.end(), [&](const std::string& l) {
+        return l.compare(0, prefix.size(), prefix) == 0;
+    }));
+}
+
+// The control of a skinned window at the centre of its skin entry.
+HWND ControlAt(const ProgramFolder& folder, const char* skinFile, HWND window, int entry) {
+    const SkinControlEntry control = SkinFile(folder.File("skins\\") + skinFile).ReadEntry(entry);
+    POINT centre = {(control.rect.left + control.rect.right) / 2,
+                    (control.rect.top + control.rect.bottom) / 2};
+    HWND child = ChildWindowFromPointEx(window, centre, CWP_SKIPINVISIBLE);
+    return child != window ? child : nullptr;
+}
+
+// A window of Option's process other than its main window (a warning).
+struct PopupSearch {
+    DWORD process;
+    HWND main;
+    HWND found;
+};
+BOOL CALLBACK FindPopup(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<PopupSearch*>(data);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == search->process && window != search->main && IsWindowVisible(window)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+class OptionEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder.ok()) << folder.path();
+        ASSERT_TRUE(folder.Has("Option.exe"));
+    }
+    void StartSystem() {
+        ASSERT_TRUE(mouse.Start());
+        ASSERT_TRUE(monitor.Start());
+        ASSERT_TRUE(WaitUntil([&] { return LogHas(mouse, "get 80"); }, kSettle));
+        ASSERT_TRUE(option.Start(folder.File("Option.exe")));
+        window = WaitForWindow(kOptionWindowTitle, 15000);
+        ASSERT_NE(nullptr, window);
+        ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(window) != 0; }, kSettle));
+        ASSERT_TRUE(mouse.ClearLog());
+    }
+    HWND Control(int entry) { return ControlAt(folder, "skin_main.ini", window, entry); }
+    HWND WaitForWarning() {
+        PopupSearch search = {option.id(), window, nullptr};
+        WaitUntil(
+            [&] {
+                EnumWindows(&FindPopup, reinterpret_cast<LPARAM>(&search));
+                return search.found != nullptr;
+            },
+            kSettle);
+        return search.found;
+    }
+
+    ProgramFolder folder;
+    VirtualMouse mouse{folder};
+    MonitorProgram monitor{folder};
+    Process option;
+    HWND window = nullptr;
+};
+
+TEST_F(OptionEndToEnd, ApplyReachesTheMouseAndMonitorsAnswerGivesTheButtonsBack) {
+    StartSystem();
+    HWND apply = Control(14);
+    ASSERT_NE(nullptr, apply);
+    ASSERT_TRUE(IsWindowEnabled(apply));
+
+    SendMessageA(Control(7), BM_CLICK, 0, 0);  // profile 3
+    SendMessageA(apply, BM_CLICK, 0, 0);
+    // Option has handed the settings over and waits for Monitor's answer.
+    EXPECT_FALSE(IsWindowEnabled(apply));
+    EXPECT_FALSE(IsWindowEnabled(Control(12)));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(apply) != 0; }, kSettle));
+    EXPECT_TRUE(IsWindowEnabled(Control(12)));
+
+    const std::vector<std::string> log = mouse.Log();
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ("set 01 88 02 00 00 00 00 74", log.front());
+    EXPECT_EQ("set 02 03 00 00 00 00 00 FA", log.back());
+    EXPECT_EQ(2, ReadConfigInt(folder, "CurrentProfile", -1));
+    std::unique_ptr<SettingsStore> block(new SettingsStore());
+    ASSERT_TRUE(ReadSharedBlock(*block));
+    EXPECT_EQ(2, block->CurrentProfile);
+}
+
+TEST_F(OptionEndToEnd, ResetAllAppliesEverythingWithMarkedFlags) {
+    WriteSettings(folder, [](SettingsStore& store) {
+        store.CurrentProfile = 2;
+        strcpy(store.profiles[1].ProFileName, "Racing");
+        store.profiles[3].PollingRate = 0;
+    });
+    StartSystem();
+    PostMessageA(Control(45), BM_CLICK, 0, 0);
+    HWND warning = WaitForWarning();
+    ASSERT_NE(nullptr, warning);
+    HWND confirm = ControlAt(folder, "skin_reset_all_warn.ini", warning, 1);
+    ASSERT_NE(nullptr, confirm);
+    PostMessageA(confirm, BM_CLICK, 0, 0);
+
+    // Every profile goes to the mouse, then profile 1 is selected.
+    ASSERT_TRUE(WaitUntil([&] { return LogHas(mouse, "set 02 01"); }, 30000));
+    const std::vector<std::string> log = mouse.Log();
+    EXPECT_EQ(5u, CountPrefix(log, "set 03 "));
+    EXPECT_EQ(5u, CountPrefix(log, "set 0C "));
+    EXPECT_EQ(20u, CountPrefix(log, "out "));
+    EXPECT_EQ("set 02 01 00 00 00 00 00 FC", log.back());
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(Control(14)) != 0; }, kSettle));
+    EXPECT_EQ(0, ReadConfigInt(folder, "CurrentProfile", -1));
+    ProfileSettings second;
+    ASSERT_TRUE(LoadProfile(ProfileFilePath(folder.path(), 1), second));
+    EXPECT_STREQ("Default2", second.ProFileName);
+}
+
+TEST_F(OptionEndToEnd, UnpluggingTheMouseClosesOption) {
+    StartSystem();
+    ASSERT_TRUE(mouse.Unplug());
+    EXPECT_TRUE(option.Wait(kSettle));
+    EXPECT_EQ(0u, option.exitCode());
+    EXPECT_EQ(nullptr, FindWindowA(nullptr, kOptionWindowTitle));
+    // Closed, not applied: no access stamp was written.
+    EXPECT_EQ("", IniFile(folder.File("config.ini")).GetString("HidAccessCode", "Code"));
+}
+
+}  // namespace
+}  // namespace e2e
+}  // namespace kestra

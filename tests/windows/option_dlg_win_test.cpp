@@ -1,0 +1,444 @@
+// Option's main window itself, in this process, over a fresh copy of the
+// staged program folder (skins, language library), with the user's side of
+// the dialogs answered by a fake shell; and Option.exe as a program.
+#include "option/option_dlg_win.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "settings/file_system.h"
+#include "settings/ini_file.h"
+#include "settings/ipc_names.h"
+#include "settings/settings_files.h"
+#include "settings/shared_block_win.h"
+#include "skin/skin_window_win.h"
+#include "tests/windows/e2e_harness_win.h"
+
+namespace kestra {
+namespace {
+
+using e2e::WaitUntil;
+
+class FakeShell : public OptionShell {
+public:
+    std::string importPath;  // empty: the user cancels
+    std::string exportPath;
+    bool confirm = false;
+    std::vector<std::string> opened;
+    std::vector<std::string> messages;
+    std::vector<WarningKind> asked;
+
+    bool ChooseImportFile(HWND, const std::string&, std::string& path) override {
+        path = importPath;
+        return !path.empty();
+    }
+    bool ChooseExportFile(HWND, const std::string&, std::string& path) override {
+        path = exportPath;
+        return !path.empty();
+    }
+    bool Confirm(HWND, WarningKind kind) override {
+        asked.push_back(kind);
+        return confirm;
+    }
+    void ShowMessage(HWND, const char* text) override { messages.push_back(text); }
+    void Open(const std::string& target) override { opened.push_back(target); }
+};
+
+// A window of this process under one of the titles Option looks for; it
+// notes the messages of the system it receives.
+class TitledWindow {
+public:
+    struct Seen {
+        UINT message;
+        WPARAM wParam;
+    };
+    explicit TitledWindow(const char* title) {
+        WNDCLASSA cls = {};
+        cls.lpfnWndProc = &TitledWindow::Proc;
+        cls.hInstance = GetModuleHandleA(nullptr);
+        cls.lpszClassName = "KestraTitledWindow";
+        RegisterClassA(&cls);
+        window_ = CreateWindowExA(WS_EX_TOOLWINDOW, cls.lpszClassName, title, WS_POPUP, 0, 0, 10,
+                                  10, nullptr, nullptr, cls.hInstance, nullptr);
+        SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    ~TitledWindow() { Close(); }
+    void Close() {
+        if (window_) DestroyWindow(window_);
+        window_ = nullptr;
+    }
+    std::vector<Seen> seen;
+
+private:
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<TitledWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+        if (self && message >= WM_USER && message < 0x8000) self->seen.push_back({message, wParam});
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    HWND window_ = nullptr;
+};
+
+RECT ClientRectOf(HWND child) {
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+std::string FileBytes(const std::string& path) {
+    std::string bytes;
+    ReadWholeFile(path, bytes);
+    return bytes;
+}
+
+void Click(SkinButton& button) {
+    SendMessageA(button.hwnd(), BM_CLICK, 0, 0);
+}
+
+class OptionWindowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { folder_ = new e2e::ProgramFolder; }
+    static void TearDownTestSuite() {
+        delete folder_;
+        folder_ = nullptr;
+    }
+
+    void SetUp() override {
+        ASSERT_TRUE(folder_->ok());
+        ASSERT_TRUE(folder_->Has("skins\\skin_main.ini"));
+        // Each test starts from no settings at all.
+        RemoveFile(ConfigIniPath(path()));
+        for (int i = 0; i < kProfileCount; ++i) {
+            SetFileAttributesA(ProfileFilePath(path(), i).c_str(), FILE_ATTRIBUTE_NORMAL);
+            RemoveFile(ProfileFilePath(path(), i));
+        }
+        RemoveFile(path() + "config\\sequence.dat");
+    }
+    void TearDown() override {
+        dialog.reset();
+        SetSkinFolder("");
+    }
+    // Creates and shows the window, as Option.exe does before its loop.
+    void Open() {
+        dialog.reset(new COptionDlg(path(), shell));
+        ASSERT_TRUE(dialog->Create());
+        ShowWindow(dialog->hwnd(), SW_SHOW);
+        SetForegroundWindow(dialog->hwnd());
+        WaitUntil([] { return false; }, 50);
+    }
+    bool Ends() {
+        return WaitUntil([&] { return dialog->hwnd() == nullptr; }, 3000) && dialog->ended();
+    }
+    static const std::string& path() { return folder_->path(); }
+    static std::string Config(const char* section, const char* key) {
+        return IniFile(ConfigIniPath(path())).GetString(section, key, "absent");
+    }
+
+    static e2e::ProgramFolder* folder_;
+    FakeShell shell;
+    std::unique_ptr<COptionDlg> dialog;
+};
+e2e::ProgramFolder* OptionWindowTest::folder_ = nullptr;
+
+TEST_F(OptionWindowTest, TheWindowHasItsTitleOutlinePagesAndBoxes) {
+    Open();
+    HWND window = dialog->hwnd();
+    EXPECT_EQ(window, FindWindowA(nullptr, kOptionWindowTitle));
+    RECT r;
+    GetWindowRect(window, &r);
+    EXPECT_EQ(980, r.right - r.left);
+    EXPECT_EQ(600, r.bottom - r.top);
+    EXPECT_TRUE(GetWindowLongPtrA(window, GWL_STYLE) & WS_SYSMENU);
+    // The outline follows the mask: rounded corners are outside.
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    ASSERT_EQ(COMPLEXREGION, GetWindowRgn(window, region));
+    EXPECT_FALSE(PtInRegion(region, 0, 0));
+    EXPECT_TRUE(PtInRegion(region, 490, 300));
+    DeleteObject(region);
+
+    // The pages sit in the page area; the button page is shown, its tab selected.
+    const RECT area = dialog->pageArea();
+    EXPECT_EQ(232, area.left);
+    EXPECT_EQ(96, area.top);
+    for (int i = 0; i < COptionDlg::kPageCount; ++i) {
+        const auto which = static_cast<COptionDlg::Page>(i);
+        ASSERT_NE(nullptr, dialog->page(which).hwnd()) << i;
+        const RECT page = ClientRectOf(dialog->page(which).hwnd());
+        EXPECT_EQ(area.left, page.left);
+        EXPECT_EQ(area.bottom, page.bottom);
+        EXPECT_EQ(i == COptionDlg::kButtonPage, IsWindowVisible(dialog->page(which).hwnd()) != 0);
+        EXPECT_EQ(i == COptionDlg::kButtonPage ? 1 : 0, dialog->tab(which).checked());
+    }
+    Click(dialog->tab(COptionDlg::kDpiPage));
+    EXPECT_EQ(COptionDlg::kDpiPage, dialog->shownPage());
+    EXPECT_TRUE(IsWindowVisible(dialog->page(COptionDlg::kDpiPage).hwnd()));
+    EXPECT_FALSE(IsWindowVisible(dialog->page(COptionDlg::kButtonPage).hwnd()));
+    EXPECT_EQ(1, dialog->tab(COptionDlg::kDpiPage).checked());
+    EXPECT_EQ(0, dialog->tab(COptionDlg::kButtonPage).checked());
+
+    // The boxes carry their control ids and the functions' names from uitext.dll.
+    for (int i = 0; i < COptionDlg::kBoxCount; ++i) {
+        EXPECT_EQ(COptionDlg::kFirstBoxControlId + i, GetDlgCtrlID(dialog->box(i).hwnd()));
+    }
+    EXPECT_EQ("  Left Click", dialog->box(0).caption());
+    EXPECT_EQ("  Disabled", dialog->box(7).caption());
+    EXPECT_EQ(1, dialog->profileButton(0).checked());
+
+    // Manual and web go to the shell; the ignored messages do nothing.
+    Click(dialog->manualButton());
+    Click(dialog->webButton());
+    ASSERT_EQ(2u, shell.opened.size());
+    EXPECT_EQ(path().substr(0, path().size() - 1) + "\\User Manual.pdf", shell.opened[0]);
+    EXPECT_EQ(kMakerWebAddress, shell.opened[1]);
+    EXPECT_EQ(0, SendMessageA(window, UM_OPTION_IGNORED_A, 1, 2));
+    EXPECT_EQ(0, SendMessageA(window, UM_OPTION_IGNORED_B, 1, 2));
+    EXPECT_TRUE(shell.messages.empty());
+
+    Click(dialog->minimiseButton());
+    EXPECT_TRUE(IsIconic(window));
+    ShowWindow(window, SW_RESTORE);
+}
+
+TEST_F(OptionWindowTest, ProfileButtonsChangeOnlyTheWorkingCopyAndClosingSavesNothing) {
+    e2e::WriteSettings(*folder_, [](SettingsStore& s) {
+        s.CurrentProfile = 1;
+        s.profiles[2].buttons[0].function = 10;
+    });
+    const std::string configBefore = FileBytes(ConfigIniPath(path()));
+    const std::string profileBefore = FileBytes(ProfileFilePath(path(), 2));
+    Open();
+    EXPECT_EQ(1, dialog->profileButton(1).checked());
+
+    Click(dialog->profileButton(2));
+    EXPECT_EQ(2, dialog->logic().working().CurrentProfile);
+    EXPECT_EQ(1, dialog->logic().applied().CurrentProfile);
+    for (int i = 0; i < kProfileCount; ++i) {
+        EXPECT_EQ(i == 2 ? 1 : 0, dialog->profileButton(i).checked()) << i;
+    }
+    EXPECT_EQ("  DPI Down", dialog->box(0).caption());  // the boxes show profile 3
+
+    Click(dialog->orientationButton(1));
+    EXPECT_EQ(1, dialog->logic().working().profiles[2].Orientation);
+    EXPECT_EQ(1, dialog->orientationButton(1).checked());
+    EXPECT_EQ(0, dialog->orientationButton(0).checked());
+
+    Click(dialog->closeButton());
+    ASSERT_TRUE(Ends());
+    EXPECT_EQ(nullptr, FindWindowA(nullptr, kOptionWindowTitle));
+    EXPECT_EQ(configBefore, FileBytes(ConfigIniPath(path())));
+    EXPECT_EQ(profileBefore, FileBytes(ProfileFilePath(path(), 2)));
+    EXPECT_EQ("1", Config("Setting", "CurrentProfile"));
+}
+
+TEST_F(OptionWindowTest, ApplyWithoutMonitorGivesTheButtonsBackAtOnceAndWritesTheFiles) {
+    Open();
+    Click(dialog->profileButton(4));
+    Click(dialog->applyButton());
+    EXPECT_TRUE(IsWindowEnabled(dialog->okButton().hwnd()));
+    EXPECT_TRUE(IsWindowEnabled(dialog->applyButton().hwnd()));
+    EXPECT_NE(dialog->hwnd(), GetCapture());
+    EXPECT_FALSE(dialog->logic().applyPending());
+    EXPECT_EQ("4", Config("Setting", "CurrentProfile"));
+    EXPECT_EQ(34u, Config("HidAccessCode", "Code").size());
+    EXPECT_EQ(698u, Config("OSDSetting", "config").size());
+    for (int i = 0; i < kProfileCount; ++i) {
+        EXPECT_TRUE(CanOpenForReading(ProfileFilePath(path(), i))) << i;
+    }
+    EXPECT_TRUE(CanOpenForReading(path() + "config\\sequence.dat"));
+
+    // OK applies as well, and ends the window.
+    Click(dialog->profileButton(3));
+    Click(dialog->okButton());
+    ASSERT_TRUE(Ends());
+    EXPECT_EQ("3", Config("Setting", "CurrentProfile"));
+}
+
+TEST_F(OptionWindowTest, WithMonitorTheButtonsWaitForItsAnswerOrItsWindowGoing) {
+    TitledWindow monitor(kMonitorWindowTitle);
+    TitledWindow mail(kMailAppletWindowTitle);
+    Open();
+    Click(dialog->applyButton());
+    ASSERT_EQ(1u, monitor.seen.size());
+    EXPECT_EQ(UM_APPLY_SETTINGS, monitor.seen[0].message);
+    EXPECT_EQ(0u, monitor.seen[0].wParam);
+    EXPECT_FALSE(IsWindowEnabled(dialog->okButton().hwnd()));
+    EXPECT_FALSE(IsWindowEnabled(dialog->applyButton().hwnd()));
+    EXPECT_EQ(dialog->hwnd(), GetCapture());
+    WaitUntil([&] { return !mail.seen.empty(); }, 1000);
+    ASSERT_EQ(1u, mail.seen.size());  // the applets are told, by a posted message
+    EXPECT_EQ(UM_APPLY_SETTINGS, mail.seen[0].message);
+
+    PostMessageA(dialog->hwnd(), UM_APPLY_DONE, 0, 0);
+    EXPECT_TRUE(
+        WaitUntil([&] { return IsWindowEnabled(dialog->applyButton().hwnd()) != 0; }, 2000));
+    EXPECT_TRUE(IsWindowEnabled(dialog->okButton().hwnd()));
+    EXPECT_NE(dialog->hwnd(), GetCapture());
+
+    // A reset applies with the marks it set.
+    shell.confirm = true;
+    Click(dialog->resetAllButton());
+    ASSERT_EQ(1u, shell.asked.size());
+    EXPECT_EQ(WarningKind::kResetAll, shell.asked[0]);
+    ASSERT_EQ(2u, monitor.seen.size());
+    EXPECT_EQ(1u, monitor.seen[1].wParam);
+
+    // Monitor ends without answering: the watch gives the buttons back.
+    monitor.Close();
+    EXPECT_TRUE(
+        WaitUntil([&] { return IsWindowEnabled(dialog->applyButton().hwnd()) != 0; }, 3000));
+    EXPECT_NE(dialog->hwnd(), GetCapture());
+}
+
+TEST_F(OptionWindowTest, ClosingWhileAnApplyWaitsReleasesTheMouse) {
+    TitledWindow monitor(kMonitorWindowTitle);
+    Open();
+    Click(dialog->applyButton());
+    ASSERT_EQ(dialog->hwnd(), GetCapture());
+    // With the mouse held, a press on the close button reaches the window.
+    const RECT close = ClientRectOf(dialog->closeButton().hwnd());
+    SendMessageA(dialog->hwnd(), WM_LBUTTONDOWN, MK_LBUTTON,
+                 MAKELPARAM(close.left + 3, close.top + 3));
+    ASSERT_TRUE(Ends());
+    EXPECT_EQ(nullptr, GetCapture());
+
+    // Monitor closing Option (WM_CLOSE) while it waits does the same.
+    Open();
+    Click(dialog->applyButton());
+    ASSERT_EQ(dialog->hwnd(), GetCapture());
+    PostMessageA(dialog->hwnd(), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(Ends());
+    EXPECT_EQ(nullptr, GetCapture());
+}
+
+TEST_F(OptionWindowTest, ExportThenImportOfAProfileRoundTrips) {
+    Open();
+    Click(dialog->profileButton(1));
+    ProfileSettings& current = dialog->logic().working().profiles[1];
+    CopyText(current.ProFileName, kProfileNameSize, "Exported");
+    current.PollingRate = 1;
+    const std::string file = path() + "mine.gmp";
+    RemoveFile(file);
+
+    Click(dialog->exportButton());  // cancelled: nothing written
+    EXPECT_FALSE(CanOpenForReading(file));
+    shell.exportPath = file;
+    Click(dialog->exportButton());
+    ASSERT_TRUE(CanOpenForReading(file));
+    EXPECT_FALSE(CanOpenForReading(ConfigIniPath(path())));  // an export applies nothing
+
+    CopyText(current.ProFileName, kProfileNameSize, "Changed");
+    current.PollingRate = 2;
+    Click(dialog->importButton());  // cancelled: nothing read
+    EXPECT_STREQ("Changed", current.ProFileName);
+    shell.importPath = file;
+    Click(dialog->importButton());
+    EXPECT_STREQ("Exported", current.ProFileName);
+    EXPECT_EQ(1, current.PollingRate);
+    // Copied onto the profile's own file, hidden, and applied.
+    const DWORD attributes = GetFileAttributesA(ProfileFilePath(path(), 1).c_str());
+    ASSERT_NE(INVALID_FILE_ATTRIBUTES, attributes);
+    EXPECT_TRUE(attributes & FILE_ATTRIBUTE_HIDDEN);
+    ProfileSettings onDisk;
+    ASSERT_TRUE(LoadProfile(ProfileFilePath(path(), 1), onDisk));
+    EXPECT_STREQ("Exported", onDisk.ProFileName);
+    EXPECT_EQ("1", Config("Setting", "CurrentProfile"));
+    EXPECT_TRUE(IsWindowEnabled(dialog->applyButton().hwnd()));
+
+    // The reset of the current profile asks first; no means no.
+    shell.confirm = false;
+    Click(dialog->resetCurrentButton());
+    EXPECT_STREQ("Exported", current.ProFileName);
+    shell.confirm = true;
+    Click(dialog->resetCurrentButton());
+    EXPECT_STREQ("Default2", current.ProFileName);
+}
+
+TEST_F(OptionWindowTest, WithMonitorsBlockTheWindowShowsAndFollowsIt) {
+    bool existed = false;
+    KernelHandle mutex = CreateBlockMutex(existed);
+    SharedSettingsBlock block;
+    ASSERT_TRUE(block.Create());
+    std::unique_ptr<SettingsStore> store(new SettingsStore);
+    ClearStore(*store);
+    ResetAllProfiles(*store);
+    store->CurrentProfile = 3;
+    ASSERT_TRUE(block.Write(mutex.Get(), *store));
+
+    Open();
+    EXPECT_EQ(1, dialog->profileButton(3).checked());
+    EXPECT_FALSE(CanOpenForReading(ConfigIniPath(path())));  // nothing read from files
+
+    store->CurrentProfile = 1;
+    ASSERT_TRUE(block.Write(mutex.Get(), *store));
+    PostMessageA(dialog->hwnd(), UM_PROFILE_CHANGED, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return dialog->profileButton(1).checked() == 1; }, 2000));
+    EXPECT_EQ(0, dialog->profileButton(3).checked());
+
+    // Apply hands the working copy over through the block.
+    Click(dialog->profileButton(2));
+    Click(dialog->applyButton());
+    ASSERT_TRUE(block.Read(mutex.Get(), *store));
+    EXPECT_EQ(2, store->CurrentProfile);
+    EXPECT_EQ(1, store->flags.currentProfile);
+    dialog.reset();
+}
+
+TEST_F(OptionWindowTest, ABlockThatCannotBeMappedIsReportedAndTheFilesServe) {
+    // Another object under the block's name, too small to hold the settings.
+    KernelHandle small(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096,
+                                          kSharedBlockName));
+    ASSERT_TRUE(small);
+    e2e::WriteSettings(*folder_, [](SettingsStore& s) { s.CurrentProfile = 4; });
+    Open();
+    ASSERT_EQ(1u, shell.messages.size());
+    EXPECT_EQ("Could not map view of file.", shell.messages[0]);
+    EXPECT_EQ(1, dialog->profileButton(4).checked());
+}
+
+BOOL CALLBACK CountOptionWindows(HWND window, LPARAM count) {
+    char title[128] = {};
+    GetWindowTextA(window, title, sizeof title);
+    if (strcmp(title, kOptionWindowTitle) == 0) ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+TEST(OptionProgram, ASecondOptionEndsWithoutAWindow) {
+    e2e::ProgramFolder folder;
+    ASSERT_TRUE(folder.ok());
+    // The program file carries its icons, version and manifest.
+    HMODULE file =
+        LoadLibraryExA(folder.File("Option.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(nullptr, file);
+    EXPECT_NE(nullptr, FindResourceA(file, MAKEINTRESOURCEA(128), RT_GROUP_ICON));
+    EXPECT_NE(nullptr, FindResourceA(file, MAKEINTRESOURCEA(145), RT_GROUP_ICON));
+    EXPECT_NE(nullptr, FindResourceA(file, MAKEINTRESOURCEA(1), RT_VERSION));
+    EXPECT_NE(nullptr, FindResourceA(file, MAKEINTRESOURCEA(1), RT_MANIFEST));
+    FreeLibrary(file);
+
+    e2e::Process first;
+    ASSERT_TRUE(first.Start(folder.File("Option.exe")));
+    HWND window = e2e::WaitForWindow(kOptionWindowTitle, 15000);
+    ASSERT_NE(nullptr, window);
+
+    e2e::Process second;
+    ASSERT_TRUE(second.Start(folder.File("Option.exe")));
+    ASSERT_TRUE(second.Wait(10000));
+    EXPECT_EQ(0u, second.exitCode());
+    int windows = 0;
+    EnumWindows(&CountOptionWindows, reinterpret_cast<LPARAM>(&windows));
+    EXPECT_EQ(1, windows);
+
+    // Monitor ends Option with WM_CLOSE; nothing is saved.
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(first.Wait(10000));
+    EXPECT_EQ(0u, first.exitCode());
+    EXPECT_FALSE(folder.Has("config.ini"));
+}
+
+}  // namespace
+}  // namespace kestra
