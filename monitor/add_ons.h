@@ -30,8 +30,8 @@ public:
     // Event 0x1000: one tilt of the wheel (value 1 right, 255 left).
     virtual void OnTilt(bool right) { (void)right; }
 
-    // The OSD indications. `store` is Monitor's working copy at that moment.
-    // kDeviceSelected comes from the device thread.
+    // The OSD indications. kDeviceSelected is handed over from the device
+    // thread by a posted message, so this too runs on the window thread.
     virtual void ShowProfile(int profile, ProfileIndicationReason reason, const OsdSettings& osd) {
         (void)profile;
         (void)reason;

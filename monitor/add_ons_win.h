@@ -1,6 +1,6 @@
 // Where Monitor's window creates its add-ons (media players, tilt scrolling,
-// on-screen display). One function, so that wiring a new add-on touches one
-// place.
+// on-screen display) with their Win32 effects. One function, so that wiring a
+// new add-on touches one place.
 #pragma once
 
 #include <windows.h>
@@ -14,6 +14,8 @@
 namespace kestra {
 
 struct AddOnContext {
+    // Holds TIMER_VOLUME_REPEAT and receives the application commands that
+    // default processing hands on to the system.
     HWND monitorWindow;
     std::string programFolder;  // ends in a backslash
     std::string configPath;     // config.ini

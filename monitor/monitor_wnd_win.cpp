@@ -67,6 +67,7 @@ const MessageEntry<CMonitorWnd> CMonitorWnd::kMessages[] = {
     {UM_DEVICE_PRESENCE, &CMonitorWnd::OnDevicePresence},
     {UM_DEVICE_EVENT, &CMonitorWnd::OnDeviceEvent},
     {WM_COMMAND, &CMonitorWnd::OnCommand},
+    {UM_PROFILE_SELECTED, &CMonitorWnd::OnProfileSelected},
 };
 
 CMonitorWnd::CMonitorWnd(bool openOption)
@@ -201,7 +202,11 @@ DWORD WINAPI CMonitorWnd::DeviceThread(LPVOID p) {
     CMonitorWnd* self = static_cast<CMonitorWnd*>(p);
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        if (msg.message == TM_DEVICE_JOB) self->jobs_.Run(static_cast<unsigned>(msg.wParam));
+        if (msg.message != TM_DEVICE_JOB) continue;
+        // The pauses between reports are 100-200 ms; at the default 15.6 ms
+        // tick each would overrun by up to a tick, a full apply by ~8 %.
+        ScopedTimerResolution resolution;
+        self->jobs_.Run(static_cast<unsigned>(msg.wParam));
     }
     return 0;
 }
@@ -209,7 +214,7 @@ DWORD WINAPI CMonitorWnd::DeviceThread(LPVOID p) {
 void CMonitorWnd::StartCompanionPrograms() {
     static const char* const kPrograms[] = {"Overlay.exe", "Applets\\SysGauge.exe",
                                             "Applets\\MailCheck.EXE"};
-    for (const char* program : kPrograms) ShellOpen(folder_ + program);
+    for (const char* program : kPrograms) OpenProgram(folder_ + program, SW_SHOWNORMAL);
 }
 
 void CMonitorWnd::CloseCompanionWindows() {
@@ -299,6 +304,14 @@ LRESULT CMonitorWnd::OnTaskbarCreated(WPARAM, LPARAM) {
     return 0;
 }
 
+LRESULT CMonitorWnd::OnProfileSelected(WPARAM wParam, LPARAM) {
+    if (wParam < static_cast<WPARAM>(kProfileCount)) {
+        logic_.addOns().ShowProfile(static_cast<int>(wParam),
+                                    ProfileIndicationReason::kDeviceSelected, logic_.osd());
+    }
+    return 0;
+}
+
 LRESULT CMonitorWnd::OnSystrayNotify(WPARAM, LPARAM lParam) {
     switch (static_cast<UINT>(lParam)) {
         case WM_LBUTTONDOWN: {
@@ -347,7 +360,7 @@ void CMonitorWnd::OnCustomizer() {
         SetActiveWindow(option);
     } else {
         DebugLine(std::string("CMonitorWnd OnCustomizer hWnd==NULL\n"));
-        ShellOpen(folder_ + "Option.exe");
+        OpenProgram(folder_ + "Option.exe", SW_SHOWNORMAL);
     }
 }
 
@@ -394,11 +407,14 @@ void CMonitorWnd::PostOpenOption() {
     PostMessageA(hwnd(), WM_COMMAND, ID_TRAY_OPEN, 0);
 }
 
-void CMonitorWnd::ShellOpen(const std::string& path) {
+// A button's program.
+void CMonitorWnd::ShellOpen(const std::string& path) { OpenProgram(path, SW_SHOW); }
+
+void CMonitorWnd::OpenProgram(const std::string& path, int show) {
     // Missing companion programs are normal; asking the shell about them
     // would only cost time (and, on some shells, a dialog).
     if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
-    ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr, SW_SHOW);
+    ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr, show);
 }
 
 void CMonitorWnd::SaveCurrentProfile(int profile) {
@@ -504,7 +520,7 @@ bool CMonitorWnd::AskOkCancel(const char* text, const char* caption) {
 }
 
 void CMonitorWnd::ShellOpen(const char* path) {
-    ShellExecuteA(nullptr, "open", path ? path : "", nullptr, nullptr, SW_SHOW);
+    ShellExecuteA(nullptr, "open", path ? path : "", nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void CMonitorWnd::CloseMonitor() {
@@ -524,7 +540,8 @@ bool CMonitorWnd::PostApplyDoneToOption() {
 }
 
 void CMonitorWnd::ShowProfileSelected(int profile) {
-    logic_.addOns().ShowProfile(profile, ProfileIndicationReason::kDeviceSelected, logic_.osd());
+    // The add-ons and the OSD settings belong to the window thread.
+    PostMessageA(hwnd(), UM_PROFILE_SELECTED, static_cast<WPARAM>(profile), 0);
 }
 
 bool CMonitorWnd::AbortRequested() {

@@ -51,8 +51,11 @@ private:
     LRESULT OnDeviceEvent(WPARAM, LPARAM);
     LRESULT OnCommand(WPARAM, LPARAM);
     LRESULT OnTaskbarCreated(WPARAM, LPARAM);
+    LRESULT OnProfileSelected(WPARAM, LPARAM);
 
     void OnCustomizer();
+    // Opens a program with the shell's "open"; nothing when it is missing.
+    void OpenProgram(const std::string& path, int show);
     void ShowTrayMenu();
     void StartCompanionPrograms();
     void CloseCompanionWindows();

@@ -43,6 +43,9 @@ constexpr unsigned UM_MONITOR_IGNORED = 0x4FA;         // accepted and ignored
 constexpr unsigned UM_TRAY_NOTIFY = 0x40C;             // tray icon callback
 constexpr unsigned UM_DEVICE_EVENT = 0x52D;            // from the HID access library
 constexpr unsigned UM_DEVICE_PRESENCE = 0x52E;         // from the HID access library
+// Private to Monitor (WM_APP + 1): its device thread selected profile wParam
+// on the mouse; the window thread shows the indication.
+constexpr unsigned UM_PROFILE_SELECTED = 0x8001;
 
 // ---- Window messages to Option's main dialog ------------------------------
 
@@ -63,6 +66,9 @@ constexpr unsigned UM_OSD_SETTINGS = 0x52E;
 constexpr unsigned OSD_SHOW_PROFILE = 40;  // lParam = profile index << 16
 constexpr unsigned OSD_SHOW_MESSAGE = 50;  // text in "OSDData"/"Message"
 constexpr unsigned OSD_SHOW_MACRO = 70;    // macro named in "MacroOSD"
+
+// Single instance of the on-screen display program Overlay.exe.
+constexpr char kOsdInstanceMutexName[] = "Kestra_620-5094_Gaming_Mouse_Normal_OSD_Instance";
 
 // The OSD text record that other programs send to Monitor with WM_COPYDATA.
 constexpr unsigned kOsdTextRecordSize = 151;

@@ -22,37 +22,18 @@ CurrentUserRegistry::~CurrentUserRegistry() {
 }
 
 bool CurrentUserRegistry::OpenKey(const char* path) {
-    CloseKey();
     const std::string full = base_.empty() ? std::string(path) : base_ + "\\" + path;
-    HKEY key = nullptr;
-    LONG result = RegOpenKeyExA(HKEY_CURRENT_USER, full.c_str(), 0, KEY_ALL_ACCESS, &key);
-    if (result != ERROR_SUCCESS) {
-        result = RegCreateKeyExA(HKEY_CURRENT_USER, full.c_str(), 0, nullptr,
-                                 REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-    }
-    if (result != ERROR_SUCCESS) return false;
-    key_ = key;
-    return true;
+    // The pointer keys are the user's own: opened with full access, created
+    // when missing.
+    return key_.Open("HKEY_CURRENT_USER\\" + full, KEY_ALL_ACCESS, true);
 }
 
 int32_t CurrentUserRegistry::ReadNumber(const char* value) {
-    if (!key_) return 0;
-    char text[kValueBufferSize + 1] = {};
-    DWORD type = 0;
-    DWORD size = kValueBufferSize;
-    if (RegQueryValueExA(key_, value, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) !=
-        ERROR_SUCCESS)
-        return 0;
-    if (type != REG_SZ && type != REG_EXPAND_SZ) return 0;
-    // A text stored without its terminator still ends inside the buffer.
-    text[size < kValueBufferSize ? size : kValueBufferSize] = 0;
-    return LeadingDecimal(text);
+    if (!key_.isOpen()) return 0;
+    return LeadingDecimal(key_.ReadString(value, kValueBufferSize).c_str());
 }
 
-void CurrentUserRegistry::CloseKey() {
-    if (key_) RegCloseKey(key_);
-    key_ = nullptr;
-}
+void CurrentUserRegistry::CloseKey() { key_.Close(); }
 
 void SystemPointerWriter::Write(const PointerWrite& write) {
     if (write.call == PointerWrite::kSetDoubleClickTime) {

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "settings/registry_key_win.h"
 #include "settings/system_mouse.h"
 
 namespace kestra {
@@ -25,7 +26,7 @@ public:
 
 private:
     std::string base_;
-    HKEY key_ = nullptr;
+    RegistryKey key_;
 };
 
 class SystemPointerWriter : public PointerWriter {

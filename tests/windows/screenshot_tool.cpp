@@ -11,6 +11,10 @@
 //       TITLE has painted for the first time, then closes that window
 //       (WM_CLOSE) and waits for the program to end, so that runs can follow
 //       one another
+//   screenshot_tool overlay PROGRAM_FOLDER OUT_FOLDER
+//       writes sample indication texts into PROGRAM_FOLDER (a scratch copy),
+//       starts its Overlay.exe over a light backdrop and saves the profile,
+//       message and macro indications
 #include <windows.h>
 
 #include <cstdio>
@@ -195,6 +199,89 @@ int TimeStart(const char* program, const char* title, DWORD timeoutMs) {
     return result;
 }
 
+// A desktop-like backdrop, so that the overlay's rounded, translucent edges
+// show in the pictures.
+LRESULT CALLBACK BackdropProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT) {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(hwnd, &paint);
+        RECT r;
+        GetClientRect(hwnd, &r);
+        for (int y = 0; y < r.bottom; y += 4) {
+            const int shade = 120 + 100 * y / (r.bottom > 0 ? r.bottom : 1);
+            HBRUSH brush = CreateSolidBrush(RGB(shade / 2, shade * 3 / 4, shade));
+            RECT band = {0, y, r.right, y + 4};
+            FillRect(dc, &band, brush);
+            DeleteObject(brush);
+        }
+        EndPaint(hwnd, &paint);
+        return 0;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+int ShootOverlay(const std::string& folder, const std::string& outFolder) {
+    const std::string config = folder + "config.ini";
+    const std::string profile = folder + "config\\Default1.gmp";
+    CreateDirectoryA((folder + "config").c_str(), nullptr);
+    WritePrivateProfileStringA("Setting", "ProFileName", "Sniper", profile.c_str());
+    WritePrivateProfileStringA("OSDData", "Message", "CPI: 1600", config.c_str());
+    WritePrivateProfileStringA("MacroOSD", "Number", "3", config.c_str());
+    WritePrivateProfileStringA("MacroOSD", "MacroName", "Rapid Fire", config.c_str());
+
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = BackdropProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "KestraBackdrop";
+    RegisterClassA(&wc);
+    HWND backdrop = CreateWindowExA(0, wc.lpszClassName, "backdrop", WS_POPUP | WS_VISIBLE, 0, 0,
+                                    GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                                    nullptr, nullptr, wc.hInstance, nullptr);
+    Pump(300);
+
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    std::string command = "\"" + folder + "Overlay.exe\"";
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                        &si, &pi)) {
+        fprintf(stderr, "cannot start %s\n", command.c_str());
+        return 1;
+    }
+    CloseHandle(pi.hThread);
+    HWND overlay = nullptr;
+    for (int i = 0; i < 500 && !overlay; ++i, Sleep(20))
+        overlay = FindWindowA(nullptr, kOsdWindowTitle);
+    int failures = overlay ? 0 : 1;
+    struct Shot {
+        WPARAM kind;
+        LPARAM lParam;
+        const char* file;
+    };
+    const Shot shots[] = {{OSD_SHOW_PROFILE, 1 << 16, "overlay_profile.bmp"},
+                          {OSD_SHOW_MESSAGE, 0, "overlay_message.bmp"},
+                          {OSD_SHOW_MACRO, 0, "overlay_macro.bmp"}};
+    for (const Shot& shot : shots) {
+        if (!overlay) break;
+        PostMessageA(overlay, UM_OSD_SHOW, shot.kind, shot.lParam);
+        Pump(500);  // past the fade-in, well before the fade-out
+        RECT r;
+        GetWindowRect(overlay, &r);
+        InflateRect(&r, 24, 24);
+        const bool ok = IsWindowVisible(overlay) && SaveScreenRect(r, outFolder + shot.file);
+        printf("%s %s\n", ok ? "saved" : "FAILED", (outFolder + shot.file).c_str());
+        failures += ok ? 0 : 1;
+    }
+    if (overlay) PostMessageA(overlay, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(pi.hProcess, 5000) != WAIT_OBJECT_0) {
+        TerminateProcess(pi.hProcess, 1);
+        ++failures;
+    }
+    CloseHandle(pi.hProcess);
+    DestroyWindow(backdrop);
+    return failures == 0 ? 0 : 1;
+}
+
 std::string WithSlash(std::string folder) {
     if (!folder.empty() && folder.back() != '\\' && folder.back() != '/') folder += '\\';
     return folder;
@@ -209,9 +296,12 @@ int main(int argc, char** argv) {
     if (argc == 5 && strcmp(argv[1], "window") == 0) {
         return CaptureWindow(argv[2], argv[3], static_cast<DWORD>(atoi(argv[4])));
     }
+    if (argc == 4 && strcmp(argv[1], "overlay") == 0) {
+        return ShootOverlay(WithSlash(argv[2]), WithSlash(argv[3]));
+    }
     if (argc == 5 && strcmp(argv[1], "start") == 0) {
         return TimeStart(argv[2], argv[3], static_cast<DWORD>(atoi(argv[4])));
     }
-    fprintf(stderr, "usage: screenshot_tool skins|window|start ...\n");
+    fprintf(stderr, "usage: screenshot_tool skins|window|start|overlay ...\n");
     return 2;
 }

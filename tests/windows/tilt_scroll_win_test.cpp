@@ -1,0 +1,201 @@
+// Sideways scrolling on a real desktop: stand-in windows with the class names
+// of the applications receive exactly the messages, or the clicks, that one
+// tilt of the wheel makes.
+#include "monitor/tilt_scroll_win.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <vector>
+
+namespace kestra {
+namespace {
+
+struct HScroll {
+    HWND to;
+    WPARAM code;
+    HWND bar;
+};
+std::vector<HScroll> g_hscrolls;
+
+LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_HSCROLL) {
+        g_hscrolls.push_back({window, wParam, reinterpret_cast<HWND>(lParam)});
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void Register(const char* className) {
+    WNDCLASSA cls = {};
+    cls.lpfnWndProc = CountingProc;
+    cls.hInstance = GetModuleHandleA(nullptr);
+    cls.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    cls.lpszClassName = className;
+    RegisterClassA(&cls);
+}
+
+void Pump(DWORD ms) {
+    const DWORD end = GetTickCount() + ms;
+    do {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        Sleep(5);
+    } while (static_cast<int>(end - GetTickCount()) > 0);
+}
+
+// A frame at (100,100) of 600 x 400 with a pane of `paneClass` above a
+// horizontal scroll bar, as document and spreadsheet programs lay them out.
+class Frame {
+public:
+    explicit Frame(const char* paneClass, bool withBar = true) {
+        Register("KestraTiltFrame");
+        Register(paneClass);
+        frame = CreateWindowExA(WS_EX_TOOLWINDOW, "KestraTiltFrame", "tilt", WS_POPUP, 100, 100,
+                                600, 400, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        pane = CreateWindowExA(0, paneClass, "", WS_CHILD | WS_VISIBLE, 0, 0, 600, 380, frame,
+                               nullptr, GetModuleHandleA(nullptr), nullptr);
+        if (withBar) {
+            bar = CreateWindowExA(0, "ScrollBar", "", WS_CHILD | WS_VISIBLE | SBS_HORZ, 0, 380, 600,
+                                  20, frame, nullptr, GetModuleHandleA(nullptr), nullptr);
+        }
+        // Never activated: under Wine an activated window waits for a window
+        // manager when it goes.
+        ShowWindow(frame, SW_SHOWNOACTIVATE);
+        Pump(100);
+        g_hscrolls.clear();
+    }
+    ~Frame() { DestroyWindow(frame); }
+    HWND frame = nullptr;
+    HWND pane = nullptr;
+    HWND bar = nullptr;
+};
+
+TEST(TiltScrollWin, DocumentPanesScrollTheirBarTiltSpeedTimes) {
+    Frame word("_WwG");
+    ASSERT_NE(nullptr, word.bar);
+    SetCursorPos(300, 250);
+    ASSERT_EQ(word.pane, WindowFromPoint(POINT{300, 250}));
+    DesktopTiltScroller().Scroll(TiltDirection::kRight, 3);
+    Pump(100);
+    ASSERT_EQ(3u, g_hscrolls.size());
+    for (const HScroll& h : g_hscrolls) {
+        EXPECT_EQ(word.frame, h.to);
+        EXPECT_EQ(static_cast<WPARAM>(SB_LINERIGHT), h.code);
+        EXPECT_EQ(word.bar, h.bar);
+    }
+    g_hscrolls.clear();
+    DesktopTiltScroller().Scroll(TiltDirection::kLeft, 1);
+    Pump(100);
+    ASSERT_EQ(1u, g_hscrolls.size());
+    EXPECT_EQ(static_cast<WPARAM>(SB_LINELEFT), g_hscrolls[0].code);
+}
+
+TEST(TiltScrollWin, NothingIsSentWhereThereIsNothingToScroll) {
+    Frame plain("KestraPlainPane", false);
+    SetCursorPos(300, 250);
+    DesktopTiltScroller().Scroll(TiltDirection::kRight, 3);
+    Pump(100);
+    EXPECT_TRUE(g_hscrolls.empty());
+}
+
+// The mouse buttons that reach a low-level hook, with where they happened.
+struct Click {
+    DWORD message;
+    POINT at;
+};
+std::vector<Click>* g_clicks = nullptr;
+
+LRESULT CALLBACK MouseHook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code >= 0 && g_clicks && wParam != WM_MOUSEMOVE) {
+        g_clicks->push_back(
+            {static_cast<DWORD>(wParam), reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam)->pt});
+        return 1;  // swallowed: nothing on the test desktop reacts to them
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// The hook lives on its own thread, which pumps while the test injects.
+class MouseObserver {
+public:
+    MouseObserver() {
+        g_clicks = &clicks_;
+        ready_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        thread_ = CreateThread(nullptr, 0, &MouseObserver::Thread, this, 0, &threadId_);
+        WaitForSingleObject(ready_, 5000);
+    }
+    ~MouseObserver() {
+        PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
+        WaitForSingleObject(thread_, 5000);
+        CloseHandle(thread_);
+        CloseHandle(ready_);
+        g_clicks = nullptr;
+    }
+    bool ok() const { return hooked_; }
+    const std::vector<Click>& clicks() const { return clicks_; }
+
+private:
+    static DWORD WINAPI Thread(LPVOID p) {
+        MouseObserver* self = static_cast<MouseObserver*>(p);
+        HHOOK hook = SetWindowsHookExA(WH_MOUSE_LL, MouseHook, GetModuleHandleA(nullptr), 0);
+        self->hooked_ = hook != nullptr;
+        SetEvent(self->ready_);
+        MSG msg;
+        while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+        if (hook) UnhookWindowsHookEx(hook);
+        return 0;
+    }
+    std::vector<Click> clicks_;
+    HANDLE ready_ = nullptr;
+    HANDLE thread_ = nullptr;
+    DWORD threadId_ = 0;
+    bool hooked_ = false;
+};
+
+// The clicks injected while `work` runs.
+template <class Work>
+std::vector<Click> ClicksDuring(Work work) {
+    MouseObserver observer;
+    EXPECT_TRUE(observer.ok());
+    work();
+    Pump(300);
+    return std::vector<Click>(observer.clicks().begin(), observer.clicks().end());
+}
+
+TEST(TiltScrollWin, SpreadsheetsAreClickedOnTheArrowAndTheCursorGoesBack) {
+    Frame sheet("EXCEL7");
+    RECT bar;
+    GetWindowRect(sheet.bar, &bar);
+    const std::vector<Click> right = ClicksDuring([] {
+        SetCursorPos(320, 240);
+        DesktopTiltScroller().Scroll(TiltDirection::kRight, 2);
+    });
+    POINT cursor;
+    GetCursorPos(&cursor);
+    EXPECT_EQ(320, cursor.x);
+    EXPECT_EQ(240, cursor.y);
+    ASSERT_EQ(4u, right.size());
+    for (size_t i = 0; i < right.size(); ++i) {
+        EXPECT_EQ(static_cast<DWORD>(i % 2 ? WM_LBUTTONUP : WM_LBUTTONDOWN), right[i].message);
+        EXPECT_NEAR(bar.right - 5, right[i].at.x, 1);
+        EXPECT_NEAR(bar.top + 5, right[i].at.y, 1);
+    }
+    EXPECT_TRUE(g_hscrolls.empty());
+
+    // With swapped buttons the primary one is the right button.
+    SwapMouseButton(TRUE);
+    const bool swapped = GetSystemMetrics(SM_SWAPBUTTON) != 0;
+    const std::vector<Click> left = ClicksDuring([] {
+        SetCursorPos(320, 240);
+        DesktopTiltScroller().Scroll(TiltDirection::kLeft, 1);
+    });
+    SwapMouseButton(FALSE);
+    ASSERT_TRUE(swapped);
+    ASSERT_EQ(2u, left.size());
+    EXPECT_EQ(static_cast<DWORD>(WM_RBUTTONDOWN), left[0].message);
+    EXPECT_EQ(static_cast<DWORD>(WM_RBUTTONUP), left[1].message);
+    EXPECT_NEAR(bar.left + 5, left[0].at.x, 1);
+}
+
+}  // namespace
+}  // namespace kestra
