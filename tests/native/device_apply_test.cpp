@@ -5,6 +5,7 @@
 
 #include "device/apply_all.h"
 #include "tests/native/device_fakes.h"
+#include "tests/native/test_support.h"
 
 namespace kestra {
 namespace {
@@ -14,20 +15,11 @@ using kestra_test::RecordingLink;
 using kestra_test::VirtualClock;
 using kestra_test::VirtualWaiter;
 
-std::unique_ptr<SettingsStore> FreshStore() {
-    std::unique_ptr<SettingsStore> store(new SettingsStore);
-    ClearStore(*store);
-    ResetAllProfiles(*store);
-    memset(&store->flags, 0, sizeof store->flags);
-    return store;
-}
+using kestra_test::DefaultStore;
 
 void SetMacro(ButtonAssignment& b, int32_t playOption, std::initializer_list<MacroStep> steps) {
-    b.function = 16;
-    b.repeatCount = 1;
+    b = kestra_test::MacroButton(steps);
     b.playOption = playOption;
-    b.stepCount = 0;
-    for (const MacroStep& s : steps) b.steps[b.stepCount++] = s;
 }
 
 class ApplyAllTest : public ::testing::Test {
@@ -40,7 +32,7 @@ protected:
 };
 
 TEST_F(ApplyAllTest, ChangedOnlyWithoutFlagsSendsOnlyOpenAndSelect) {
-    auto store = FreshStore();
+    auto store = DefaultStore();
     store->CurrentProfile = 2;
     link.setResult = 7;
     EXPECT_EQ(7, applier.ApplyAll(*store, ApplyMode::kChangedOnly));
@@ -54,7 +46,7 @@ TEST_F(ApplyAllTest, ChangedOnlyWithoutFlagsSendsOnlyOpenAndSelect) {
 }
 
 TEST_F(ApplyAllTest, ChangedOnlySequenceByteForByteWithItsPauses) {
-    auto store = FreshStore();
+    auto store = DefaultStore();
     store->CurrentProfile = 1;
     store->profiles[2].PollingRate = 0;
     store->flags.polling[2] = 1;
@@ -101,7 +93,7 @@ TEST_F(ApplyAllTest, ChangedOnlySequenceByteForByteWithItsPauses) {
 }
 
 TEST_F(ApplyAllTest, ModeAllSendsEveryProfileInPrescribedTime) {
-    auto store = FreshStore();
+    auto store = DefaultStore();
     for (int b = 0; b < kButtonCount; ++b) {
         SetMacro(store->profiles[4].buttons[b], 0, {{0x10, 1, 10}});
     }
@@ -127,13 +119,13 @@ TEST_F(ApplyAllTest, ModeAllSendsEveryProfileInPrescribedTime) {
 }
 
 TEST_F(ApplyAllTest, AbortDuringAPauseSendsNothingMoreAndKeepsTheLastApplied) {
-    auto first = FreshStore();
+    auto first = DefaultStore();
     first->CurrentProfile = 3;
     ASSERT_NE(0, applier.ApplyAll(*first, ApplyMode::kChangedOnly));
     link.reports.clear();
     clock.now = 0;
 
-    auto second = FreshStore();
+    auto second = DefaultStore();
     second->CurrentProfile = 4;
     // Removal of the mouse halfway through the second pause.
     waiter.onSleep = [&] {
@@ -146,7 +138,7 @@ TEST_F(ApplyAllTest, AbortDuringAPauseSendsNothingMoreAndKeepsTheLastApplied) {
 }
 
 TEST_F(ApplyAllTest, AbortBetweenTheHalvesOfABlockStopsBeforeTheSecond) {
-    auto store = FreshStore();
+    auto store = DefaultStore();
     store->flags.buttons[0][0] = 1;
     link.afterReport = [&] {
         if (link.reports.back().kind == "out") flags.abort = 1;
@@ -164,7 +156,7 @@ TEST_F(ApplyAllTest, AbortBetweenTheHalvesOfABlockStopsBeforeTheSecond) {
 }
 
 TEST_F(ApplyAllTest, AbortInTheFinalPauseStillCountsAsStopped) {
-    auto store = FreshStore();
+    auto store = DefaultStore();
     waiter.onSleep = [&] {
         if (clock.now == 300) flags.abort = 1;
     };
@@ -174,7 +166,7 @@ TEST_F(ApplyAllTest, AbortInTheFinalPauseStillCountsAsStopped) {
 }
 
 TEST_F(ApplyAllTest, MacroMarksAreClearedBeforeEachRebuild) {
-    auto store = FreshStore();
+    auto store = DefaultStore();
     SetMacro(store->profiles[0].buttons[0], 0, {});
     store->flags.buttons[0][0] = 1;
     applier.ApplyAll(*store, ApplyMode::kChangedOnly);
@@ -187,17 +179,17 @@ TEST_F(ApplyAllTest, MacroMarksAreClearedBeforeEachRebuild) {
 }
 
 TEST_F(ApplyAllTest, BuildButtonTableOfAnUnknownProfileIsEmpty) {
-    auto store = FreshStore();
+    auto store = DefaultStore();
     applier.BuildButtonTable(*store, 0);
     EXPECT_NE(DeviceBlock{}, applier.ButtonTable());
-    applier.BuildButtonTable(*store, 5);
-    EXPECT_EQ(DeviceBlock{}, applier.ButtonTable());
-    applier.BuildButtonTable(*store, -1);
-    EXPECT_EQ(DeviceBlock{}, applier.ButtonTable());
+    for (int profile : {5, -1}) {
+        applier.BuildButtonTable(*store, profile);
+        EXPECT_EQ(DeviceBlock{}, applier.ButtonTable()) << profile;
+    }
 }
 
 TEST_F(ApplyAllTest, SelectProfileAlone) {
-    auto store = FreshStore();
+    auto store = DefaultStore();
     store->CurrentProfile = 4;
     link.setResult = 3;
     EXPECT_EQ(3, applier.SelectProfile(*store));

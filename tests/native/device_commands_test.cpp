@@ -5,11 +5,13 @@
 #include <cstring>
 
 #include "tests/native/device_fakes.h"
+#include "tests/native/test_support.h"
 
 namespace kestra {
 namespace {
 
 using kestra_test::Hex;
+using kestra_test::MacroButton;
 
 std::string HexOf(const FeatureReport& r) {
     return Hex(r.data(), r.size());
@@ -37,12 +39,8 @@ TEST(DeviceCommands, FeatureReportsCarryTheirCheckByte) {
 }
 
 TEST(DeviceCommands, ReportIntervals) {
-    EXPECT_EQ(8, ReportInterval(0));
-    EXPECT_EQ(4, ReportInterval(1));
-    EXPECT_EQ(2, ReportInterval(2));
-    EXPECT_EQ(1, ReportInterval(3));
-    EXPECT_EQ(2, ReportInterval(7));
-    EXPECT_EQ(2, ReportInterval(-1));
+    const int32_t rates[][2] = {{0, 8}, {1, 4}, {2, 2}, {3, 1}, {7, 2}, {-1, 2}};
+    for (const auto& r : rates) EXPECT_EQ(r[1], ReportInterval(r[0])) << r[0];
 }
 
 TEST(DeviceCommands, CpiRegistersAndRangeFlags) {
@@ -202,15 +200,6 @@ TEST(DeviceCommands, ButtonPatches) {
     EXPECT_EQ("09 00 50 04", CodeOf(p, 4, 15));
     p.buttons[0].function = 85;
     EXPECT_EQ("09 00 01 04", CodeOf(p, 0, 0));
-}
-
-ButtonAssignment MacroButton(std::initializer_list<MacroStep> steps, int32_t repeat = 1) {
-    ButtonAssignment a;
-    memset(&a, 0, sizeof a);
-    a.function = kFunctionMacro;
-    a.repeatCount = repeat;
-    for (const MacroStep& s : steps) a.steps[a.stepCount++] = s;
-    return a;
 }
 
 TEST(DeviceCommands, RecordedMacroStepEncodings) {

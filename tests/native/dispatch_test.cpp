@@ -1,33 +1,36 @@
+#include "monitor/dispatch.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "monitor/dispatch.h"
-
 namespace kestra {
 namespace {
 
 TEST(Dispatch, EventTable) {
+    using K = EventKind;
     struct Case {
         uint32_t code, value;
         EventKind kind;
-    } cases[] = {
-        {0x7F00, 1, EventKind::kPresence},    {0x1000, 1, EventKind::kTiltRight},
-        {0x1000, 255, EventKind::kTiltLeft},  {0x1000, 2, EventKind::kNone},
-        {0x01F2, 1, EventKind::kReportRate},  {0x01F2, 8, EventKind::kReportRate},
-        {0x01F2, 9, EventKind::kNone},        {0x01F2, 0, EventKind::kNone},
-        {0x0800, 3, EventKind::kProfile},     {0x08FF, 9, EventKind::kProfile},
-        {0x4000, 0x0004, EventKind::kButton}, {0x4000, 0x0011, EventKind::kNone},
-        {0x5000, 0x0110, EventKind::kButton}, {0x000A, 0x0003, EventKind::kLaunchProgram},
-        {0x000A, 0x0103, EventKind::kNone},   {0x00A0, 0, EventKind::kOpenOption},
-        {0x0700, 8, EventKind::kDpiLevel},    {0x07AB, 9, EventKind::kNone},
-        {0xC000, 0x0A00, EventKind::kSensitivity}, {0xF000, 0x0120, EventKind::kMedia},
-        {0xF000, 0x0028, EventKind::kNone},   {0x1234, 1, EventKind::kNone},
+    };
+    const Case cases[] = {
+        {0x7F00, 1, K::kPresence},      {0x1000, 1, K::kTiltRight},
+        {0x1000, 255, K::kTiltLeft},    {0x1000, 2, K::kNone},
+        {0x01F2, 1, K::kReportRate},    {0x01F2, 8, K::kReportRate},
+        {0x01F2, 9, K::kNone},          {0x01F2, 0, K::kNone},
+        {0x0800, 3, K::kProfile},       {0x08FF, 9, K::kProfile},
+        {0x4000, 0x4, K::kButton},      {0x4000, 0x11, K::kNone},
+        {0x000A, 3, K::kLaunchProgram}, {0x5000, 0x110, K::kButton},
+        {0x000A, 0x103, K::kNone},      {0xC000, 0xA00, K::kSensitivity},
+        {0x00A0, 0, K::kOpenOption},    {0x0700, 8, K::kDpiLevel},
+        {0x07AB, 9, K::kNone},          {0xF000, 0x120, K::kMedia},
+        {0xF000, 0x28, K::kNone},       {0x1234, 1, K::kNone},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(c.kind, DecideEvent(MakeEventWord(c.code, c.value)).kind) << std::hex << c.code << " " << c.value;
+        EXPECT_EQ(c.kind, DecideEvent(MakeEventWord(c.code, c.value)).kind)
+            << c.code << "/" << c.value;
 
     // Only the low 16 bits of each message parameter count.
     EXPECT_EQ(0x40000004u, MakeEventWord(0x12344000, 0xFFFF0004));
@@ -80,11 +83,14 @@ TEST(Dispatch, DeviceChangesAcceptOnlyTheirValues) {
     EXPECT_FALSE(ApplyDeviceChange(store, EventKind::kReportRate, 9));
 }
 
+using Log = std::vector<std::string>;
+
 class Keys : public KeyInjector {
 public:
-    void Key(uint32_t vk, bool up) override { log.push_back((up ? "-" : "+") + std::to_string(vk)); }
-    void PauseMs(int ms) override { log.push_back("p" + std::to_string(ms)); }
-    std::vector<std::string> log;
+    void Key(uint32_t vk, bool up) override { log.push_back((up ? "-" : "+") + N(vk)); }
+    void PauseMs(int ms) override { log.push_back("p" + N(ms)); }
+    static std::string N(long v) { return std::to_string(v); }
+    Log log;
 };
 
 TEST(Dispatch, CombinationOrder) {
@@ -94,26 +100,25 @@ TEST(Dispatch, CombinationOrder) {
     const uint16_t ctrlShiftA = static_cast<uint16_t>(4 | ((0x02 | 0x04) << 8));
     PressCombination(ctrlShiftA, keys, us);
     ReleaseCombination(ctrlShiftA, keys, us);
-    EXPECT_EQ((std::vector<std::string>{"+17", "p1", "+16", "p1", "+65", "-65", "p1", "-16", "p1", "-17"}),
-              keys.log);
+    EXPECT_EQ((Log{"+17", "p1", "+16", "p1", "+65", "-65", "p1", "-16", "p1", "-17"}), keys.log);
 
     // Bit 8: the key alone, whatever the other bits say.
     keys.log.clear();
     PressCombination(static_cast<uint16_t>(4 | (0x1F << 8)), keys, us);
-    EXPECT_EQ((std::vector<std::string>{"+65"}), keys.log);
+    EXPECT_EQ((Log{"+65"}), keys.log);
 
     // Modifiers with no key: only the modifiers, and nothing to repeat.
     keys.log.clear();
     const uint16_t altWin = static_cast<uint16_t>((0x08 | 0x10) << 8);
     PressCombination(altWin, keys, us);
     ReleaseCombination(altWin, keys, us);
-    EXPECT_EQ((std::vector<std::string>{"+18", "p1", "+91", "p1", "p1", "-91", "p1", "-18"}), keys.log);
+    EXPECT_EQ((Log{"+18", "p1", "+91", "p1", "p1", "-91", "p1", "-18"}), keys.log);
     EXPECT_EQ(0u, RepeatKey(altWin, us));
 
     // A left Ctrl as the main key becomes the generic Ctrl and does not repeat.
     keys.log.clear();
     PressCombination(static_cast<uint16_t>(224 | (0x01 << 8)), keys, us);
-    EXPECT_EQ((std::vector<std::string>{"+17"}), keys.log);
+    EXPECT_EQ((Log{"+17"}), keys.log);
     EXPECT_EQ(0u, RepeatKey(static_cast<uint16_t>(224 | (0x01 << 8)), us));
 
     ButtonAssignment b;
@@ -123,23 +128,8 @@ TEST(Dispatch, CombinationOrder) {
     EXPECT_EQ(ctrlShiftA, CombinationWord(b));
 }
 
-TEST(Dispatch, KeyRepeatAfterOneSecondThenTenASecond) {
-    UsKeyboardLayout us;
-    KeyRepeat repeat;
-    EXPECT_EQ(1000, repeat.Press(static_cast<uint16_t>(4 | (0x04 << 8))));
-    KeyRepeat::Expiry first = repeat.OnTimer(us);
-    EXPECT_TRUE(first.rearm);
-    EXPECT_EQ(100, first.periodMs);
-    EXPECT_EQ(0x41u, first.resend);
-    KeyRepeat::Expiry later = repeat.OnTimer(us);
-    EXPECT_FALSE(later.rearm);
-    EXPECT_EQ(0x41u, later.resend);
-    // Held for 1.5 s: the first stroke at 1 s, then about five more.
-    int strokes = 0;
-    repeat.Press(static_cast<uint16_t>(4 | (0x04 << 8)));
-    for (int t = 1000; t <= 1500; t += 100) strokes += repeat.OnTimer(us).resend ? 1 : 0;
-    EXPECT_EQ(6, strokes);
-}
+// The key repeat's timing (1 s, then every 100 ms) is checked with the
+// combination it repeats: MonitorLogicTest.CombinationPressRepeatAndRelease.
 
 TEST(Dispatch, ProgramWatchMatching) {
     SettingsStore store;

@@ -1,8 +1,8 @@
+#include "option/key_names.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
-
-#include "option/key_names.h"
 
 namespace kestra {
 namespace {
@@ -45,48 +45,42 @@ TEST(KeyTable, HasEveryRowOnce) {
 
 TEST(KeyTable, ConversionsBothWays) {
     UsKeyboardLayout us;
-    uint32_t vk;
-    uint8_t index;
-    EXPECT_TRUE(VirtualKeyToKeyIndex(0x41, us, index));
-    EXPECT_EQ(4, index);
-    EXPECT_TRUE(KeyIndexToVirtualKey(4, us, vk));
-    EXPECT_EQ(0x41u, vk);
-    EXPECT_TRUE(VirtualKeyToKeyIndex(0xA0, us, index));
-    EXPECT_EQ(225, index);
-    EXPECT_TRUE(KeyIndexToVirtualKey(88, us, vk));  // keypad Enter is not Enter
-    EXPECT_EQ(0x6Cu, vk);
-    EXPECT_TRUE(KeyIndexToVirtualKey(240, us, vk));
-    EXPECT_EQ(0xF0u, vk);
+    SwappedLayout swapped;
+    // Letters are stored by position: Q typed on the swapped layout is the
+    // key at A's place, shown and played as what that place produces there.
+    // Fixed keys (the arrows, keypad Enter, the mouse keys) ignore the layout.
+    const struct {
+        const KeyboardLayout& layout;
+        uint32_t vk;
+        uint8_t index;
+        bool both;  // also from the virtual key to the index
+    } rows[] = {
+        {us, 0x41, 4, true},    {us, 0xA0, 225, true},    {us, 0x6C, 88, false},
+        {us, 0xF0, 240, false}, {swapped, 0x51, 4, true}, {swapped, 0x25, 80, false},
+    };
+    for (const auto& r : rows) {
+        uint32_t vk = 0;
+        EXPECT_TRUE(KeyIndexToVirtualKey(r.index, r.layout, vk)) << int(r.index);
+        EXPECT_EQ(r.vk, vk) << int(r.index);
+        uint8_t index = 0;
+        EXPECT_TRUE(!r.both || (VirtualKeyToKeyIndex(r.vk, r.layout, index) && index == r.index))
+            << r.vk;
+    }
+    uint32_t vk = 7;
+    uint8_t index = 7;
     EXPECT_FALSE(KeyIndexToVirtualKey(50, us, vk));
     EXPECT_EQ(0u, vk);
     EXPECT_FALSE(VirtualKeyToKeyIndex(0x7C, us, index));  // F13 cannot be stored
     EXPECT_EQ(0, index);
-
-    // Letters are stored by position: Q typed on the swapped layout is the
-    // key at A's place, shown and played as what that place produces there.
-    SwappedLayout swapped;
-    EXPECT_TRUE(VirtualKeyToKeyIndex(0x51, swapped, index));
-    EXPECT_EQ(4, index);
-    EXPECT_TRUE(KeyIndexToVirtualKey(4, swapped, vk));
-    EXPECT_EQ(0x51u, vk);
-    // Fixed keys ignore the layout.
-    EXPECT_TRUE(KeyIndexToVirtualKey(80, swapped, vk));
-    EXPECT_EQ(0x25u, vk);
 }
 
 TEST(KeyNames, NamesAndCombinations) {
     UsKeyboardLayout us;
-    uint32_t vk;
-    KeyIndexToVirtualKey(240, us, vk);
-    EXPECT_EQ("Left", KeyName(vk));
-    EXPECT_EQ("Left", KeyName(0x25));
-    EXPECT_EQ("Right", KeyName(0xF1));
-    EXPECT_EQ("Right", KeyName(0x27));
-    EXPECT_EQ("Num_ ", KeyName(0x6C));
-    EXPECT_EQ("Num_7", KeyName(0x67));
-    EXPECT_EQ("F12", KeyName(0x7B));
-    EXPECT_EQ("\\", KeyName(0xDC));
-    EXPECT_EQ("", KeyName(0x7C));
+    const std::pair<uint32_t, const char*> names[] = {
+        {0xF0, "Left"},  {0x25, "Left"}, {0xF1, "Right"}, {0x27, "Right"}, {0x6C, "Num_ "},
+        {0x67, "Num_7"}, {0x7B, "F12"},  {0xDC, "\\"},    {0x7C, ""},
+    };
+    for (const auto& [vk, name] : names) EXPECT_EQ(name, KeyName(vk)) << vk;
 
     EXPECT_EQ("Shift+Alt+A", CombinationText(4, kShift | kAlt, 1, us));
     EXPECT_EQ("F1", CombinationText(58, kKeyAlone | kCtrl, 1, us));

@@ -1,43 +1,31 @@
+#include "option/macro_library.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <memory>
 
-#include "option/macro_library.h"
 #include "settings/ini_file.h"
 #include "tests/native/test_folder.h"
+#include "tests/native/test_support.h"
 
 namespace kestra {
 namespace {
 
 using kestra_test::TestFolder;
 
+using kestra_test::NumberedMacro;
+
+// The macro of NumberedMacro's button under that name.
 Macro MakeMacro(const char* name, int steps, int32_t repeat = 1) {
+    const ButtonAssignment b = NumberedMacro(name, steps, repeat);
     Macro m;
     memset(&m, 0, sizeof m);
     CopyText(m.name, sizeof m.name, name);
     m.repeatCount = repeat;
     m.stepCount = steps;
-    for (int i = 0; i < steps; ++i) {
-        m.steps[i] = MacroStep{static_cast<uint8_t>(4 + i), 1, static_cast<uint16_t>(10 * i)};
-    }
+    memcpy(m.steps, b.steps, sizeof m.steps);
     return m;
-}
-
-void MakeMacroButton(ButtonAssignment& b, const char* label, int steps, int32_t repeat) {
-    const Macro m = MakeMacro(label, steps, repeat);
-    b.function = 16;
-    CopyText(b.label, sizeof b.label, label);
-    b.repeatCount = repeat;
-    b.stepCount = static_cast<uint16_t>(steps);
-    memcpy(b.steps, m.steps, sizeof b.steps);
-}
-
-std::unique_ptr<SettingsStore> DefaultStore() {
-    std::unique_ptr<SettingsStore> store(new SettingsStore);
-    ClearStore(*store);
-    ResetAllProfiles(*store);
-    return store;
 }
 
 TEST(MacroLibraryFile, SavesInOrderAndReadsBackAndAMissingFileIsEmpty) {
@@ -85,11 +73,11 @@ TEST(MacroLibraryFile, DamagedRecordsAreSkippedAndCleanedUp) {
 }
 
 TEST(MacroLibraryReconcile, AddsMissingMacrosAndTakesTheButtonsVersion) {
-    auto store = DefaultStore();
-    MakeMacroButton(store->profiles[0].buttons[5], "Reload", 4, 2);
-    MakeMacroButton(store->profiles[3].buttons[9], "  NEW one ", 2, 3);
-    MakeMacroButton(store->profiles[4].buttons[9], "new ONE", 2, 3);  // the same macro again
-    store->profiles[1].buttons[2].function = 16;                       // no label: not a macro
+    auto store = kestra_test::DefaultStore();
+    store->profiles[0].buttons[5] = NumberedMacro("Reload", 4, 2);
+    store->profiles[3].buttons[9] = NumberedMacro("  NEW one ", 2, 3);
+    store->profiles[4].buttons[9] = NumberedMacro("new ONE", 2, 3);  // the same macro again
+    store->profiles[1].buttons[2].function = 16;                     // no label: not a macro
     store->profiles[1].buttons[3].function = 5;
     CopyText(store->profiles[1].buttons[3].label, kButtonLabelSize, "Other");  // not a macro button
 
@@ -114,8 +102,8 @@ TEST(MacroLibraryReconcile, AddsMissingMacrosAndTakesTheButtonsVersion) {
 }
 
 TEST(MacroLibraryReconcile, OnlyUsedStepsAreCompared) {
-    auto store = DefaultStore();
-    MakeMacroButton(store->profiles[2].buttons[1], "Two", 2, 1);
+    auto store = kestra_test::DefaultStore();
+    store->profiles[2].buttons[1] = NumberedMacro("Two", 2, 1);
     store->profiles[2].buttons[1].steps[7].key = 99;  // beyond the step count
     MacroLibrary library;
     library.macros() = {MakeMacro("Two", 2, 1)};

@@ -1,27 +1,27 @@
+#include "monitor/macro_player.h"
+
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <functional>
 #include <string>
-#include <vector>
 
-#include "monitor/macro_player.h"
+#include "tests/native/test_support.h"
 
 namespace kestra {
 namespace {
 
-struct Event {
-    int64_t at;
-    std::string what;
-};
+using kestra_test::MacroButton;
+using kestra_test::Trace;
 
+// Each injection as "TIME what": "1000 down 65/30" (virtual key/scan code),
+// "1021 mdown 240" for the mouse keys.
 class Recorder : public InputInjector, public MacroClock {
 public:
     void Key(uint32_t vk, uint32_t scan, bool up) override {
-        events.push_back({now, (up ? "up " : "down ") + std::to_string(vk) + "/" + std::to_string(scan)});
+        Add((up ? "up " : "down ") + std::to_string(vk) + "/" + std::to_string(scan));
     }
     void MouseButton(uint8_t key, bool down) override {
-        events.push_back({now, (down ? "mdown " : "mup ") + std::to_string(key)});
+        Add((down ? "mdown " : "mup ") + std::to_string(key));
     }
     void Debug(const std::string& line) override { debug += line; }
     int64_t NowMs() override { return now; }
@@ -29,22 +29,26 @@ public:
         if (deadline > now) now = deadline;
         if (onWait) onWait(now);
     }
+    void Add(const std::string& what) { events.push_back(std::to_string(now) + " " + what); }
 
     int64_t now = 1000;
-    std::vector<Event> events;
+    Trace events;
     std::string debug;
     std::function<void(int64_t)> onWait;
 };
 
-ButtonAssignment Macro(std::vector<MacroStep> steps, int repeat = 1) {
-    ButtonAssignment b;
-    memset(&b, 0, sizeof b);
-    b.function = 16;
-    b.repeatCount = repeat;
-    b.stepCount = static_cast<uint16_t>(steps.size());
-    for (size_t i = 0; i < steps.size(); ++i) b.steps[i] = steps[i];
-    return b;
-}
+// A recorder whose key injections take time.
+class SlowRecorder : public Recorder {
+public:
+    void Key(uint32_t vk, uint32_t scan, bool up) override {
+        now += firstKeyLag;
+        firstKeyLag = 0;
+        Recorder::Key(vk, scan, up);
+        now += injectionCost;
+    }
+    int64_t firstKeyLag = 0;    // ms the first key takes to go out, before it is recorded
+    int64_t injectionCost = 0;  // ms every key takes to go out, after it is recorded
+};
 
 class MacroPlayerTest : public ::testing::Test {
 protected:
@@ -53,114 +57,97 @@ protected:
     MacroPlayer player{rec, rec, layout};
 
     void Run(const ButtonAssignment& b) {
+        rec.events.clear();
         ASSERT_TRUE(player.Start(b));
         player.Play();
+    }
+    Trace RunSlow(SlowRecorder& slow, const ButtonAssignment& b) {
+        MacroPlayer p(slow, slow, layout);
+        EXPECT_TRUE(p.Start(b));
+        p.Play();
+        return slow.events;
     }
 };
 
 TEST_F(MacroPlayerTest, StepsKeepTheirDelaysAndZeroWaitsOneMillisecond) {
-    Run(Macro({{4, 1, 0}, {4, 2, 20}, {240, 1, 5}, {240, 2, 0}}));
-    ASSERT_EQ(4u, rec.events.size());
-    EXPECT_EQ("down 65/30", rec.events[0].what);  // A by its scan code
-    EXPECT_EQ(1000, rec.events[0].at);
-    EXPECT_EQ("up 65/30", rec.events[1].what);
-    EXPECT_EQ(1001, rec.events[1].at);  // delay 0 counts as 1
-    EXPECT_EQ("mdown 240", rec.events[2].what);
-    EXPECT_EQ(1021, rec.events[2].at);
-    EXPECT_EQ(1026, rec.events[3].at);
+    Run(MacroButton({{4, 1, 0}, {4, 2, 20}, {240, 1, 5}, {240, 2, 0}}));
+    // A by its scan code; a delay of 0 counts as 1.
+    EXPECT_EQ((Trace{"1000 down 65/30", "1001 up 65/30", "1021 mdown 240", "1026 mup 240"}),
+              rec.events);
     EXPECT_EQ(1027, rec.now);
     EXPECT_EQ("g_iCurAction= 3,start=0,end=4\n", rec.debug);
     EXPECT_FALSE(player.playing());
 }
 
-TEST_F(MacroPlayerTest, AStalledInjectionDoesNotShortenTheDelayAfterIt) {
-    // The first key takes 30 ms to go out; the next step still follows 60 ms
-    // after it (small lags are caught up: see the test below).
-    bool first = true;
-    struct Slow : Recorder {
-        bool* first;
-        void Key(uint32_t vk, uint32_t scan, bool up) override {
-            if (*first) now += 30;
-            *first = false;
-            Recorder::Key(vk, scan, up);
-        }
-    } slow;
-    slow.first = &first;
-    MacroPlayer slowPlayer{slow, slow, layout};
-    ASSERT_TRUE(slowPlayer.Start(Macro({{4, 1, 60}, {4, 2, 20}, {5, 1, 1}})));
-    slowPlayer.Play();
-    ASSERT_EQ(3u, slow.events.size());
-    EXPECT_EQ(1030, slow.events[0].at);
-    EXPECT_EQ(1090, slow.events[1].at);
-    EXPECT_EQ(1110, slow.events[2].at);
+TEST_F(MacroPlayerTest, InjectionTimeIsAbsorbedButAStallDoesNotShortenTheNextDelay) {
+    // Each injection costs 3 ms: the steps still start on their recorded grid.
+    SlowRecorder small;
+    small.injectionCost = 3;
+    EXPECT_EQ((Trace{"1000 down 65/30", "1020 up 65/30", "1040 down 65/30", "1060 up 65/30"}),
+              RunSlow(small, MacroButton({{4, 1, 20}, {4, 2, 20}, {4, 1, 20}, {4, 2, 20}})));
+    // The first key takes 30 ms to go out; the next step still follows 60 ms after it.
+    SlowRecorder stalled;
+    stalled.firstKeyLag = 30;
+    EXPECT_EQ((Trace{"1030 down 65/30", "1090 up 65/30", "1110 down 66/48"}),
+              RunSlow(stalled, MacroButton({{4, 1, 60}, {4, 2, 20}, {5, 1, 1}})));
 }
 
 TEST_F(MacroPlayerTest, LongHoldRepeatsLikeAKeyboard) {
-    Run(Macro({{4, 1, 2000}, {4, 2, 10}}));
-    // One press, then release/press pairs every 33 ms after 500 ms, then the release.
-    int pairs = 0;
-    for (size_t i = 1; i + 1 < rec.events.size(); i += 2) {
-        EXPECT_EQ("up 65/30", rec.events[i].what);
-        EXPECT_EQ("down 65/30", rec.events[i + 1].what);
-        EXPECT_EQ(1500 + 33 * pairs, rec.events[i].at);
-        ++pairs;
+    Run(MacroButton({{4, 1, 2000}, {4, 2, 10}}));
+    // One press, then release/press pairs every 33 ms after 500 ms (1500 ms of
+    // holding in rounds of 33 ms), then the release.
+    Trace expected = {"1000 down 65/30"};
+    for (int pair = 0; pair < 46; ++pair) {
+        const std::string at = std::to_string(1500 + 33 * pair);
+        expected.push_back(at + " up 65/30");
+        expected.push_back(at + " down 65/30");
     }
-    EXPECT_EQ(46, pairs);  // 1500 ms of holding in rounds of 33 ms
-    EXPECT_EQ("up 65/30", rec.events.back().what);
-    EXPECT_EQ(1000 + 500 + 46 * 33, rec.events.back().at);
+    expected.push_back(std::to_string(1000 + 500 + 46 * 33) + " up 65/30");
+    EXPECT_EQ(expected, rec.events);
 }
 
 TEST_F(MacroPlayerTest, RepeatCountsAndDegenerateMacros) {
-    Run(Macro({{5, 1, 1}, {5, 2, 1}}, 0));  // 0 plays once
-    EXPECT_EQ(2u, rec.events.size());
-    rec.events.clear();
-    Run(Macro({{5, 1, 1}, {5, 2, 1}}, -3));
-    EXPECT_EQ(2u, rec.events.size());
-    rec.events.clear();
-    Run(Macro({{5, 1, 1}, {5, 2, 1}}, 3));
-    EXPECT_EQ(6u, rec.events.size());
+    const int plays[][2] = {{0, 1}, {-3, 1}, {3, 3}};  // 0 and below play once
+    for (const auto& p : plays) {
+        Run(MacroButton({{5, 1, 1}, {5, 2, 1}}, p[0]));
+        EXPECT_EQ(2u * p[1], rec.events.size()) << p[0];
+    }
 
-    ButtonAssignment notMacro = Macro({{5, 1, 1}});
+    ButtonAssignment notMacro = MacroButton({{5, 1, 1}});
     notMacro.function = 5;
     EXPECT_FALSE(player.Start(notMacro));
-    EXPECT_FALSE(player.Start(Macro({})));
+    EXPECT_FALSE(player.Start(MacroButton({})));
 
     // A step count beyond the 40 slots plays the 40 slots only.
-    ButtonAssignment big = Macro({});
+    ButtonAssignment big = MacroButton({});
     big.stepCount = 999;
     for (int i = 0; i < kMacroStepSlots; ++i) big.steps[i] = MacroStep{6, 3, 1};
-    rec.events.clear();
     Run(big);
     EXPECT_EQ(40u, rec.events.size());
     // A key without a row is injected as virtual key 0.
-    rec.events.clear();
-    Run(Macro({{50, 1, 1}}));
-    EXPECT_EQ("down 0/0", rec.events[0].what);
+    Run(MacroButton({{50, 1, 1}}));
+    EXPECT_EQ("down 0/0", rec.events[0].substr(rec.events[0].find(' ') + 1));
 }
 
 TEST_F(MacroPlayerTest, CancelStopsAndReleasesHeldKeysInReverse) {
     // Ctrl, Shift and the right button pressed, then a long wait.
-    const ButtonAssignment b = Macro({{224, 1, 10}, {225, 1, 10}, {241, 1, 10}, {4, 1, 10},
-                                      {4, 2, 1000}, {224, 2, 10}});
+    const ButtonAssignment b = MacroButton(
+        {{224, 1, 10}, {225, 1, 10}, {241, 1, 10}, {4, 1, 10}, {4, 2, 1000}, {224, 2, 10}});
     ASSERT_TRUE(player.Start(b));
     rec.onWait = [&](int64_t now) {
-        if (now >= 1100 && !player.playing()) return;
-        if (now >= 1100) {
-            // A second press of the button while it plays only cancels.
+        // A second press of the button while it plays only cancels.
+        if (now >= 1100 && player.playing()) {
             EXPECT_FALSE(player.Start(b));
         }
     };
     player.Play();
-    std::vector<std::string> tail;
-    for (const Event& e : rec.events) tail.push_back(e.what);
-    ASSERT_EQ(8u, tail.size());
-    EXPECT_EQ("up 65/30", tail[4]);
     // Held: Ctrl, Shift, right button; released most recent first, 50 ms apart.
-    EXPECT_EQ("mup 241", tail[5]);
-    EXPECT_EQ("up 160/0", tail[6]);
-    EXPECT_EQ("up 162/0", tail[7]);
-    EXPECT_EQ(rec.events[5].at + 50, rec.events[6].at);
-    EXPECT_EQ(rec.events[6].at + 50, rec.events[7].at);
+    ASSERT_EQ(8u, rec.events.size());
+    const int64_t cancelled = std::stoll(rec.events[5]);
+    EXPECT_EQ((Trace{"1040 up 65/30", std::to_string(cancelled) + " mup 241",
+                     std::to_string(cancelled + 50) + " up 160/0",
+                     std::to_string(cancelled + 100) + " up 162/0"}),
+              Trace(rec.events.begin() + 4, rec.events.end()));
     EXPECT_EQ("g_iCurAction= 5,start=0,end=6\n", rec.debug);
     EXPECT_FALSE(player.playing());
 
@@ -170,24 +157,9 @@ TEST_F(MacroPlayerTest, CancelStopsAndReleasesHeldKeysInReverse) {
 }
 
 TEST_F(MacroPlayerTest, AMacroEndingWithAKeyDownLeavesItDown) {
-    Run(Macro({{224, 1, 5}, {4, 1, 5}, {4, 2, 5}}));
-    EXPECT_EQ("up 65/30", rec.events.back().what);
+    Run(MacroButton({{224, 1, 5}, {4, 1, 5}, {4, 2, 5}}));
     EXPECT_EQ(3u, rec.events.size());  // Ctrl stays pressed: no release added
-}
-
-TEST_F(MacroPlayerTest, DeadlinesAbsorbInjectionTimeInsteadOfAddingIt) {
-    // Each injection costs 3 ms: the steps still start on their recorded grid.
-    struct Slow : Recorder {
-        void Key(uint32_t vk, uint32_t scan, bool up) override {
-            Recorder::Key(vk, scan, up);
-            now += 3;
-        }
-    } slow;
-    MacroPlayer p(slow, slow, layout);
-    ASSERT_TRUE(p.Start(Macro({{4, 1, 20}, {4, 2, 20}, {4, 1, 20}, {4, 2, 20}})));
-    p.Play();
-    ASSERT_EQ(4u, slow.events.size());
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(1000 + 20 * i, slow.events[i].at);
+    EXPECT_EQ("1010 up 65/30", rec.events.back());
 }
 
 }  // namespace

@@ -15,11 +15,12 @@
 #include "settings/registry_path.h"
 #include "settings/settings_files.h"
 #include "tests/native/test_folder.h"
+#include "tests/native/test_support.h"
 
 namespace kestra {
 namespace {
 
-using Trace = std::vector<std::string>;
+using kestra_test::Trace;
 
 class FakeMedia : public MediaEffects {
 public:
@@ -81,11 +82,7 @@ public:
 
 class MediaTest : public ::testing::Test {
 protected:
-    Trace Take() {
-        Trace t = fx.trace;
-        fx.trace.clear();
-        return t;
-    }
+    Trace Take() { return kestra_test::Take(fx.trace); }
     void Press(int player, int function) {
         media.OnFunction(player, function, false);
         media.OnFunction(player, function, true);
@@ -274,9 +271,7 @@ private:
 
 TEST(MonitorActions, PlayerAndTiltSpeedComeFromTheCurrentProfile) {
     kestra_test::TestFolder folder;
-    std::unique_ptr<SettingsStore> store(new SettingsStore());
-    ClearStore(*store);
-    ResetAllProfiles(*store);
+    auto store = kestra_test::DefaultStore();
     store->profiles[0].TiltSpeed = 3;
     store->profiles[2].TiltSpeed = 7;
     store->profiles[2].MediaOption = kPlayerWinamp;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -11,26 +12,14 @@
 #include "settings/ini_file.h"
 #include "settings/settings_files.h"
 #include "tests/native/test_folder.h"
+#include "tests/native/test_support.h"
 
 namespace kestra {
 namespace {
 
+using kestra_test::DefaultStore;
+using kestra_test::NumberedMacro;
 using kestra_test::TestFolder;
-
-std::unique_ptr<SettingsStore> DefaultStore() {
-    std::unique_ptr<SettingsStore> store(new SettingsStore);
-    ClearStore(*store);
-    ResetAllProfiles(*store);
-    return store;
-}
-
-void MakeMacroButton(ButtonAssignment& b, const char* label, int steps) {
-    b.function = 16;
-    CopyText(b.label, sizeof b.label, label);
-    b.repeatCount = 1;
-    b.stepCount = static_cast<uint16_t>(steps);
-    for (int i = 0; i < steps; ++i) b.steps[i] = MacroStep{static_cast<uint8_t>(4 + i), 1, 20};
-}
 
 // Records what the logic asks for, in order; the block, Monitor's window and
 // the clock are whatever a test sets.
@@ -84,9 +73,7 @@ public:
         refreshes.push_back(pages);
     }
     size_t Count(const std::string& entry) const {
-        size_t n = 0;
-        for (const std::string& e : log) n += e == entry ? 1 : 0;
-        return n;
+        return static_cast<size_t>(std::count(log.begin(), log.end(), entry));
     }
 };
 
@@ -105,7 +92,7 @@ protected:
 TEST_F(OptionLogicTest, WithoutABlockTheStartLoadsTheFilesAndSavesTheReconciledMacros) {
     auto stored = DefaultStore();
     stored->CurrentProfile = 2;
-    MakeMacroButton(stored->profiles[4].buttons[6], "Reload", 3);
+    stored->profiles[4].buttons[6] = NumberedMacro("Reload", 3);
     SaveStore(folder.path(), *stored);
 
     logic.Start(false);
@@ -124,14 +111,7 @@ TEST_F(OptionLogicTest, WithoutABlockTheStartLoadsTheFilesAndSavesTheReconciledM
     EXPECT_EQ(5, logic.osd().Word(344));
     ASSERT_FALSE(effects.refreshes.empty());
     EXPECT_EQ(kAllPageBits, effects.refreshes.back());
-
-    // A first start in an empty folder makes the five default profile files.
-    TestFolder empty;
-    FakeEffects fresh;
-    OptionLogic first(empty.path(), fresh);
-    first.Start(false);
-    EXPECT_EQ(0, first.working().CurrentProfile);
-    EXPECT_TRUE(CanOpenForReading(ProfileFilePath(empty.path(), 4)));
+    // A first start in an empty folder: SettingsFiles.FreshFolderGetsFiveDefaultProfiles.
 }
 
 TEST_F(OptionLogicTest, FromTheBlockTheStartClearsTheHandedOverFlagsAndReadsTheSystemOnce) {
@@ -140,7 +120,6 @@ TEST_F(OptionLogicTest, FromTheBlockTheStartClearsTheHandedOverFlagsAndReadsTheS
     effects.block->profiles[3].CpiStep = 2;
     effects.block->flags.buttons[1][1] = 1;
     effects.block->flags.otherSecond[2] = 1;
-    effects.block->flags.currentProfile = 1;
     effects.block->profiles[3].DbleClickSpeed = 400;
 
     logic.Start(true);
@@ -148,7 +127,6 @@ TEST_F(OptionLogicTest, FromTheBlockTheStartClearsTheHandedOverFlagsAndReadsTheS
     EXPECT_EQ(2, logic.working().profiles[3].CpiStep);
     EXPECT_EQ(0, logic.applied().flags.buttons[1][1]);
     EXPECT_EQ(0, logic.applied().flags.otherSecond[2]);
-    EXPECT_EQ(1, logic.applied().flags.currentProfile);  // beyond the handed-over range
     // The system's pointer values reach the working copy only.
     EXPECT_EQ(321, logic.working().profiles[3].DbleClickSpeed);
     EXPECT_EQ(400, logic.applied().profiles[3].DbleClickSpeed);
@@ -349,7 +327,7 @@ TEST_F(OptionLogicTest, MonitorsNotificationsReadTheBlockAndRefreshWhatTheyConce
 
     // A refresh of the whole block: flags cleared, the macros reconciled and saved.
     effects.block->flags.buttons[2][5] = 1;
-    MakeMacroButton(effects.block->profiles[2].buttons[5], "Combo", 2);
+    effects.block->profiles[2].buttons[5] = NumberedMacro("Combo", 2);
     logic.OnBlockRefresh();
     EXPECT_EQ(0, logic.working().flags.buttons[2][5]);
     EXPECT_EQ(0, logic.macros().Find("combo"));

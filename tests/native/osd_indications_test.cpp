@@ -13,11 +13,12 @@
 #include "settings/ipc_names.h"
 #include "settings/settings_files.h"
 #include "tests/native/test_folder.h"
+#include "tests/native/test_support.h"
 
 namespace kestra {
 namespace {
 
-using Trace = std::vector<std::string>;
+using kestra_test::Trace;
 
 class FakeWindows : public OsdWindows {
 public:
@@ -45,11 +46,7 @@ protected:
     OsdIndicationsTest() : osd(windows, ConfigIniPath(folder.path())) {
         MakeDefaultProfile(profile, 0);
     }
-    Trace Take() {
-        Trace t = windows.posts;
-        windows.posts.clear();
-        return t;
-    }
+    Trace Take() { return kestra_test::Take(windows.posts); }
     std::string Ini(const char* section, const char* key) {
         return IniFile(ConfigIniPath(folder.path())).GetString(section, key, "<none>");
     }
@@ -85,16 +82,16 @@ TEST_F(OsdIndicationsTest, ProfileSwitchesByTheirReason) {
 
 TEST_F(OsdIndicationsTest, DpiLevelsWriteTheirTextEvenWhenEmpty) {
     osd.ShowDpiLevel(profile, 2);
-    EXPECT_EQ("CPI: " + std::to_string(profile.CpiLevel_X[1] * 100), Ini("OSDData", "Message"));
+    EXPECT_EQ("CPI: 1600", Ini("OSDData", "Message"));
     osd.ShowDpiLevel(profile, 7);
     EXPECT_EQ("", Ini("OSDData", "Message"));
     EXPECT_EQ((Trace{"osd 1324 50 0", "osd 1324 50 0"}), Take());
     // Without the display program the text is still written.
     windows.present = false;
     osd.ShowDpiLevel(profile, 1);
-    EXPECT_EQ("CPI: " + std::to_string(profile.CpiLevel_X[0] * 100), Ini("OSDData", "Message"));
+    EXPECT_EQ("CPI: 1000", Ini("OSDData", "Message"));
     osd.ShowDpiLevel(profile, 9);
-    EXPECT_EQ("CPI: " + std::to_string(profile.CpiLevel_X[0] * 100), Ini("OSDData", "Message"));
+    EXPECT_EQ("CPI: 1000", Ini("OSDData", "Message"));
 }
 
 TEST_F(OsdIndicationsTest, MacroNumbersAndNames) {

@@ -24,7 +24,8 @@ TEST(OverlayModel, EachMessageShowsItsTexts) {
     EnsureDirectory(at + "config");
     folder.Write("config\\Default1.gmp", "[Setting]\r\nProFileName=Sniper\r\n");
 
-    OverlayIndication shown = OverlayIndicationFor(OSD_SHOW_PROFILE, 1 << 16, at);
+    // The profile's index is the high half; the low half does not count.
+    OverlayIndication shown = OverlayIndicationFor(OSD_SHOW_PROFILE, (1 << 16) | 0x1234, at);
     EXPECT_TRUE(shown.show);
     EXPECT_EQ("PROFILE 2", shown.caption);
     EXPECT_EQ("Sniper", shown.text);
@@ -33,6 +34,7 @@ TEST(OverlayModel, EachMessageShowsItsTexts) {
     EXPECT_EQ("PROFILE", shown.caption);
     EXPECT_EQ("Profile 5", shown.text);
     EXPECT_FALSE(OverlayIndicationFor(OSD_SHOW_PROFILE, 5 << 16, at).show);
+    EXPECT_FALSE(OverlayIndicationFor(OSD_SHOW_PROFILE, 0xFFFF0000u, at).show);
 
     shown = OverlayIndicationFor(OSD_SHOW_MESSAGE, 0, at);
     EXPECT_TRUE(shown.show);
@@ -50,14 +52,6 @@ TEST(OverlayModel, EachMessageShowsItsTexts) {
     EXPECT_FALSE(OverlayIndicationFor(60, 0, at).show);
     kestra_test::TestFolder empty;
     EXPECT_FALSE(OverlayIndicationFor(OSD_SHOW_MESSAGE, 0, empty.path()).show);
-}
-
-TEST(OverlayModel, ProfileIndexFromTheHighHalf) {
-    EXPECT_EQ(0, OverlayProfileIndex(0));
-    EXPECT_EQ(3, OverlayProfileIndex(3u << 16));
-    EXPECT_EQ(3, OverlayProfileIndex((3u << 16) | 0x1234));
-    EXPECT_EQ(-1, OverlayProfileIndex(5u << 16));
-    EXPECT_EQ(-1, OverlayProfileIndex(0xFFFF0000u));
 }
 
 TEST(OverlayModel, FadeInHoldFadeOutAndRestartWithoutBlinking) {

@@ -1,44 +1,31 @@
+#include "settings/settings_record.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "settings/settings_record.h"
-
 namespace kestra {
 namespace {
 
-TEST(SettingsRecord, FreshProfileHasTheDocumentedDefaults) {
+// Most defaults are pinned where they leave the program: the profile file
+// (SettingsFiles.*) and the mouse's configuration block (DeviceCommands.*).
+TEST(SettingsRecord, FreshProfileHasItsButtonsAndZeroedGaps) {
     ProfileSettings p;
     memset(&p, 0xCC, sizeof p);
     MakeDefaultProfile(p, 2);
     EXPECT_STREQ("Default3", p.ProFileName);
     EXPECT_EQ(0, p.GameFile[0]);
-    const int32_t cpi[] = {10, 16, 24, 40, 72};
-    const int32_t colours[] = {0x0000FF, 0x00FF00, 0xFF0000, 0xFF00FF, 0xFFFF00};
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(cpi[i], p.CpiLevel_X[i]);
-        EXPECT_EQ(cpi[i], p.CpiLevel_Y[i]);
-        EXPECT_EQ(colours[i], p.DPIColor[i]);
-        EXPECT_EQ(1, p.dpiStepFlag[i]);
-    }
     const uint8_t functions[] = {1, 2, 3, 7, 8, 14, 15, 0, 0, 0, 0, 0, 0, 0, 9, 10};
     for (int b = 0; b < 16; ++b) {
         EXPECT_EQ(b, p.buttons[b].button);
         EXPECT_EQ(functions[b], p.buttons[b].function);
-        EXPECT_EQ(0, p.buttons[b].stepCount);
-        EXPECT_EQ(0, p.buttons[b].label[0]);
-        EXPECT_EQ(0, p.buttons[b].programPath[0]);
+        EXPECT_EQ(0, p.buttons[b].stepCount | p.buttons[b].label[0] | p.buttons[b].programPath[0]);
     }
-    EXPECT_EQ(550, p.DbleClickSpeed);
-    EXPECT_EQ(3, p.PollingRate);
-    EXPECT_EQ(4, p.LightSwitch);
-    EXPECT_EQ(0xFFFFFF, p.ClQiSeColor[6]);
-    EXPECT_EQ(2, p.Direction);
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(1, p.dpiStepFlag[i]);
+    EXPECT_EQ(0, memcmp(p.CpiLevel_X, p.CpiLevel_Y, sizeof p.CpiLevel_X));
     // Alignment gaps are zero, so records compare and checksum reproducibly.
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(&p);
-    EXPECT_EQ(0, bytes[750]);
-    EXPECT_EQ(0, bytes[751]);
-    EXPECT_EQ(0, bytes[993] | bytes[994] | bytes[995]);
+    EXPECT_EQ(0, bytes[750] | bytes[751] | bytes[993] | bytes[994] | bytes[995]);
 }
 
 TEST(SettingsRecord, ClearResetAndMarks) {
@@ -56,15 +43,12 @@ TEST(SettingsRecord, ClearResetAndMarks) {
     EXPECT_STREQ("Default5", store.profiles[4].ProFileName);
 
     MarkProfileChanged(store, 2);
-    EXPECT_EQ(1, store.flags.buttons[2][15]);
-    EXPECT_EQ(0, store.flags.buttons[1][15]);
-    EXPECT_EQ(1, store.flags.otherFirst[2]);
-    EXPECT_EQ(1, store.flags.otherSecond[2]);
-    EXPECT_EQ(1, store.flags.polling[2]);
-    EXPECT_EQ(1, store.flags.level[2]);
-    EXPECT_EQ(1, store.flags.block[2]);
-    EXPECT_EQ(0, store.flags.block[3]);
-    EXPECT_EQ(1, store.flags.currentProfile);
+    const ChangeFlags& f = store.flags;
+    EXPECT_EQ(1, f.buttons[2][15]);
+    EXPECT_EQ(0, f.buttons[1][15]);
+    EXPECT_EQ(1, f.otherFirst[2] & f.otherSecond[2] & f.polling[2] & f.level[2] & f.block[2]);
+    EXPECT_EQ(0, f.block[3]);
+    EXPECT_EQ(1, f.currentProfile);
     MarkProfileChanged(store, 5);  // out of range: nothing
 
     MarkAllChanged(store);
@@ -79,14 +63,12 @@ TEST(SettingsRecord, ClearResetAndMarks) {
 TEST(SettingsRecord, CurrentProfileIsForcedIntoRange) {
     SettingsStore store;
     ClearStore(store);
-    for (int value : {-1, 5, 7, -100}) {
-        store.CurrentProfile = value;
+    const int cases[][2] = {{-1, 0}, {5, 0}, {7, 0}, {-100, 0}, {4, 4}};
+    for (const auto& c : cases) {
+        store.CurrentProfile = c[0];
         NormaliseCurrentProfile(store);
-        EXPECT_EQ(0, store.CurrentProfile);
+        EXPECT_EQ(c[1], store.CurrentProfile) << c[0];
     }
-    store.CurrentProfile = 4;
-    NormaliseCurrentProfile(store);
-    EXPECT_EQ(4, store.CurrentProfile);
 }
 
 TEST(SettingsRecord, CopyTextCutsAndTerminates) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -13,53 +15,40 @@
 namespace kestra {
 namespace {
 
-void ExpectRect(const SkinRect& r, int32_t l, int32_t t, int32_t rr, int32_t b) {
-    EXPECT_EQ(l, r.left);
-    EXPECT_EQ(t, r.top);
-    EXPECT_EQ(rr, r.right);
-    EXPECT_EQ(b, r.bottom);
+// "left,top,right,bottom".
+std::string R(const SkinRect& r) {
+    char text[64];
+    snprintf(text, sizeof text, "%d,%d,%d,%d", r.left, r.top, r.right, r.bottom);
+    return text;
 }
 
-TEST(ControlEntry, NumbersGiveTheRectangleAndTheCaptionIsTrimmed) {
-    SkinControlEntry e;
-    ParseControlEntry("ok_button,10,20,30,40,  Apply now \t", e);
-    EXPECT_STREQ("ok_button", e.name);
-    ExpectRect(e.rect, 10, 20, 40, 60);
-    EXPECT_STREQ("Apply now", e.caption);
-    EXPECT_EQ(0, e.initialState);
-
-    ParseControlEntry("browser1,281,172,30,20,", e);
-    ExpectRect(e.rect, 281, 172, 311, 192);
-    EXPECT_STREQ("", e.caption);
-}
-
-TEST(ControlEntry, WithoutTrailingCommaTheFourthNumberIsTheCaption) {
-    SkinControlEntry e;
-    ParseControlEntry("b,10,20,30,40", e);
-    ExpectRect(e.rect, 10, 20, 40, 60);
-    EXPECT_STREQ("40", e.caption);
-}
-
-TEST(ControlEntry, MalformedEntriesLeaveUnreadFieldsZero) {
-    SkinControlEntry e;
-    ParseControlEntry("", e);
-    EXPECT_STREQ("", e.name);
-    ExpectRect(e.rect, 0, 0, 0, 0);
-
-    ParseControlEntry("n, 5,-6 ,7,8,c", e);  // a blank before a comma ends the numbers
-    ExpectRect(e.rect, 5, -6, 5, -6);
-    EXPECT_STREQ("c", e.caption);
-
-    ParseControlEntry("n,1,2,x,4,c", e);
-    ExpectRect(e.rect, 1, 2, 1, 2);
-
-    ParseControlEntry("n,2147483647,0,99999999999,10,", e);  // no overflow
-    EXPECT_EQ(INT32_MAX, e.rect.left);
-    EXPECT_EQ(INT32_MAX, e.rect.right);
-
-    ParseControlEntry("onlyname", e);
-    EXPECT_STREQ("onlyname", e.name);
-    EXPECT_STREQ("", e.caption);
+TEST(ControlEntry, NumbersGiveTheRectangleAndTheRestTheCaption) {
+    // A blank before a comma ends the numbers; fields that cannot be read
+    // stay zero; without a trailing comma the fourth number is the caption.
+    const struct {
+        const char* text;
+        const char* name;
+        const char* rect;
+        const char* caption;
+    } cases[] = {
+        {"ok_button,10,20,30,40,  Apply now \t", "ok_button", "10,20,40,60", "Apply now"},
+        {"browser1,281,172,30,20,", "browser1", "281,172,311,192", ""},
+        {"b,10,20,30,40", "b", "10,20,40,60", "40"},
+        {"", "", "0,0,0,0", ""},
+        {"n, 5,-6 ,7,8,c", "n", "5,-6,5,-6", "c"},
+        {"n,1,2,x,4,c", "n", "1,2,1,2", "c"},
+        {"n,2147483647,0,99999999999,10,", "n", "2147483647,0,2147483647,10", ""},  // no overflow
+        {"onlyname", "onlyname", "0,0,0,0", ""},
+    };
+    for (const auto& c : cases) {
+        SkinControlEntry e;
+        memset(&e, 0x5A, sizeof e);
+        ParseControlEntry(c.text, e);
+        EXPECT_STREQ(c.name, e.name) << c.text;
+        EXPECT_EQ(c.rect, R(e.rect)) << c.text;
+        EXPECT_STREQ(c.caption, e.caption) << c.text;
+        EXPECT_EQ(0, e.initialState) << c.text;
+    }
 }
 
 TEST(ControlEntry, LongTextsAreCut) {
@@ -68,7 +57,7 @@ TEST(ControlEntry, LongTextsAreCut) {
     ParseControlEntry(text.c_str(), e);
     EXPECT_EQ(std::string(39, 'n'), e.name);
     EXPECT_EQ(std::string(399, 'c'), e.caption);
-    ExpectRect(e.rect, 1, 2, 4, 6);
+    EXPECT_EQ("1,2,4,6", R(e.rect));
 }
 
 TEST(SkinFileTest, ReadsImagesAndEntriesWithFallbacks) {
@@ -80,10 +69,10 @@ TEST(SkinFileTest, ReadsImagesAndEntriesWithFallbacks) {
     EXPECT_EQ("m.bmp", images.mask);
     EXPECT_EQ("n.jpg", images.normal);
     EXPECT_EQ("", images.over);
-    ExpectRect(skin.ReadEntry(1).rect, 1, 2, 4, 6);
-    ExpectRect(skin.ReadEntry(2).rect, 0, 0, 0, 0);
-    ExpectRect(skin.ReadEntry(2, "b,5,5,1,1,").rect, 5, 5, 6, 6);
-    ExpectRect(SkinFile(folder.path() + "absent.ini").ReadEntry(1).rect, 0, 0, 0, 0);
+    EXPECT_EQ("1,2,4,6", R(skin.ReadEntry(1).rect));
+    EXPECT_EQ("0,0,0,0", R(skin.ReadEntry(2).rect));
+    EXPECT_EQ("5,5,6,6", R(skin.ReadEntry(2, "b,5,5,1,1,").rect));
+    EXPECT_EQ("0,0,0,0", R(SkinFile(folder.path() + "absent.ini").ReadEntry(1).rect));
 }
 
 TEST(AreaEntry, FourNumbersOrNothing) {
@@ -92,9 +81,9 @@ TEST(AreaEntry, FourNumbersOrNothing) {
     SkinFile skin(folder.path() + "skin_a.ini");
     SkinRect area;
     ASSERT_TRUE(skin.ReadArea(42, area));
-    ExpectRect(area, 232, 96, 752, 508);
+    EXPECT_EQ("232,96,752,508", R(area));
     EXPECT_FALSE(skin.ReadArea(43, area));
-    ExpectRect(area, 0, 0, 0, 0);
+    EXPECT_EQ("0,0,0,0", R(area));
     EXPECT_FALSE(skin.ReadArea(44, area));
     // A control entry is no area: its name is not a number.
     EXPECT_FALSE(ParseAreaEntry("page,1,2,3,4,", area));
@@ -102,7 +91,7 @@ TEST(AreaEntry, FourNumbersOrNothing) {
     EXPECT_FALSE(ParseAreaEntry("10,30,20,20", area));  // upside down
     EXPECT_FALSE(ParseAreaEntry(nullptr, area));
     EXPECT_TRUE(ParseAreaEntry("-5,0,99999999999,7", area));
-    ExpectRect(area, -5, 0, INT32_MAX, 7);
+    EXPECT_EQ("-5,0,2147483647,7", R(area));
 }
 
 // A W x H 32-bit bottom-up buffer; `opaque(x, y)` with y = 0 the top row.
@@ -138,8 +127,8 @@ TEST(MaskRuns, WhiteIsOutsideAndEverythingElseInside) {
     auto batches = ExtractMaskRuns(full.data(), 8, 4, 32, true, 0xFFFFFF, 0);
     ASSERT_EQ(1u, batches.size());
     ASSERT_EQ(4u, batches[0].rects.size());
-    ExpectRect(batches[0].rects[0], 0, 0, 8, 1);
-    ExpectRect(batches[0].bounds, 0, 0, 8, 4);
+    EXPECT_EQ("0,0,8,1", R(batches[0].rects[0]));
+    EXPECT_EQ("0,0,8,4", R(batches[0].bounds));
 
     // Rows come top first from a bottom-up buffer; near-white is inside.
     auto corner = Mask(8, 4, [](int x, int y) { return y == 0 && x >= 2 && x < 5; });
@@ -147,19 +136,19 @@ TEST(MaskRuns, WhiteIsOutsideAndEverythingElseInside) {
     batches = ExtractMaskRuns(corner.data(), 8, 4, 32, true, 0xFFFFFF, 0);
     ASSERT_EQ(1u, batches.size());
     ASSERT_EQ(2u, batches[0].rects.size());
-    ExpectRect(batches[0].rects[0], 2, 0, 5, 1);
-    ExpectRect(batches[0].rects[1], 7, 3, 8, 4);
-    ExpectRect(batches[0].bounds, 2, 0, 8, 4);
+    EXPECT_EQ("2,0,5,1", R(batches[0].rects[0]));
+    EXPECT_EQ("7,3,8,4", R(batches[0].rects[1]));
+    EXPECT_EQ("2,0,8,4", R(batches[0].bounds));
 }
 
 TEST(MaskRuns, ToleranceWidensTheTransparentColour) {
     auto px = Mask(2, 1, [](int x, int) { return x == 0; });  // 0x10 grey, then white
     auto runs = ExtractMaskRuns(px.data(), 2, 1, 8, true, 0x000000, 0x0F0F0F);
     ASSERT_EQ(1u, runs.size());
-    ExpectRect(runs[0].rects.at(0), 0, 0, 2, 1);
+    EXPECT_EQ("0,0,2,1", R(runs[0].rects.at(0)));
     runs = ExtractMaskRuns(px.data(), 2, 1, 8, true, 0x000000, 0x101010);
     ASSERT_EQ(1u, runs.size());
-    ExpectRect(runs[0].rects.at(0), 1, 0, 2, 1);
+    EXPECT_EQ("1,0,2,1", R(runs[0].rects.at(0)));
     // The upper bound is capped at 255, so grey and white both fall inside it.
     EXPECT_TRUE(ExtractMaskRuns(px.data(), 2, 1, 8, true, 0x101010, 0xFFFFFF).empty());
 }
@@ -172,7 +161,7 @@ TEST(MaskRuns, BatchesOfAChequerGiveTheSameOutlineAsOne) {
     ASSERT_EQ(2u, batched.size());
     EXPECT_EQ(2000u, batched[0].rects.size());
     EXPECT_EQ(500u, batched[1].rects.size());
-    ExpectRect(batched[1].bounds, 0, 40, 100, 50);  // bounds restart with each batch
+    EXPECT_EQ("0,40,100,50", R(batched[1].bounds));  // bounds restart with each batch
     ASSERT_EQ(1u, single.size());
     EXPECT_EQ(Paint(single, w, h), Paint(batched, w, h));
     EXPECT_EQ('#', Paint(batched, w, h)[0][0]);

@@ -6,8 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "tests/native/test_support.h"
+
 namespace kestra {
 namespace {
+
+using kestra_test::Trace;
 
 class FakeRegistry : public PointerRegistry {
 public:
@@ -29,10 +33,27 @@ public:
     void CloseKey() override { open.clear(); }
 };
 
+// "click UIPARAM" for SetDoubleClickTime, "spi ACTION UIPARAM PV FLAGS" for
+// SystemParametersInfoA, the action in hexadecimal and PV "-" for null.
 class RecordingWriter : public PointerWriter {
 public:
-    std::vector<PointerWrite> writes;
-    void Write(const PointerWrite& w) override { writes.push_back(w); }
+    Trace writes;
+    void Write(const PointerWrite& w) override {
+        if (w.call == PointerWrite::kSetDoubleClickTime) {
+            writes.push_back("click " + std::to_string(w.uiParam));
+            return;
+        }
+        char text[80];
+        if (w.pvKind == PointerWrite::kPvTriple) {
+            snprintf(text, sizeof text, "%d,%d,%d", w.pvTriple[0], w.pvTriple[1], w.pvTriple[2]);
+        } else {
+            snprintf(text, sizeof text, w.pvKind == PointerWrite::kPvNull ? "-" : "%d",
+                     w.pvInteger);
+        }
+        const std::string pv = text;
+        snprintf(text, sizeof text, "spi %X %u %s %u", w.action, w.uiParam, pv.c_str(), w.flags);
+        writes.push_back(text);
+    }
 };
 
 ProfileSettings Profile() {
@@ -108,37 +129,21 @@ TEST(SystemMouse, OnlyPointerSpeedChangedWritesPrecisionThenSpeed) {
     after.MouseSpeed = before.MouseSpeed + 3;
     RecordingWriter w;
     WritePointerChanges(after, before, w);
-    ASSERT_EQ(2u, w.writes.size());
-    EXPECT_EQ(PointerWrite::kSystemParametersInfo, w.writes[0].call);
-    EXPECT_EQ(kSpiSetMouse, w.writes[0].action);
-    EXPECT_EQ(PointerWrite::kPvTriple, w.writes[0].pvKind);
-    EXPECT_EQ(1, w.writes[0].pvTriple[0]);
-    EXPECT_EQ(6, w.writes[0].pvTriple[1]);
-    EXPECT_EQ(10, w.writes[0].pvTriple[2]);
-    EXPECT_EQ(kSpiSetMouseSpeed, w.writes[1].action);
-    EXPECT_EQ(PointerWrite::kPvInteger, w.writes[1].pvKind);
-    EXPECT_EQ(after.MouseSpeed, w.writes[1].pvInteger);
-    for (const auto& x : w.writes) EXPECT_EQ(3u, x.flags);
+    EXPECT_EQ((Trace{"spi 4 0 1,6,10 3", "spi 71 0 13 3"}), w.writes);
 }
 
 TEST(SystemMouse, EveryFieldChangedWritesInTheFixedOrder) {
     ProfileSettings before = Profile(), after = Profile();
-    after.DbleClickSpeed = before.DbleClickSpeed + 100;
-    after.AccelerationFlag = before.AccelerationFlag ? 0 : 1;
+    after.DbleClickSpeed = 650;
+    after.AccelerationFlag = 1;
     after.ScrollWheelFlag = 1;
     after.ScrollWheelSpeed = 4;
     after.Orientation = before.Orientation + 1;
     RecordingWriter w;
-    WritePointerChanges(after, before, w);
-    ASSERT_EQ(5u, w.writes.size());
-    EXPECT_EQ(PointerWrite::kSetDoubleClickTime, w.writes[0].call);
-    EXPECT_EQ(static_cast<uint32_t>(after.DbleClickSpeed), w.writes[0].uiParam);
-    EXPECT_EQ(kSpiSetDoubleClickTime, w.writes[1].action);
-    EXPECT_EQ(static_cast<uint32_t>(after.DbleClickSpeed), w.writes[1].uiParam);
-    EXPECT_EQ(kSpiSetMouse, w.writes[2].action);
-    EXPECT_EQ(kSpiSetMouseSpeed, w.writes[3].action);
-    EXPECT_EQ(kSpiSetWheelScrollLines, w.writes[4].action);
-    EXPECT_EQ(0xFFFFFFFFu, w.writes[4].uiParam);  // page scrolling
+    WritePointerChanges(after, before, w);  // the orientation is not written
+    EXPECT_EQ((Trace{"click 650", "spi 20 650 - 3", "spi 4 0 1,6,10 3", "spi 71 0 10 3",
+                     "spi 69 4294967295 - 3"}),  // page scrolling
+              w.writes);
 
     // Precision off writes zeros; a wheel without page mode writes the lines.
     after.AccelerationFlag = 0;
@@ -146,9 +151,9 @@ TEST(SystemMouse, EveryFieldChangedWritesInTheFixedOrder) {
     after.ScrollWheelFlag = 0;
     w.writes.clear();
     WritePointerChanges(after, before, w);
-    ASSERT_EQ(5u, w.writes.size());
-    EXPECT_EQ(0, w.writes[2].pvTriple[0] | w.writes[2].pvTriple[1] | w.writes[2].pvTriple[2]);
-    EXPECT_EQ(4u, w.writes[4].uiParam);
+    EXPECT_EQ(
+        (Trace{"click 650", "spi 20 650 - 3", "spi 4 0 0,0,0 3", "spi 71 0 10 3", "spi 69 4 - 3"}),
+        w.writes);
 }
 
 TEST(SystemMouse, ProfileSwitchComparesWithTheSameSlotOfTheLastAppliedCopy) {
@@ -184,7 +189,7 @@ TEST(SystemMouse, ReloadReadsTheSystemIntoTheActiveProfileFirst) {
     EXPECT_EQ(900, working.profiles[1].DbleClickSpeed);
     EXPECT_EQ(applied.profiles[0].DbleClickSpeed, working.profiles[0].DbleClickSpeed);
     ASSERT_FALSE(w.writes.empty());
-    EXPECT_EQ(900u, w.writes[0].uiParam);
+    EXPECT_EQ("click 900", w.writes[0]);
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -23,18 +22,13 @@ public:
         std::vector<WindowRef> children;
     };
 
-    FakeTree() { nodes_[kDesktop].className = "#32769"; }
+    FakeTree() : nodes_(2) { nodes_[kDesktop].className = "#32769"; }
 
     WindowRef Add(WindowRef parent, const std::string& className, ScreenRect rect,
                   uint32_t style = 0) {
-        const WindowRef id = next_++;
-        Node& node = nodes_[id];
-        node.className = className;
-        node.style = style;
-        node.rect = rect;
-        node.parent = parent;
-        nodes_[parent].children.push_back(id);
-        return id;
+        nodes_.push_back(Node{className, style, rect, parent, {}});
+        nodes_[parent].children.push_back(nodes_.size() - 1);
+        return nodes_.size() - 1;
     }
 
     WindowRef Desktop() const override { return kDesktop; }
@@ -42,12 +36,10 @@ public:
     uint32_t Style(WindowRef w) const override { return At(w).style; }
     ScreenRect Rect(WindowRef w) const override { return At(w).rect; }
     WindowRef Parent(WindowRef w) const override {
-        const WindowRef p = At(w).parent;
-        return p == kDesktop ? 0 : p;
+        return At(w).parent == kDesktop ? 0 : At(w).parent;
     }
     WindowRef FirstChild(WindowRef w) const override {
-        const Node& n = At(w);
-        return n.children.empty() ? 0 : n.children.front();
+        return At(w).children.empty() ? 0 : At(w).children.front();
     }
     WindowRef NextSibling(WindowRef w) const override { return Sibling(w, +1); }
     WindowRef PreviousSibling(WindowRef w) const override { return Sibling(w, -1); }
@@ -71,11 +63,7 @@ public:
     static constexpr WindowRef kDesktop = 1;
 
 private:
-    const Node& At(WindowRef w) const {
-        static const Node kNone;
-        auto it = nodes_.find(w);
-        return it == nodes_.end() ? kNone : it->second;
-    }
+    const Node& At(WindowRef w) const { return w < nodes_.size() ? nodes_[w] : nodes_[0]; }
     WindowRef Sibling(WindowRef w, int step) const {
         const std::vector<WindowRef>& list = At(At(w).parent).children;
         for (size_t i = 0; i < list.size(); ++i) {
@@ -89,17 +77,11 @@ private:
         return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom;
     }
 
-    std::map<WindowRef, Node> nodes_;
-    WindowRef next_ = 2;
+    std::vector<Node> nodes_;  // by reference; 0 is "no window"
 };
 
 ScreenRect Box(int left, int top, int right, int bottom) {
-    ScreenRect r;
-    r.left = left;
-    r.top = top;
-    r.right = right;
-    r.bottom = bottom;
-    return r;
+    return ScreenRect{left, top, right, bottom};
 }
 
 const ScreenPoint kCursor = {300, 200};
@@ -108,6 +90,7 @@ const ScreenPoint kCursor = {300, 200};
 std::vector<std::string> Describe(const std::vector<ScrollAction>& plan) {
     std::vector<std::string> lines;
     for (const ScrollAction& a : plan) {
+        const std::string at = std::to_string(a.point.x) + "," + std::to_string(a.point.y);
         switch (a.kind) {
             case ScrollAction::kPostHScroll:
                 lines.push_back("hscroll " + std::to_string(a.window) + " " +
@@ -118,12 +101,10 @@ std::vector<std::string> Describe(const std::vector<ScrollAction>& plan) {
                                 std::to_string(a.virtualKey) + " " + std::to_string(a.keyLParam));
                 break;
             case ScrollAction::kMoveCursor:
-                lines.push_back("move " + std::to_string(a.point.x) + "," +
-                                std::to_string(a.point.y));
+                lines.push_back("move " + at);
                 break;
             case ScrollAction::kClick:
-                lines.push_back(std::string(a.rightButton ? "right" : "left") + " click " +
-                                std::to_string(a.point.x) + "," + std::to_string(a.point.y));
+                lines.push_back(std::string(a.rightButton ? "right" : "left") + " click " + at);
                 break;
         }
     }

@@ -294,6 +294,16 @@ std::string VirtualMouse::State() {
     return Call("state").output;
 }
 
+size_t CountPrefix(const std::vector<std::string>& log, const std::string& prefix) {
+    return static_cast<size_t>(std::count_if(log.begin(), log.end(), [&](const std::string& l) {
+        return l.compare(0, prefix.size(), prefix) == 0;
+    }));
+}
+
+bool LogHas(VirtualMouse& mouse, const std::string& prefix) {
+    return CountPrefix(mouse.Log(), prefix) > 0;
+}
+
 // ---- waiting and observing ----------------------------------------------------
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {

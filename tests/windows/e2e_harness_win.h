@@ -102,6 +102,10 @@ private:
     bool started_ = false;
 };
 
+// The lines of a log that start with `prefix`, and whether the mouse's log has one.
+size_t CountPrefix(const std::vector<std::string>& log, const std::string& prefix);
+bool LogHas(VirtualMouse& mouse, const std::string& prefix);
+
 // Polls `condition` every 20 ms (pumping this thread's messages) until it
 // holds or the time is up; true when it held.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);

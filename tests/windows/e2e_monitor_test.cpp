@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -19,16 +18,6 @@ namespace e2e {
 namespace {
 
 constexpr DWORD kSettle = 8000;  // longest wait for something Monitor does on its own
-
-size_t CountPrefix(const std::vector<std::string>& log, const std::string& prefix) {
-    return static_cast<size_t>(std::count_if(log.begin(), log.end(), [&](const std::string& l) {
-        return l.compare(0, prefix.size(), prefix) == 0;
-    }));
-}
-
-bool LogHas(VirtualMouse& mouse, const std::string& prefix) {
-    return CountPrefix(mouse.Log(), prefix) > 0;
-}
 
 class MonitorEndToEnd : public ::testing::Test {
 protected:

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -21,19 +20,6 @@ namespace e2e {
 namespace {
 
 constexpr DWORD kSettle = 8000;
-
-bool LogHas(VirtualMouse& mouse, const std::string& prefix) {
-    const std::vector<std::string> log = mouse.Log();
-    return std::any_of(log.begin(), log.end(), [&](const std::string& line) {
-        return line.compare(0, prefix.size(), prefix) == 0;
-    });
-}
-
-size_t CountPrefix(const std::vector<std::string>& log, const std::string& prefix) {
-    return static_cast<size_t>(std::count_if(log.begin(), log.end(), [&](const std::string& l) {
-        return l.compare(0, prefix.size(), prefix) == 0;
-    }));
-}
 
 // The control of a skinned window at the centre of its skin entry.
 HWND ControlAt(const ProgramFolder& folder, const char* skinFile, HWND window, int entry) {

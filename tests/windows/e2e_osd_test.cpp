@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "settings/file_system.h"
 #include "settings/ini_file.h"
 #include "settings/ipc_names.h"
 #include "settings/osd_settings.h"
@@ -31,14 +32,7 @@ public:
 
 std::string FileBytes(const std::string& path) {
     std::string bytes;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
-        bytes.append(buffer, read);
-    CloseHandle(file);
+    ReadWholeFile(path, bytes);
     return bytes;
 }
 
@@ -55,14 +49,7 @@ protected:
         ASSERT_TRUE(monitor.Start());
         ASSERT_TRUE(WaitUntil([&] { return ReadConfigInt(folder, "Device", -1) == 1; }, kSettle));
         // The firmware check is the last thing a start sends.
-        ASSERT_TRUE(WaitUntil(
-            [&] {
-                const std::vector<std::string> log = mouse.Log();
-                return std::any_of(log.begin(), log.end(), [](const std::string& l) {
-                    return l.compare(0, 6, "get 80") == 0;
-                });
-            },
-            kSettle));
+        ASSERT_TRUE(WaitUntil([&] { return LogHas(mouse, "get 80"); }, kSettle));
     }
     std::string Config(const char* section, const char* key) {
         return IniFile(folder.File("config.ini")).GetString(section, key, "<none>");
@@ -151,10 +138,6 @@ TEST_F(OsdEndToEnd, TextsAreStoredAlwaysButAnnouncedOnlyWithTheMouse) {
     EXPECT_EQ(1 << 16, osd.messages().back().lParam);
 }
 
-LRESULT CALLBACK GameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
 TEST_F(OsdEndToEnd, ProgramWatchAnnouncesTheProfileAgainOnceTheMouseHasIt) {
     WithoutOverlay();
     // The test program itself plays the game bound to profile 3.
@@ -170,13 +153,8 @@ TEST_F(OsdEndToEnd, ProgramWatchAnnouncesTheProfileAgainOnceTheMouseHasIt) {
     on.SetWord(8, 1);
     ASSERT_TRUE(SaveOsdSettings(folder.File("config.ini"), on));
     FakeOsd osd;
-    WNDCLASSA cls = {};
-    cls.lpfnWndProc = GameProc;
-    cls.hInstance = GetModuleHandleA(nullptr);
-    cls.lpszClassName = "KestraE2eGame";
-    RegisterClassA(&cls);
-    HWND game = CreateWindowExA(WS_EX_TOOLWINDOW, cls.lpszClassName, "game", WS_POPUP | WS_VISIBLE,
-                                0, 0, 300, 200, nullptr, nullptr, cls.hInstance, nullptr);
+    HWND game = CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "game", WS_POPUP | WS_VISIBLE, 0, 0,
+                                300, 200, nullptr, nullptr, nullptr, nullptr);
     SetForegroundWindow(game);
     ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == game; }, 2000));
     StartSystem();

@@ -12,6 +12,7 @@
 #include "skin/skin_window_win.h"
 #include "skin/warning_dialog_win.h"
 #include "tests/native/test_folder.h"
+#include "tests/windows/e2e_harness_win.h"
 
 namespace kestra {
 namespace {
@@ -75,13 +76,8 @@ TEST(MaskToRegionTest, OutlinesFollowTheNonWhitePixels) {
     RECT box;
     EXPECT_EQ(NULLREGION, GetRgnBox(none.get(), &box));
 
-    Bitmap dark = MakeBitmap(16, 8, [](int, int) { return RGB(30, 30, 30); });
-    Region full = MaskToRegion(dark.get(), kWhite, 0);
-    Region expected(CreateRectRgn(0, 0, 16, 8));
-    ASSERT_TRUE(full);
-    EXPECT_TRUE(EqualRgn(full.get(), expected.get()));
-
-    // Rounded-off corners: white only at the very corner pixels.
+    // Rounded-off corners: white only at the very corner pixels. (Which pixels
+    // count as inside is checked natively: MaskRuns.*.)
     Bitmap rounded = MakeBitmap(16, 8, [](int x, int y) {
         return ((x == 0 || x == 15) && (y == 0 || y == 7)) ? kWhite : RGB(250, 255, 255);
     });
@@ -154,6 +150,7 @@ protected:
         folder_.Write("w_down.bmp", BmpBytes(240, 100, shade(RGB(50, 50, 50))));
         folder_.Write("w_disable.bmp", BmpBytes(240, 100, shade(RGB(60, 60, 60))));
         SetSkinFolder(folder_.path());
+        WriteSkin("skin_test.ini", "1=a,10,10,40,20,\r\n2=b,60,10,40,20,\r\n");
     }
     void TearDown() override { SetSkinFolder(""); }
 
@@ -176,36 +173,18 @@ RECT ClientRectOf(HWND child) {
     return r;
 }
 
-struct Clicker {
-    static HWND target;
-    static void CALLBACK Fire(HWND, UINT, UINT_PTR id, DWORD) {
-        KillTimer(nullptr, id);
-        PostMessageA(target, BM_CLICK, 0, 0);
-    }
-};
-HWND Clicker::target = nullptr;
-
-// Runs the dialog and clicks button `index` once its loop is running.
-int RunAndClick(WarningDialog& dialog, int index) {
-    struct Starter {
-        static WarningDialog*& Dialog() {
-            static WarningDialog* d = nullptr;
-            return d;
-        }
-        static int& Index() {
-            static int i = 0;
-            return i;
-        }
-        static void CALLBACK Fire(HWND, UINT, UINT_PTR id, DWORD) {
-            KillTimer(nullptr, id);
-            Clicker::target = Dialog()->button(Index()).hwnd();
-            PostMessageA(Clicker::target, BM_CLICK, 0, 0);
-        }
-    };
-    Starter::Dialog() = &dialog;
-    Starter::Index() = index;
-    SetTimer(nullptr, 0, 50, &Starter::Fire);
-    return dialog.RunModal();
+// Runs `work` once from a timer, `ms` after the message loop about to start
+// (a modal dialog's, a menu's) picks it up.
+std::function<void()> g_later;
+void CALLBACK RunLater(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    std::function<void()> work;
+    work.swap(g_later);
+    if (work) work();
+}
+void Later(UINT ms, std::function<void()> work) {
+    g_later = std::move(work);
+    SetTimer(nullptr, 0, ms, &RunLater);
 }
 
 TEST_F(SkinFixture, WarningDialogTakesItsSkinAndEndsByItsButtons) {
@@ -213,7 +192,8 @@ TEST_F(SkinFixture, WarningDialogTakesItsSkinAndEndsByItsButtons) {
     for (int index = 0; index < 3; ++index) {
         WarningDialog dialog(WarningKind::kResetAll, nullptr);
         dialog.SetMessage("Reset?");
-        EXPECT_EQ(index == 0 ? IDOK : IDCANCEL, RunAndClick(dialog, index)) << index;
+        Later(50, [&] { PostMessageA(dialog.button(index).hwnd(), BM_CLICK, 0, 0); });
+        EXPECT_EQ(index == 0 ? IDOK : IDCANCEL, dialog.RunModal()) << index;
         EXPECT_EQ(240, dialog.skinSize().cx);
         EXPECT_TRUE(dialog.hasRegion());
         EXPECT_EQ(nullptr, dialog.hwnd());
@@ -223,42 +203,31 @@ TEST_F(SkinFixture, WarningDialogTakesItsSkinAndEndsByItsButtons) {
 TEST_F(SkinFixture, WarningDialogPlacesButtonsAndItsOutline) {
     WriteSkin("skin_macro_set_warn.ini", "1=ok,20,60,50,20,\r\n");
     WarningDialog dialog(WarningKind::kMacroSet, nullptr);
-    struct Check {
-        static WarningDialog*& Dialog() {
-            static WarningDialog* d = nullptr;
-            return d;
-        }
-        static void CALLBACK Fire(HWND, UINT, UINT_PTR id, DWORD) {
-            KillTimer(nullptr, id);
-            WarningDialog& d = *Dialog();
-            RECT r = ClientRectOf(d.button(0).hwnd());
-            EXPECT_EQ(20, r.left);
-            EXPECT_EQ(60, r.top);
-            EXPECT_EQ(70, r.right);
-            EXPECT_EQ(80, r.bottom);
-            // A missing entry: the control exists but has no size.
-            ASSERT_NE(nullptr, d.button(1).hwnd());
-            r = ClientRectOf(d.button(1).hwnd());
-            EXPECT_EQ(r.left, r.right);
-            RECT window;
-            GetWindowRect(d.hwnd(), &window);
-            EXPECT_EQ(240, window.right - window.left);
-            HRGN region = CreateRectRgn(0, 0, 0, 0);
-            GetWindowRgn(d.hwnd(), region);
-            RECT box;
-            GetRgnBox(region, &box);
-            DeleteObject(region);
-            EXPECT_EQ(230, box.right);
-            // The button's state images are cut from the full-window images.
-            HDC dc = GetDC(d.button(0).hwnd());
-            EXPECT_EQ(RGB(30, 30, 30), GetPixel(dc, 5, 5));
-            ReleaseDC(d.button(0).hwnd(), dc);
-            PostMessageA(d.button(1).hwnd(), BM_CLICK, 0, 0);
-            PostMessageA(d.button(0).hwnd(), BM_CLICK, 0, 0);
-        }
-    };
-    Check::Dialog() = &dialog;
-    SetTimer(nullptr, 0, 100, &Check::Fire);
+    Later(100, [&] {
+        RECT r = ClientRectOf(dialog.button(0).hwnd());
+        EXPECT_EQ(20, r.left);
+        EXPECT_EQ(60, r.top);
+        EXPECT_EQ(70, r.right);
+        EXPECT_EQ(80, r.bottom);
+        // A missing entry: the control exists but has no size.
+        ASSERT_NE(nullptr, dialog.button(1).hwnd());
+        r = ClientRectOf(dialog.button(1).hwnd());
+        EXPECT_EQ(r.left, r.right);
+        RECT window;
+        GetWindowRect(dialog.hwnd(), &window);
+        EXPECT_EQ(240, window.right - window.left);
+        Region region(CreateRectRgn(0, 0, 0, 0));
+        GetWindowRgn(dialog.hwnd(), region.get());
+        RECT box;
+        GetRgnBox(region.get(), &box);
+        EXPECT_EQ(230, box.right);
+        // The button's state images are cut from the full-window images.
+        HDC dc = GetDC(dialog.button(0).hwnd());
+        EXPECT_EQ(RGB(30, 30, 30), GetPixel(dc, 5, 5));
+        ReleaseDC(dialog.button(0).hwnd(), dc);
+        PostMessageA(dialog.button(1).hwnd(), BM_CLICK, 0, 0);
+        PostMessageA(dialog.button(0).hwnd(), BM_CLICK, 0, 0);
+    });
     // The zero-size button cannot be clicked: its BM_CLICK misses, entry "1" ends it.
     EXPECT_EQ(IDOK, dialog.RunModal());
 }
@@ -266,75 +235,56 @@ TEST_F(SkinFixture, WarningDialogPlacesButtonsAndItsOutline) {
 TEST_F(SkinFixture, AMissingSkinGivesAWindowWithoutSize) {
     WarningDialog dialog(WarningKind::kClick, nullptr);
     SetSkinFolder(folder_.path() + "nowhere\\");
-    Clicker::target = nullptr;
-    struct Closer {
-        static WarningDialog*& Dialog() {
-            static WarningDialog* d = nullptr;
-            return d;
-        }
-        static void CALLBACK Fire(HWND, UINT, UINT_PTR id, DWORD) {
-            KillTimer(nullptr, id);
-            PostMessageA(Dialog()->hwnd(), WM_CLOSE, 0, 0);
-        }
-    };
-    Closer::Dialog() = &dialog;
-    SetTimer(nullptr, 0, 50, &Closer::Fire);
+    Later(50, [&] { PostMessageA(dialog.hwnd(), WM_CLOSE, 0, 0); });
     EXPECT_EQ(IDCANCEL, dialog.RunModal());
     EXPECT_EQ(0, dialog.skinSize().cx);
     EXPECT_FALSE(dialog.hasRegion());
 }
 
-// A page with one toggle button that counts the commands it receives.
-class TogglePage : public SkinWindow {
+// A popup with two buttons, the second a toggle, that counts the commands of
+// the toggle and the menus opened over it.
+class TestPage : public SkinWindow {
 public:
-    TogglePage() : SkinWindow("skin_toggle.ini") {}
-    SkinButton button;
+    TestPage() : SkinWindow("skin_test.ini") {}
+    SkinButton a;
+    SkinButton b;
     int commands = 0;
+    int menuLoops = 0;
 
 protected:
     void PlaceControls(const SkinFile& file, const SkinStateImages& images) override {
-        PlaceButton(button, file.ReadEntry(1), images);
-        button.SetToggleMode(true);
+        PlaceButton(a, file.ReadEntry(1), images);
+        PlaceButton(b, file.ReadEntry(2), images);
+        b.SetToggleMode(true);
     }
     LRESULT OnCommand(WPARAM wParam, LPARAM lParam) override {
-        if (reinterpret_cast<HWND>(lParam) == button.hwnd()) ++commands;
+        if (reinterpret_cast<HWND>(lParam) == b.hwnd()) ++commands;
         return SkinWindow::OnCommand(wParam, lParam);
+    }
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_ENTERMENULOOP) ++menuLoops;
+        return SkinWindow::OnMessage(message, wParam, lParam);
     }
 };
 
 TEST_F(SkinFixture, ToggleButtonFlipsAndReportsEachClick) {
-    WriteSkin("skin_toggle.ini", "1=t,10,10,40,20,\r\n");
-    TogglePage page;
+    TestPage page;
     ASSERT_TRUE(page.CreatePopup(nullptr));
-    HWND button = page.button.hwnd();
+    HWND button = page.b.hwnd();
     SendMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     SendMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-    EXPECT_EQ(1, page.button.checked());
-    EXPECT_EQ(ButtonImage::kDown, page.button.ImageFor(0));
+    EXPECT_EQ(1, page.b.checked());
+    EXPECT_EQ(ButtonImage::kDown, page.b.ImageFor(0));
     SendMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     SendMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-    EXPECT_EQ(0, page.button.checked());
+    EXPECT_EQ(0, page.b.checked());
     EXPECT_EQ(2, page.commands);
-    EXPECT_EQ(ButtonImage::kDisable, page.button.ImageFor(ODS_DISABLED));
     DestroyWindow(page.hwnd());
-    EXPECT_EQ(nullptr, page.button.hwnd());  // children unbound with their windows
+    EXPECT_EQ(nullptr, page.b.hwnd());  // children unbound with their windows
 }
 
-struct MenuProbe {
-    static size_t& Subclassed() {
-        static size_t n = 0;
-        return n;
-    }
-    static void CALLBACK Fire(HWND, UINT, UINT_PTR id, DWORD) {
-        KillTimer(nullptr, id);
-        Subclassed() = CoolMenu::SubclassedCount();
-        EndMenu();
-    }
-};
-
 TEST_F(SkinFixture, MenuMeasuresItsItemsAndGetsTheFrame) {
-    WriteSkin("skin_toggle.ini", "1=t,10,10,40,20,\r\n");
-    TogglePage owner;
+    TestPage owner;
     ASSERT_TRUE(owner.CreatePopup(nullptr));
     ShowWindow(owner.hwnd(), SW_SHOW);
     SetForegroundWindow(owner.hwnd());
@@ -349,28 +299,18 @@ TEST_F(SkinFixture, MenuMeasuresItsItemsAndGetsTheFrame) {
     menu.AppendItem(kMenuSeparatorId, "");
     menu.AppendItem(1002, "More", sub.handle());
     menu.SetWidth(91);
-    MenuProbe::Subclassed() = 0;
-    SetTimer(nullptr, 0, 300, &MenuProbe::Fire);
+    size_t subclassed = 0;
+    Later(300, [&] {
+        subclassed = CoolMenu::SubclassedCount();
+        EndMenu();
+    });
     menu.Track(TPM_RIGHTBUTTON, 100, 100, owner.hwnd());
     EXPECT_EQ(18 + 5 + 18, menu.model().totalHeight());
-    EXPECT_EQ(1u, MenuProbe::Subclassed());
+    EXPECT_EQ(1u, subclassed);
     CoolMenu::Uninstall();
     EXPECT_EQ(0u, CoolMenu::SubclassedCount());
     DestroyWindow(owner.hwnd());
 }
-
-class TwoButtonPage : public SkinWindow {
-public:
-    TwoButtonPage() : SkinWindow("skin_two.ini") {}
-    SkinButton a;
-    SkinButton b;
-
-protected:
-    void PlaceControls(const SkinFile& file, const SkinStateImages& images) override {
-        PlaceButton(a, file.ReadEntry(1), images);
-        PlaceButton(b, file.ReadEntry(2), images);
-    }
-};
 
 void MoveOver(HWND captureHolder, HWND target) {
     RECT r;
@@ -382,8 +322,7 @@ void MoveOver(HWND captureHolder, HWND target) {
 }
 
 TEST_F(SkinFixture, HoverFollowsTheMouseFromOneButtonToTheNext) {
-    WriteSkin("skin_two.ini", "1=a,10,10,40,20,\r\n2=b,60,10,40,20,\r\n");
-    TwoButtonPage page;
+    TestPage page;
     ASSERT_TRUE(page.CreatePopup(nullptr));
     ShowWindow(page.hwnd(), SW_SHOW);
     SetForegroundWindow(page.hwnd());
@@ -406,27 +345,8 @@ TEST_F(SkinFixture, HoverFollowsTheMouseFromOneButtonToTheNext) {
     DestroyWindow(page.hwnd());
 }
 
-// A popup that counts the menus opened over it and the caption drags asked of it.
-class MenuOwner : public SkinWindow {
-public:
-    MenuOwner() : SkinWindow("skin_toggle.ini") {}
-    int menuLoops = 0;
-
-protected:
-    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
-        if (message == WM_ENTERMENULOOP) ++menuLoops;
-        return SkinWindow::OnMessage(message, wParam, lParam);
-    }
-};
-
-void CALLBACK EndMenuSoon(HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
-    EndMenu();
-}
-
 TEST_F(SkinFixture, AMenuClosedByAClickIsNotReopenedWithin200Ms) {
-    WriteSkin("skin_toggle.ini", "1=t,10,10,40,20,\r\n");
-    MenuOwner owner;
+    TestPage owner;
     ASSERT_TRUE(owner.CreatePopup(nullptr));
     ShowWindow(owner.hwnd(), SW_SHOW);
     SetForegroundWindow(owner.hwnd());
@@ -436,14 +356,14 @@ TEST_F(SkinFixture, AMenuClosedByAClickIsNotReopenedWithin200Ms) {
     menu.AppendItem(1001, "First");
     MenuReopenGuard guard;
 
-    SetTimer(nullptr, 0, 50, &EndMenuSoon);
+    Later(50, [] { EndMenu(); });
     EXPECT_TRUE(menu.TrackGuarded(guard, TPM_RIGHTBUTTON, 100, 100, owner.hwnd()));
     EXPECT_EQ(1, owner.menuLoops);
     // The same click arriving at the button right after the menu closed.
     EXPECT_FALSE(menu.TrackGuarded(guard, TPM_RIGHTBUTTON, 100, 100, owner.hwnd()));
     EXPECT_EQ(1, owner.menuLoops);
     Sleep(250);
-    SetTimer(nullptr, 0, 50, &EndMenuSoon);
+    Later(50, [] { EndMenu(); });
     EXPECT_TRUE(menu.TrackGuarded(guard, TPM_RIGHTBUTTON, 100, 100, owner.hwnd()));
     EXPECT_EQ(2, owner.menuLoops);
     DestroyWindow(owner.hwnd());
@@ -456,22 +376,13 @@ public:
 };
 
 void PumpFor(DWORD ms) {
-    const DWORD end = GetTickCount() + ms;
-    MSG msg;
-    while (static_cast<int>(end - GetTickCount()) > 0) {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        Sleep(5);
-    }
+    e2e::WaitUntil([] { return false; }, ms);
 }
 
 TEST_F(SkinFixture, APressOnAPageDragsTheWindowItSitsIn) {
-    WriteSkin("skin_toggle.ini", "1=t,10,10,40,20,\r\n");
     folder_.Write("p_normal.bmp", BmpBytes(100, 60, [](int, int) { return RGB(20, 20, 20); }));
     folder_.Write("skin_page.ini", "[SCREEN]\r\nNormal=p_normal.bmp\r\n[BUTTONPOS]\r\n");
-    MenuOwner window;
+    TestPage window;
     ASSERT_TRUE(window.CreatePopup(nullptr));
     EmptyPage page;
     ASSERT_TRUE(page.CreateChild(window.hwnd()));
