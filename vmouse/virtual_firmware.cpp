@@ -118,6 +118,17 @@ bool VirtualFirmware::SetFeature(const uint8_t* bytes, size_t length) {
     return ok;
 }
 
+void VirtualFirmware::NoteOwnChange(uint16_t code, uint16_t value) {
+    ProfileState& active = state_.profiles[state_.activeProfile - 1];
+    if ((code & 0xFF00) == 0x0800 && value >= 1 && value <= kProfileCount) {
+        state_.activeProfile = value;
+    } else if ((code & 0xFF00) == 0x0700 && value >= 1 && value <= kCpiLevelCount) {
+        active.cpiLevel = static_cast<uint8_t>(value);
+    } else if (code == 0x01F2 && (value == 1 || value == 2 || value == 4 || value == 8)) {
+        active.interval = static_cast<uint8_t>(value);
+    }
+}
+
 bool VirtualFirmware::Accept(const uint8_t* r) {
     if (!UnusedBytesZero(r, UsedParameters(r[0]))) return false;
     switch (r[0]) {

@@ -87,6 +87,10 @@ public:
     bool WriteOutput(const uint8_t* bytes, size_t length);
 
     void SetVersion(uint8_t major, uint8_t minor);
+    // The mouse reports a change made on itself (a profile, level or report
+    // rate chosen with its own buttons): its state follows, as the real
+    // mouse's does. Other events change nothing here.
+    void NoteOwnChange(uint16_t code, uint16_t value);
     const FirmwareState& State() const { return state_; }
     ReportLog& Log() { return log_; }
     const ReportLog& Log() const { return log_; }

@@ -267,6 +267,7 @@ std::vector<uint8_t> Server::Answer(const std::vector<uint8_t>& request, bool* s
                 return StatusOnly(kBadRequest);
             }
             if (!plugged_) return StatusOnly(kUnplugged);
+            firmware_.NoteOwnChange(code, value);
             Push(EventMessage(kPushEvent, code, value));
             return StatusOnly(kOk);
         }

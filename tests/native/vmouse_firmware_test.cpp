@@ -225,6 +225,25 @@ TEST(VirtualFirmware, TakesAFullApplyWhole) {
               static_cast<int>(link.fw.Log().Entries().size()));
 }
 
+TEST(VirtualFirmware, ChangesMadeOnTheMouseShowInItsState) {
+    VirtualFirmware fw;
+    const FirmwareState before = fw.State();
+    fw.NoteOwnChange(0x0800, 6);  // no such profile
+    fw.NoteOwnChange(0x0700, 0);  // no such level
+    fw.NoteOwnChange(0x01F2, 3);  // no such interval
+    fw.NoteOwnChange(0x4000, 4);  // a button: not a setting
+    EXPECT_TRUE(SameSettings(before, fw.State()));
+
+    fw.NoteOwnChange(0x0803, 3);  // the low byte of the code does not matter
+    fw.NoteOwnChange(0x0700, 4);
+    fw.NoteOwnChange(0x01F2, 8);
+    EXPECT_EQ(3, fw.State().activeProfile);
+    EXPECT_EQ(4, fw.State().profiles[2].cpiLevel);
+    EXPECT_EQ(8, fw.State().profiles[2].interval);
+    EXPECT_EQ(0, fw.State().profiles[0].cpiLevel);
+    EXPECT_TRUE(fw.Log().Entries().empty());  // events are not reports
+}
+
 TEST(ReportLog, LinesOrderClearAndLimit) {
     const LoggedReport set{ReportKind::kSet, {0x01, 0x88, 0x02, 0, 0, 0, 0, 0x74}};
     EXPECT_EQ("set 01 88 02 00 00 00 00 74", FormatLogLine(set));
