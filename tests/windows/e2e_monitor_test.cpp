@@ -11,6 +11,7 @@
 #include "settings/ipc_names.h"
 #include "settings/settings_files.h"
 #include "settings/shared_block_win.h"
+#include "tests/native/test_support.h"
 #include "tests/windows/e2e_harness_win.h"
 
 namespace kestra {
@@ -160,14 +161,10 @@ TEST_F(MonitorEndToEnd, ButtonsOfTheMouseInjectTheirCombinationAndMacro) {
         ButtonAssignment& combination = store.profiles[0].buttons[3];  // button 4
         combination.function = 5;
         combination.stepCount = 1;
-        combination.steps[0] = MacroStep{0x04, 0x04, 0};         // Ctrl + A
-        ButtonAssignment& macro = store.profiles[0].buttons[4];  // button 5
-        macro.function = 16;
-        strcpy(macro.label, "bee");
-        macro.repeatCount = 2;
-        macro.stepCount = 2;
-        macro.steps[0] = MacroStep{0x05, 1, 20};  // B down
-        macro.steps[1] = MacroStep{0x05, 2, 20};  // B up
+        combination.steps[0] = MacroStep{0x04, 0x04, 0};  // Ctrl + A
+        store.profiles[0].buttons[4] =                    // button 5: B down, B up, twice
+            kestra_test::MacroButton({{0x05, 1, 20}, {0x05, 2, 20}}, 2, "bee");
+        store.profiles[0].buttons[4].button = 4;
     });
     KeyObserver keys;
     ASSERT_TRUE(keys.ok());

@@ -15,6 +15,7 @@
 #include "settings/ipc_names.h"
 #include "settings/osd_settings.h"
 #include "settings/settings_record.h"
+#include "tests/native/test_support.h"
 #include "tests/windows/e2e_harness_win.h"
 
 namespace kestra {
@@ -70,13 +71,9 @@ protected:
 TEST_F(OsdEndToEnd, AMacroIsAnnouncedOnlyWhileItsIndicationIsOn) {
     WithoutOverlay();
     WriteSettings(folder, [](SettingsStore& store) {
-        ButtonAssignment& macro = store.profiles[0].buttons[13];  // button 14
-        macro.function = 16;
-        strcpy(macro.label, "bee");
-        macro.repeatCount = 1;
-        macro.stepCount = 2;
-        macro.steps[0] = MacroStep{0x05, 1, 10};  // B down
-        macro.steps[1] = MacroStep{0x05, 2, 10};  // B up
+        store.profiles[0].buttons[13] =  // button 14: B down, B up
+            kestra_test::MacroButton({{0x05, 1, 10}, {0x05, 2, 10}}, 1, "bee");
+        store.profiles[0].buttons[13].button = 13;
     });
     FakeOsd osd;
     KeyObserver keys;
