@@ -14,6 +14,13 @@ namespace kestra {
 // itself, under these numbers (the parent's WM_DRAWITEM plus this base).
 constexpr UINT kReflectBase = 0x2000;
 constexpr UINT UM_REFLECT_DRAWITEM = kReflectBase + WM_DRAWITEM;
+// A control's own notifications and colour requests are offered to the
+// control first (as these numbers) by any framework window that is its
+// parent; what the control does not take, the parent handles as usual.
+constexpr UINT UM_REFLECT_COMMAND = kReflectBase + WM_COMMAND;
+constexpr UINT UM_REFLECT_CTLCOLOREDIT = kReflectBase + WM_CTLCOLOREDIT;
+constexpr UINT UM_REFLECT_CTLCOLORSTATIC = kReflectBase + WM_CTLCOLORSTATIC;
+constexpr UINT UM_REFLECT_CTLCOLORLISTBOX = kReflectBase + WM_CTLCOLORLISTBOX;
 
 class Window {
 public:
@@ -30,12 +37,26 @@ public:
     // of the system push button; registered on first use.
     static const char* PlainClass();
     static const char* ButtonClass();
+    // A superclass of another system control class ("EDIT", "LISTBOX", ...):
+    // the framework's procedure in front of the system's. Registered on first
+    // use; null when the system class is unknown.
+    static const char* SystemControlClass(const char* systemClass);
 
 protected:
     HWND CreateFrameworkWindow(DWORD exStyle, const char* className, DWORD style, int x, int y,
                                int width, int height, HWND parent);
     // Handlers not in a class's table end here: the class's base procedure.
     virtual LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // A notification or colour request of this control, offered to it by its
+    // parent (`message` is the reflected number); true when it was handled
+    // and the parent should return `result` without acting on it.
+    virtual bool OnReflected(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+        (void)message;
+        (void)wParam;
+        (void)lParam;
+        (void)result;
+        return false;
+    }
     LRESULT DefaultProc(UINT message, WPARAM wParam, LPARAM lParam);
     // Called after WM_NCDESTROY has run, with hwnd() already null.
     virtual void OnFinalDestroy() {}
