@@ -5,11 +5,42 @@
 #include "settings/file_system.h"
 
 namespace kestra {
+namespace {
+
+// Readers let a writer replace the file under them; Wine refuses that all the
+// same, which the writer's retry below covers.
+constexpr DWORD kReadSharing = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+// How long a replace is tried again while another program has the file open.
+constexpr DWORD kReplaceRetryMs = 2000;
+
+bool IsSharingError(DWORD error) {
+    return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ||
+           error == ERROR_LOCK_VIOLATION;
+}
+
+// Another program that reads the file at this moment (Option, the display
+// program, a virus scanner) makes the replace fail for as long as it holds the
+// file, a few milliseconds; giving up then would lose the new settings.
+bool ReplaceTarget(const std::string& temp, const std::string& path) {
+    const DWORD start = GetTickCount();
+    for (int attempt = 0;; ++attempt) {
+        if (MoveFileExA(temp.c_str(), path.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return true;
+        }
+        if (!IsSharingError(GetLastError()) || GetTickCount() - start >= kReplaceRetryMs) {
+            return false;
+        }
+        Sleep(attempt < 8 ? 0 : 2);
+    }
+}
+
+}  // namespace
 
 bool ReadWholeFile(const std::string& path, std::string& bytes) {
     bytes.clear();
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, kReadSharing, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     char buffer[65536];
     DWORD read = 0;
@@ -21,7 +52,9 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
 }
 
 bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
-    const std::string temp = path + ".tmp~";
+    // One temporary file per process: Monitor and Option may save the same
+    // file at the same moment.
+    const std::string temp = path + "." + std::to_string(GetCurrentProcessId()) + ".tmp~";
     HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
@@ -36,9 +69,9 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
     DWORD attributes = GetFileAttributesA(path.c_str());
     if (ok && attributes != INVALID_FILE_ATTRIBUTES &&
         (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY)))
-        SetFileAttributesA(path.c_str(), attributes & ~(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY));
-    if (!ok || !MoveFileExA(temp.c_str(), path.c_str(),
-                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        SetFileAttributesA(path.c_str(),
+                           attributes & ~(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY));
+    if (!ok || !ReplaceTarget(temp, path)) {
         DeleteFileA(temp.c_str());
         return false;
     }
@@ -48,8 +81,8 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
 }
 
 bool CanOpenForReading(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, kReadSharing, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     CloseHandle(file);
     return true;
@@ -59,10 +92,13 @@ bool EnsureDirectory(const std::string& path) {
     std::string folder = path;
     while (folder.size() > 3 && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
     DWORD attributes = GetFileAttributesA(folder.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return true;
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return true;
     return CreateDirectoryA(folder.c_str(), nullptr) != 0;
 }
 
-bool RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+bool RemoveFile(const std::string& path) {
+    return DeleteFileA(path.c_str()) != 0;
+}
 
 }  // namespace kestra
