@@ -24,20 +24,34 @@ void DevicePresence::OnPresenceMessage(uintptr_t wParam) {
 }
 
 void DevicePresence::OnArrival() {
+    if (flags_.connected == kDevicePresent || arrivalPending_) return;
+    // Give the mouse time to finish its own start before talking to it; the
+    // window thread goes on meanwhile, so a removal is seen at once.
+    arrivalPending_ = true;
+    effects_.StartArrivalTimer();
+}
+
+void DevicePresence::OnArrivalSettled() {
+    effects_.KillArrivalTimer();
+    if (!arrivalPending_) return;  // a late expiry after a removal
+    arrivalPending_ = false;
     if (flags_.connected == kDevicePresent) return;
-    // Give the mouse time to finish its own start before talking to it.
-    effects_.Sleep(1000);
     flags_.connected = kDevicePresent;
+    const int connection = ++flags_.connection;
     effects_.OpenFeatureDevice();
     effects_.OpenReportDevice();
     effects_.MarkAllChanged();
-    effects_.PostFirmwareCheck();
+    effects_.PostFirmwareCheck(connection);
     effects_.AddTrayIcon();
     effects_.WriteDeviceKey(1);
     effects_.StartAppWatchTimer();
 }
 
 void DevicePresence::OnRemoval() {
+    if (arrivalPending_) {
+        arrivalPending_ = false;
+        effects_.KillArrivalTimer();
+    }
     if (flags_.connected == kDeviceRemoved) return;
     flags_.connected = kDeviceRemoved;
     effects_.CloseFeatureDevice();
@@ -49,13 +63,22 @@ void DevicePresence::OnRemoval() {
     effects_.CloseOptionWindow();
 }
 
-int CheckFirmware(ReportLink& link, Waiter& waiter, FirmwareEffects& effects,
-                  const FirmwareVersion& expected, const char* programFolder) {
+FirmwareCheck CheckFirmware(ReportLink& link, Waiter& waiter, FirmwareEffects& effects,
+                            const FirmwareVersion& expected, const char* programFolder) {
     const FeatureReport request = MakeFeatureReport(kCmdFirmwareVersion);
-    link.SetFeature(request.data(), kFeatureReportSize);
-    waiter.Sleep(10);
     FeatureReport answer = request;
-    const int result = link.GetFeature(answer.data(), kFeatureReportSize);
+    for (int attempt = 1;; ++attempt) {
+        link.SetFeature(request.data(), kFeatureReportSize);
+        waiter.Sleep(10);
+        answer = request;
+        if (link.GetFeature(answer.data(), kFeatureReportSize)) break;
+        // Unanswered, the request bytes would pass for version 0.0 and end
+        // Monitor over a mouse that merely went away in the middle.
+        if (attempt == kFirmwareAttempts || !PauseUnlessAborted(waiter, kFirmwareRetryMs)) {
+            effects.DebugLine("Firmware check: no answer\n");
+            return FirmwareCheck::kNoAnswer;
+        }
+    }
 
     char line[64];
     snprintf(line, sizeof line, "buffer[1] = %d\n", answer[1]);
@@ -67,7 +90,7 @@ int CheckFirmware(ReportLink& link, Waiter& waiter, FirmwareEffects& effects,
     snprintf(line, sizeof line, "NewLFWVersion = %d\n", expected.minor);
     effects.DebugLine(line);
 
-    if (answer[1] == expected.major && answer[2] == expected.minor) return result;
+    if (answer[1] == expected.major && answer[2] == expected.minor) return FirmwareCheck::kMatches;
 
     if (effects.AskOkCancel(kFirmwareUpdateText, kFirmwareUpdateCaption)) {
         std::string path = programFolder ? programFolder : "";
@@ -77,7 +100,7 @@ int CheckFirmware(ReportLink& link, Waiter& waiter, FirmwareEffects& effects,
         effects.ShellOpen(path.c_str());
     }
     effects.CloseMonitor();
-    return 0;
+    return FirmwareCheck::kMismatch;
 }
 
 }  // namespace kestra

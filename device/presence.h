@@ -21,13 +21,17 @@ constexpr uintptr_t kPresenceArrival = 1;
 class PresenceEffects {
 public:
     virtual ~PresenceEffects() = default;
-    virtual void Sleep(int ms) = 0;
+    // The one-shot pause between an arrival and talking to the mouse; its
+    // expiry calls DevicePresence::OnArrivalSettled.
+    virtual void StartArrivalTimer() = 0;
+    virtual void KillArrivalTimer() = 0;
     virtual void OpenFeatureDevice() = 0;
     virtual void OpenReportDevice() = 0;
     virtual void CloseFeatureDevice() = 0;
     virtual void CloseReportDevice() = 0;
     virtual void MarkAllChanged() = 0;
-    virtual void PostFirmwareCheck() = 0;
+    // `connection` tells the device thread which arrival the check is for.
+    virtual void PostFirmwareCheck(int connection) = 0;
     virtual void AddTrayIcon() = 0;
     virtual void RemoveTrayIcon() = 0;
     virtual void StartAppWatchTimer() = 0;
@@ -43,12 +47,20 @@ public:
 
     // UM_DEVICE_PRESENCE: 1 arrival, 0 removal, anything else is ignored.
     void OnPresenceMessage(uintptr_t wParam);
+    // An arrival only starts the pause; a removal within it cancels the
+    // arrival, so that a connection that bounces (a worn cable, a hub, a
+    // switch) is taken up once, after its last arrival, and never while it
+    // is still coming and going.
     void OnArrival();
+    // The pause after an arrival is over: the mouse is taken up.
+    void OnArrivalSettled();
     void OnRemoval();
+    bool arrivalPending() const { return arrivalPending_; }
 
 private:
     PresenceEffects& effects_;
     DeviceFlags& flags_;
+    bool arrivalPending_ = false;
 };
 
 struct FirmwareVersion {
@@ -71,10 +83,24 @@ public:
 extern const char kFirmwareUpdateText[];
 extern const char kFirmwareUpdateCaption[];
 
-// Asks the mouse for its firmware version. A match returns the result of the
-// read; any other answer asks to update, starts the updater on OK and closes
-// Monitor either way, returning 0.
-int CheckFirmware(ReportLink& link, Waiter& waiter, FirmwareEffects& effects,
-                  const FirmwareVersion& expected, const char* programFolder);
+enum class FirmwareCheck {
+    kMatches,
+    // The mouse did not answer (it went away in the middle, say): no verdict,
+    // nothing asked; the next arrival checks again.
+    kNoAnswer,
+    // Another version: the user was asked to update and Monitor is closing.
+    kMismatch,
+};
+
+// How often an unanswered version request is repeated, and the pause between.
+constexpr int kFirmwareAttempts = 3;
+constexpr int kFirmwareRetryMs = 100;
+
+// Asks the mouse for its firmware version. Another version asks to update,
+// starts the updater on OK and closes Monitor either way. A read that fails
+// is no version at all: it is tried again, unless aborted, and then given up
+// without a word.
+FirmwareCheck CheckFirmware(ReportLink& link, Waiter& waiter, FirmwareEffects& effects,
+                            const FirmwareVersion& expected, const char* programFolder);
 
 }  // namespace kestra

@@ -36,6 +36,9 @@ struct DeviceFlags {
     std::atomic<int> connected{0};  // 0 never connected, 1 present, 2 removed
     std::atomic<int> busy{0};
     std::atomic<int> abort{0};
+    // Counts the arrivals that settled; a firmware check posted for an
+    // earlier one is stale once the mouse has come and gone again.
+    std::atomic<int> connection{0};
 };
 
 // Waits `ms` in slices of at most 100 ms, testing the abort request before

@@ -219,10 +219,16 @@ DeviceJobs::DeviceJobs(DeviceApplier& applier, ReportLink& link, Waiter& waiter,
       effects_(effects),
       snapshot_(new SettingsStore()) {}
 
-void DeviceJobs::Run(unsigned job) {
-    if (flags_.connected != kDevicePresent) return;
+void DeviceJobs::Run(unsigned job, int connection) {
+    // Busy before the presence test: a removal sets the abort flag only for a
+    // busy thread, so a removal between the test and the job could otherwise
+    // go unnoticed and the job run on against dead channels.
     flags_.busy = 1;
     flags_.abort = 0;
+    if (flags_.connected != kDevicePresent) {
+        flags_.busy = 0;
+        return;
+    }
     switch (job) {
         case DEVICE_JOB_APPLY:
             effects_.Snapshot(*snapshot_);
@@ -232,13 +238,21 @@ void DeviceJobs::Run(unsigned job) {
             }
             effects_.DebugLine("Thread Send Enable OK/Apply Button\n");
             break;
-        case DEVICE_JOB_FIRMWARE_CHECK:
-            if (CheckFirmware(link_, waiter_, firmware_, FirmwareVersion(), folder_.c_str()) &&
-                fullApplyPending_.exchange(0)) {
-                effects_.Snapshot(*snapshot_);
-                applier_.ApplyAll(*snapshot_, ApplyMode::kAll);
+        case DEVICE_JOB_FIRMWARE_CHECK: {
+            if (connection != 0 && connection != flags_.connection) break;
+            unsigned request = fullApplyRequest_.load();
+            if (CheckFirmware(link_, waiter_, firmware_, FirmwareVersion(), folder_.c_str()) !=
+                    FirmwareCheck::kMatches ||
+                request == 0) {
+                break;
             }
+            effects_.Snapshot(*snapshot_);
+            applier_.ApplyAll(*snapshot_, ApplyMode::kAll);
+            // Done only when it ran to its end, and only the request it served:
+            // an arrival meanwhile has asked again.
+            if (!waiter_.AbortRequested()) fullApplyRequest_.compare_exchange_strong(request, 0);
             break;
+        }
         case DEVICE_JOB_SELECT_PROFILE:
             effects_.Snapshot(*snapshot_);
             applier_.SelectProfile(*snapshot_);

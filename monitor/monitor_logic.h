@@ -144,11 +144,15 @@ public:
 
     // Where the firmware updater is looked for; set before the first job.
     void SetProgramFolder(const std::string& folder) { folder_ = folder; }
-    void Run(unsigned job);
+    // `connection` tags a firmware check with the arrival it was posted for
+    // (0: whatever connection is current, as at start-up); a check for an
+    // earlier arrival is stale and dropped, since the latest one has its own.
+    void Run(unsigned job, int connection = 0);
     // A newly arrived mouse may hold anything: after its firmware check passes,
-    // every setting is sent once.
-    void RequestFullApply() { fullApplyPending_.store(1); }
-    bool fullApplyPending() const { return fullApplyPending_.load() != 0; }
+    // every setting is sent once. The request stays until a full send gets
+    // through without a removal, so a bounce in the middle cannot lose it.
+    void RequestFullApply() { fullApplyRequest_.store(++fullApplyRequests_); }
+    bool fullApplyPending() const { return fullApplyRequest_.load() != 0; }
 
 private:
     DeviceApplier& applier_;
@@ -158,7 +162,9 @@ private:
     FirmwareEffects& firmware_;
     DeviceJobEffects& effects_;
     std::string folder_;
-    std::atomic<int> fullApplyPending_{0};
+    // 0 when nothing is asked, else the number of the request.
+    std::atomic<unsigned> fullApplyRequest_{0};
+    std::atomic<unsigned> fullApplyRequests_{0};
     std::unique_ptr<SettingsStore> snapshot_;
 };
 

@@ -147,6 +147,7 @@ LRESULT CMonitorWnd::OnCreate(WPARAM wParam, LPARAM lParam) {
 LRESULT CMonitorWnd::OnDestroy(WPARAM wParam, LPARAM lParam) {
     ::KillTimer(hwnd(), TIMER_APP_WATCH);
     ::KillTimer(hwnd(), TIMER_FIRMWARE_CHECK);
+    ::KillTimer(hwnd(), TIMER_ARRIVAL_SETTLE);
     ::KillTimer(hwnd(), TIMER_KEY_REPEAT);
     ::KillTimer(hwnd(), TIMER_VOLUME_REPEAT);
     CloseOptionWindow();
@@ -206,7 +207,7 @@ DWORD WINAPI CMonitorWnd::DeviceThread(LPVOID p) {
         // The pauses between reports are 100-200 ms; at the default 15.6 ms
         // tick each would overrun by up to a tick, a full apply by ~8 %.
         ScopedTimerResolution resolution;
-        self->jobs_.Run(static_cast<unsigned>(msg.wParam));
+        self->jobs_.Run(static_cast<unsigned>(msg.wParam), static_cast<int>(msg.lParam));
     }
     return 0;
 }
@@ -238,6 +239,9 @@ LRESULT CMonitorWnd::OnTimer(WPARAM wParam, LPARAM lParam) {
         case TIMER_FIRMWARE_CHECK:
             ::KillTimer(hwnd(), TIMER_FIRMWARE_CHECK);
             PostDeviceJob(DEVICE_JOB_FIRMWARE_CHECK);
+            break;
+        case TIMER_ARRIVAL_SETTLE:
+            presence_.OnArrivalSettled();
             break;
         default:
             break;
@@ -408,7 +412,9 @@ void CMonitorWnd::PostOpenOption() {
 }
 
 // A button's program.
-void CMonitorWnd::ShellOpen(const std::string& path) { OpenProgram(path, SW_SHOW); }
+void CMonitorWnd::ShellOpen(const std::string& path) {
+    OpenProgram(path, SW_SHOW);
+}
 
 void CMonitorWnd::OpenProgram(const std::string& path, int show) {
     // Missing companion programs are normal; asking the shell about them
@@ -475,9 +481,6 @@ std::string CMonitorWnd::ForegroundProgram() {
 
 // ---- PresenceEffects ---------------------------------------------------------
 
-void CMonitorWnd::Sleep(int ms) {
-    ::Sleep(static_cast<DWORD>(ms));
-}
 void CMonitorWnd::OpenFeatureDevice() {}
 // The binding opens both channels together, in the order the mouse needs.
 void CMonitorWnd::OpenReportDevice() {
@@ -493,8 +496,16 @@ void CMonitorWnd::MarkAllChanged() {
     jobs_.RequestFullApply();
 }
 
-void CMonitorWnd::PostFirmwareCheck() {
-    PostDeviceJob(DEVICE_JOB_FIRMWARE_CHECK);
+void CMonitorWnd::StartArrivalTimer() {
+    StartTimer(TIMER_ARRIVAL_SETTLE, kArrivalSettleMs);
+}
+void CMonitorWnd::KillArrivalTimer() {
+    KillTimer(TIMER_ARRIVAL_SETTLE);
+}
+void CMonitorWnd::PostFirmwareCheck(int connection) {
+    if (deviceThreadId_ != 0) {
+        PostThreadMessageA(deviceThreadId_, TM_DEVICE_JOB, DEVICE_JOB_FIRMWARE_CHECK, connection);
+    }
 }
 void CMonitorWnd::StartAppWatchTimer() {
     StartTimer(TIMER_APP_WATCH, kAppWatchMs);
@@ -542,6 +553,10 @@ bool CMonitorWnd::PostApplyDoneToOption() {
 void CMonitorWnd::ShowProfileSelected(int profile) {
     // The add-ons and the OSD settings belong to the window thread.
     PostMessageA(hwnd(), UM_PROFILE_SELECTED, static_cast<WPARAM>(profile), 0);
+}
+
+void CMonitorWnd::Sleep(int ms) {
+    ::Sleep(static_cast<DWORD>(ms));
 }
 
 bool CMonitorWnd::AbortRequested() {

@@ -85,13 +85,14 @@ private:
     std::string ForegroundProgram() override;
 
     // PresenceEffects
-    void Sleep(int ms) override;
     void OpenFeatureDevice() override;
     void OpenReportDevice() override;
     void CloseFeatureDevice() override;
     void CloseReportDevice() override;
     void MarkAllChanged() override;
-    void PostFirmwareCheck() override;
+    void StartArrivalTimer() override;
+    void KillArrivalTimer() override;
+    void PostFirmwareCheck(int connection) override;
     void StartAppWatchTimer() override;
     void KillAppWatchTimer() override;
     void WriteDeviceKey(int value) override;
@@ -109,6 +110,7 @@ private:
     void ShowProfileSelected(int profile) override;
 
     // Waiter (device thread)
+    void Sleep(int ms) override;
     bool AbortRequested() override;
 
     static const MessageEntry<CMonitorWnd> kMessages[];

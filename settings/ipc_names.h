@@ -113,6 +113,10 @@ constexpr unsigned TIMER_APP_WATCH = 500;
 constexpr unsigned kAppWatchMs = 2000;
 constexpr unsigned TIMER_FIRMWARE_CHECK = 502;
 constexpr unsigned kFirmwareCheckMs = 200;
+// The pause between an arrival and talking to the mouse; a removal within it
+// cancels the arrival, so a bouncing connection settles into one.
+constexpr unsigned TIMER_ARRIVAL_SETTLE = 503;
+constexpr unsigned kArrivalSettleMs = 1000;
 
 // ---- Timers of Option's main window ------------------------------------------
 

@@ -6,6 +6,7 @@ namespace vmouse {
 const char kUsage[] =
     "usage: vmouse start [--firmware MAJOR.MINOR]\n"
     "       vmouse stop | plug | unplug | state\n"
+    "       vmouse bounce COUNT [GAP_MS]  (unplug and plug COUNT times, GAP_MS apart)\n"
     "       vmouse event CODE VALUE      (hex with 0x, or decimal)\n"
     "       vmouse log [--clear]\n";
 
@@ -82,6 +83,18 @@ bool ParseCommand(const std::vector<std::string>& args, Command* command, std::s
         if (!ParseWord(args[1], &c.code)) return Fail(error, "bad event code " + args[1]);
         if (!ParseWord(args[2], &c.value)) return Fail(error, "bad event value " + args[2]);
         c.verb = Verb::kEvent;
+    } else if (verb == "bounce") {
+        if (extra < 1 || extra > 2) return Fail(error, "bounce needs COUNT and maybe GAP_MS");
+        unsigned long count = 0, gap = 0;
+        if (!ParseDigits(args[1], 0, 10, kMaxBounces, &count) || count == 0) {
+            return Fail(error, "bad bounce count " + args[1]);
+        }
+        if (extra == 2 && !ParseDigits(args[2], 0, 10, kMaxBounceGapMs, &gap)) {
+            return Fail(error, "bad bounce gap " + args[2]);
+        }
+        c.verb = Verb::kBounce;
+        c.count = static_cast<unsigned>(count);
+        c.gapMs = static_cast<unsigned>(gap);
     } else if (verb == "log") {
         if (extra > 1 || (extra == 1 && args[1] != "--clear")) {
             return Fail(error, "log takes only --clear");

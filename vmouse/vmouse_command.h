@@ -13,6 +13,7 @@ enum class Verb {
     kStop,
     kPlug,
     kUnplug,
+    kBounce,  // unplug and plug again, `count` times, `gapMs` apart
     kEvent,
     kLog,
     kClearLog,
@@ -28,7 +29,12 @@ struct Command {
     uint8_t minor = 3;
     uint16_t code = 0;
     uint16_t value = 0;
+    unsigned count = 0;
+    unsigned gapMs = 0;
 };
+
+constexpr unsigned kMaxBounces = 1000;
+constexpr unsigned kMaxBounceGapMs = 10000;
 
 extern const char kUsage[];
 

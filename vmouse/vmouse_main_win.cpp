@@ -122,6 +122,25 @@ int Simple(const std::vector<uint8_t>& request, bool printText) {
     return 0;
 }
 
+// What a worn cable or a hub does: the mouse comes and goes within
+// milliseconds. One connection for all of it, so that no process start sits
+// between the steps.
+int Bounce(const Command& c) {
+    MessagePipe pipe;
+    if (!pipe.Connect(kConnectMs)) return Fail("no virtual mouse is running");
+    std::vector<uint8_t> answer;
+    for (unsigned i = 0; i < c.count; ++i) {
+        for (uint8_t request : {kReqUnplug, kReqPlug}) {
+            if (!pipe.Transact(std::vector<uint8_t>(1, request), &answer, 64, kAnswerMs) ||
+                answer[0] != kOk) {
+                return Fail("the virtual mouse did not answer");
+            }
+            if (c.gapMs) Sleep(c.gapMs);
+        }
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -147,6 +166,8 @@ int main(int argc, char** argv) {
             return Simple(std::vector<uint8_t>(1, kReqPlug), false);
         case Verb::kUnplug:
             return Simple(std::vector<uint8_t>(1, kReqUnplug), false);
+        case Verb::kBounce:
+            return Bounce(c);
         case Verb::kEvent:
             return Simple(EventMessage(kReqEvent, c.code, c.value), false);
         case Verb::kLog:

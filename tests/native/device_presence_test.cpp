@@ -15,13 +15,16 @@ using kestra_test::VirtualWaiter;
 
 class RecordingPresenceEffects : public PresenceEffects {
 public:
-    void Sleep(int ms) override { steps.push_back("sleep " + std::to_string(ms)); }
+    void StartArrivalTimer() override { steps.push_back("start settle"); }
+    void KillArrivalTimer() override { steps.push_back("kill settle"); }
     void OpenFeatureDevice() override { steps.push_back("open feature"); }
     void OpenReportDevice() override { steps.push_back("open report"); }
     void CloseFeatureDevice() override { steps.push_back("close feature"); }
     void CloseReportDevice() override { steps.push_back("close report"); }
     void MarkAllChanged() override { steps.push_back("mark all"); }
-    void PostFirmwareCheck() override { steps.push_back("post firmware check"); }
+    void PostFirmwareCheck(int connection) override {
+        steps.push_back("post firmware check " + std::to_string(connection));
+    }
     void AddTrayIcon() override { steps.push_back("add tray"); }
     void RemoveTrayIcon() override { steps.push_back("remove tray"); }
     void StartAppWatchTimer() override { steps.push_back("start watch"); }
@@ -32,58 +35,104 @@ public:
     std::vector<std::string> steps;
 };
 
-const std::vector<std::string> kArrival = {
-    "sleep 1000",          "open feature", "open report", "mark all",
-    "post firmware check", "add tray",     "Device=1",    "start watch",
-};
+std::vector<std::string> Settled(int connection) {
+    return {"kill settle",
+            "open feature",
+            "open report",
+            "mark all",
+            "post firmware check " + std::to_string(connection),
+            "add tray",
+            "Device=1",
+            "start watch"};
+}
 const std::vector<std::string> kRemoval = {
     "close feature", "close report", "remove tray", "kill watch", "Device=0", "close option",
 };
 
-TEST(DevicePresence, ArrivalAndRemovalStepsInOrderAndOnlyOnChange) {
+struct PresenceFixture {
     RecordingPresenceEffects effects;
     DeviceFlags flags;
-    DevicePresence presence(effects, flags);
+    DevicePresence presence{effects, flags};
 
-    presence.OnPresenceMessage(kPresenceArrival);
-    EXPECT_EQ(kArrival, effects.steps);
-    EXPECT_EQ(kDevicePresent, flags.connected);
+    // The steps since the last call.
+    std::vector<std::string> Steps() {
+        std::vector<std::string> s;
+        s.swap(effects.steps);
+        return s;
+    }
+};
 
-    effects.steps.clear();
-    presence.OnPresenceMessage(kPresenceArrival);
-    EXPECT_TRUE(effects.steps.empty());
+TEST(DevicePresence, ArrivalSettlesAfterItsPauseAndRemovalActsAtOnceOnlyOnChange) {
+    PresenceFixture f;
+    f.presence.OnPresenceMessage(kPresenceArrival);
+    EXPECT_EQ((std::vector<std::string>{"start settle"}), f.Steps());
+    EXPECT_NE(kDevicePresent, f.flags.connected);
+    // The second of two arrivals in a row neither restarts the pause nor
+    // opens anything twice.
+    f.presence.OnPresenceMessage(kPresenceArrival);
+    EXPECT_TRUE(f.Steps().empty());
+    f.presence.OnArrivalSettled();
+    EXPECT_EQ(Settled(1), f.Steps());
+    EXPECT_EQ(kDevicePresent, f.flags.connected);
+    f.presence.OnPresenceMessage(kPresenceArrival);
+    f.presence.OnArrivalSettled();  // a late expiry
+    EXPECT_EQ((std::vector<std::string>{"kill settle"}), f.Steps());
 
-    presence.OnPresenceMessage(kPresenceRemoval);
-    EXPECT_EQ(kRemoval, effects.steps);
-    EXPECT_EQ(kDeviceRemoved, flags.connected);
-    EXPECT_EQ(0, flags.abort);  // nothing was running
+    f.presence.OnPresenceMessage(kPresenceRemoval);
+    EXPECT_EQ(kRemoval, f.Steps());
+    EXPECT_EQ(kDeviceRemoved, f.flags.connected);
+    EXPECT_EQ(0, f.flags.abort);  // nothing was running
+    f.presence.OnPresenceMessage(kPresenceRemoval);
+    f.presence.OnPresenceMessage(2);
+    f.presence.OnPresenceMessage(static_cast<uintptr_t>(-1));
+    EXPECT_TRUE(f.Steps().empty());
+    EXPECT_EQ(kDeviceRemoved, f.flags.connected);
 
-    effects.steps.clear();
-    presence.OnPresenceMessage(kPresenceRemoval);
-    presence.OnPresenceMessage(2);
-    presence.OnPresenceMessage(static_cast<uintptr_t>(-1));
-    EXPECT_TRUE(effects.steps.empty());
-    EXPECT_EQ(kDeviceRemoved, flags.connected);
+    // Each settled arrival is a connection of its own.
+    f.presence.OnPresenceMessage(kPresenceArrival);
+    f.presence.OnArrivalSettled();
+    std::vector<std::string> expected = {"start settle"};
+    for (const std::string& step : Settled(2)) expected.push_back(step);
+    EXPECT_EQ(expected, f.Steps());
+}
 
-    presence.OnPresenceMessage(kPresenceArrival);
-    EXPECT_EQ(kArrival, effects.steps);
+TEST(DevicePresence, ABouncingConnectionIsTakenUpOnceAfterItsLastArrival) {
+    PresenceFixture f;
+    f.flags.connected = kDevicePresent;
+    f.flags.connection = 1;
+    f.presence.OnPresenceMessage(kPresenceRemoval);
+    EXPECT_EQ(kRemoval, f.Steps());
+    // Eighteen bounces: each arrival's pause is cut short by the removal
+    // behind it, which has nothing left to close.
+    for (int i = 0; i < 18; ++i) {
+        f.presence.OnPresenceMessage(kPresenceArrival);
+        f.presence.OnPresenceMessage(kPresenceRemoval);
+        EXPECT_EQ((std::vector<std::string>{"start settle", "kill settle"}), f.Steps());
+    }
+    f.presence.OnArrivalSettled();  // an expiry already queued at the removal
+    EXPECT_EQ((std::vector<std::string>{"kill settle"}), f.Steps());
+    EXPECT_EQ(kDeviceRemoved, f.flags.connected);
+
+    f.presence.OnPresenceMessage(kPresenceArrival);
+    f.presence.OnArrivalSettled();
+    std::vector<std::string> expected = {"start settle"};
+    for (const std::string& step : Settled(2)) expected.push_back(step);
+    EXPECT_EQ(expected, f.Steps());
+    EXPECT_EQ(kDevicePresent, f.flags.connected);
 }
 
 TEST(DevicePresence, RemovalAbortsABusyDeviceThreadAndWorksFromStartUp) {
-    RecordingPresenceEffects effects;
-    DeviceFlags flags;
-    DevicePresence presence(effects, flags);
-    flags.busy = 1;
+    PresenceFixture f;
+    f.flags.busy = 1;
     // A mouse that was never seen can still be reported gone.
-    presence.OnPresenceMessage(kPresenceRemoval);
-    EXPECT_EQ(kRemoval, effects.steps);
-    EXPECT_EQ(1, flags.abort);
+    f.presence.OnPresenceMessage(kPresenceRemoval);
+    EXPECT_EQ(kRemoval, f.Steps());
+    EXPECT_EQ(1, f.flags.abort);
 
     // Start-up found the mouse: a first arrival message changes nothing.
-    effects.steps.clear();
-    flags.connected = kDevicePresent;
-    presence.OnPresenceMessage(kPresenceArrival);
-    EXPECT_TRUE(effects.steps.empty());
+    f.flags.connected = kDevicePresent;
+    f.presence.OnPresenceMessage(kPresenceArrival);
+    EXPECT_TRUE(f.Steps().empty());
 }
 
 class RecordingFirmwareEffects : public FirmwareEffects {
@@ -108,7 +157,7 @@ struct FirmwareFixture {
     VirtualWaiter waiter{clock, flags};
     RecordingFirmwareEffects effects;
 
-    int Check(uint8_t major, uint8_t minor) {
+    FirmwareCheck Check(uint8_t major, uint8_t minor) {
         link.answer = {0x80, major, minor, 0, 0, 0, 0, 0};
         return CheckFirmware(link, waiter, effects, FirmwareVersion{}, "C:\\Mouse\\");
     }
@@ -120,8 +169,7 @@ const char kAsk[] =
 
 TEST(FirmwareCheck, ExpectedVersionKeepsMonitorRunning) {
     FirmwareFixture f;
-    f.link.getResult = 9;
-    EXPECT_EQ(9, f.Check(2, 3));
+    EXPECT_EQ(FirmwareCheck::kMatches, f.Check(2, 3));
     const std::vector<std::string> expected = {
         "t=0 set 80 00 00 00 00 00 00 7F",
         "t=10 get 80 00 00 00 00 00 00 7F",
@@ -134,25 +182,49 @@ TEST(FirmwareCheck, ExpectedVersionKeepsMonitorRunning) {
 
 TEST(FirmwareCheck, OtherVersionsAskAndAlwaysCloseMonitor) {
     FirmwareFixture cancel;
-    EXPECT_EQ(0, cancel.Check(2, 2));
+    EXPECT_EQ(FirmwareCheck::kMismatch, cancel.Check(2, 2));
     EXPECT_EQ((std::vector<std::string>{kAsk, "close monitor"}), cancel.effects.steps);
     EXPECT_EQ("buffer[1] = 2\nbuffer[2] = 2\nNewHFWVersion = 2\nNewLFWVersion = 3\n",
               cancel.effects.debug);
 
     FirmwareFixture ok;
     ok.effects.answerOk = true;
-    EXPECT_EQ(0, ok.Check(3, 3));
+    EXPECT_EQ(FirmwareCheck::kMismatch, ok.Check(3, 3));
     EXPECT_EQ(
         (std::vector<std::string>{kAsk, "open C:\\Mouse\\\\Flasher\\Flasher.exe", "close monitor"}),
         ok.effects.steps);
+}
 
-    // A read that returns nothing leaves the request bytes: not the expected version.
+TEST(FirmwareCheck, AnUnansweredRequestIsRepeatedAndNeverTakenForAVersion) {
+    // A mouse that went away in the middle of its check: three tries, 100 ms
+    // apart, then nothing asked and Monitor left running.
     FirmwareFixture silent;
-    silent.link.answer.clear();
     silent.link.getResult = 0;
-    EXPECT_EQ(0, CheckFirmware(silent.link, silent.waiter, silent.effects, FirmwareVersion{},
-                               "C:\\Mouse\\"));
-    EXPECT_EQ((std::vector<std::string>{kAsk, "close monitor"}), silent.effects.steps);
+    EXPECT_EQ(FirmwareCheck::kNoAnswer, silent.Check(0, 0));
+    EXPECT_EQ((std::vector<std::string>{
+                  "t=0 set 80 00 00 00 00 00 00 7F", "t=10 get 80 00 00 00 00 00 00 7F",
+                  "t=110 set 80 00 00 00 00 00 00 7F", "t=120 get 80 00 00 00 00 00 00 7F",
+                  "t=220 set 80 00 00 00 00 00 00 7F", "t=230 get 80 00 00 00 00 00 00 7F"}),
+              silent.link.Trace());
+    EXPECT_TRUE(silent.effects.steps.empty());
+    EXPECT_EQ("Firmware check: no answer\n", silent.effects.debug);
+
+    // A removal stops the tries at once.
+    FirmwareFixture removed;
+    removed.link.getResult = 0;
+    removed.flags.abort = 1;
+    EXPECT_EQ(FirmwareCheck::kNoAnswer, removed.Check(0, 0));
+    EXPECT_EQ(2u, removed.link.Trace().size());
+    EXPECT_TRUE(removed.effects.steps.empty());
+
+    // A second try that is answered counts.
+    FirmwareFixture late;
+    late.link.getResult = 0;
+    late.link.afterReport = [&] {
+        if (late.link.reports.size() == 3) late.link.getResult = 1;
+    };
+    EXPECT_EQ(FirmwareCheck::kMatches, late.Check(2, 3));
+    EXPECT_EQ(4u, late.link.Trace().size());
 }
 
 }  // namespace

@@ -369,6 +369,52 @@ TEST_F(DeviceJobsTest, AnArrivedMouseGetsEverythingOnceItsFirmwarePasses) {
     EXPECT_EQ((Trace{"ask", "close"}), fx.trace);
 }
 
+TEST_F(DeviceJobsTest, AFullSendCutShortByARemovalIsMadeAfterTheNextArrival) {
+    flags.connection = 1;
+    jobs.RequestFullApply();
+    // The mouse goes away in the middle of the send.
+    link.afterReport = [&] {
+        if (link.reports.size() == 20) flags.abort = 1;
+    };
+    jobs.Run(DEVICE_JOB_FIRMWARE_CHECK, 1);
+    EXPECT_LE(link.reports.size(), 21u);  // stopped at its next check
+    EXPECT_TRUE(jobs.fullApplyPending());
+
+    // It comes back: the check posted for the first connection is stale, the
+    // one for the second sends everything once.
+    link.afterReport = nullptr;
+    link.reports.clear();
+    flags.connection = 2;
+    jobs.RequestFullApply();
+    jobs.Run(DEVICE_JOB_FIRMWARE_CHECK, 1);
+    EXPECT_TRUE(link.reports.empty());
+    jobs.Run(DEVICE_JOB_FIRMWARE_CHECK, 2);
+    const size_t full = link.reports.size();
+    EXPECT_GT(full, 40u);
+    EXPECT_FALSE(jobs.fullApplyPending());
+    jobs.Run(DEVICE_JOB_FIRMWARE_CHECK, 2);
+    EXPECT_EQ(full + 2, link.reports.size());  // only the version this time
+
+    // An arrival while a send runs asks again; the send that ends does not
+    // take its request away.
+    link.reports.clear();
+    jobs.RequestFullApply();
+    link.afterReport = [&] {
+        if (link.reports.size() == 10) jobs.RequestFullApply();
+    };
+    jobs.Run(DEVICE_JOB_FIRMWARE_CHECK);
+    EXPECT_TRUE(jobs.fullApplyPending());
+}
+
+TEST_F(DeviceJobsTest, AnUnansweredCheckNeitherEndsMonitorNorSendsEverything) {
+    jobs.RequestFullApply();
+    link.getResult = 0;
+    jobs.Run(DEVICE_JOB_FIRMWARE_CHECK);
+    EXPECT_EQ(6u, link.reports.size());  // three version requests, no more
+    EXPECT_TRUE(fx.trace.empty());
+    EXPECT_TRUE(jobs.fullApplyPending());
+}
+
 TEST_F(DeviceJobsTest, SelectShowsTheProfileAfterItsPauseUnlessRemoved) {
     jobs.Run(DEVICE_JOB_SELECT_PROFILE);
     ASSERT_EQ(1u, link.reports.size());

@@ -70,6 +70,27 @@ TEST(VmouseCommand, EventWordsInHexOrDecimalWithinSixteenBits) {
     EXPECT_NE(std::string::npos, error.find("junk"));
 }
 
+TEST(VmouseCommand, BounceCountAndGapWithinTheirLimits) {
+    Command c;
+    ASSERT_TRUE(Parse({"bounce", "18"}, &c));
+    EXPECT_EQ(Verb::kBounce, c.verb);
+    EXPECT_EQ(18u, c.count);
+    EXPECT_EQ(0u, c.gapMs);
+    ASSERT_TRUE(Parse({"bounce", "1000", "10000"}, &c));
+    EXPECT_EQ(1000u, c.count);
+    EXPECT_EQ(10000u, c.gapMs);
+    for (std::vector<std::string> bad :
+         std::vector<std::vector<std::string>>{{"bounce"},
+                                               {"bounce", "0"},
+                                               {"bounce", "1001"},
+                                               {"bounce", "5", "10001"},
+                                               {"bounce", "-1"},
+                                               {"bounce", "5", "x"},
+                                               {"bounce", "5", "1", "1"}}) {
+        EXPECT_FALSE(Parse(bad, &c)) << bad.size();
+    }
+}
+
 TEST(VmouseCommand, PlainVerbsLogAndJunk) {
     const struct {
         const char* word;

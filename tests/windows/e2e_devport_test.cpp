@@ -195,12 +195,60 @@ protected:
         ASSERT_TRUE(folder.ok()) << folder.path();
         ASSERT_TRUE(mouse.Start());
         ASSERT_TRUE(monitor.Start());
-        ASSERT_TRUE(WaitUntil([&] { return ReadConfigInt(folder, "Device", -1) == 1; }, kSettle));
+        ASSERT_TRUE(WaitUntil([&] { return ReadConfigInt(folder, "Device", -1) == 1; }, kSettle))
+            << Observed(folder, mouse);
     }
     ProgramFolder folder;
     VirtualMouse mouse{folder};
     MonitorProgram monitor{folder};
 };
+
+// After an arrival: one firmware check, then every setting of the five
+// profiles once (the default settings have no macros), ending with the
+// select-profile command.
+void ExpectOneCheckThenEverythingOnce(const std::vector<std::string>& log) {
+    ASSERT_EQ(44u, log.size());
+    EXPECT_EQ("set 80 00 00 00 00 00 00 7F", log[0]);
+    EXPECT_EQ("get 80 00 00 00 00 00 00 7F", log[1]);
+    EXPECT_EQ(1u, CountPrefix(log, "set 80 "));
+    EXPECT_EQ("set 01 88 02 00 00 00 00 74", log[2]);
+    EXPECT_EQ(1u, CountPrefix(log, "set 01 88"));
+    for (const char* command : {"set 03 ", "set 04 ", "set 0C ", "set 0D "}) {
+        EXPECT_EQ(5u, CountPrefix(log, command)) << command;
+    }
+    EXPECT_EQ(20u, CountPrefix(log, "out "));
+    EXPECT_EQ("set 02 01 00 00 00 00 00 FC", log.back());
+}
+
+// A worn cable or a hub: the mouse comes and goes within milliseconds, many
+// times. Monitor must end up with it once, as after a single arrival.
+TEST_F(MonitorDeviceLink, ABouncingConnectionSettlesIntoOneArrival) {
+    ASSERT_TRUE(KeepNotificationAreaIcon());
+    ASSERT_TRUE(WaitUntil([&] { return LogHas(mouse, "get 80"); }, kSettle))
+        << Observed(folder, mouse);
+    const struct { unsigned count, gapMs; } bounces[] = {{18, 0}, {6, 1}, {6, 5}, {6, 20}};
+    for (const auto& bounce : bounces) {
+        SCOPED_TRACE("bounces " + std::to_string(bounce.count) + ", " +
+                     std::to_string(bounce.gapMs) + " ms apart");
+        ASSERT_TRUE(mouse.ClearLog());
+        ASSERT_TRUE(mouse.Bounce(bounce.count, bounce.gapMs));
+        // The full send ends with the select-profile command; nothing follows it.
+        ASSERT_TRUE(WaitUntil([&] { return LogHas(mouse, "set 02 01"); }, 30000))
+            << Observed(folder, mouse);
+        WaitUntil([] { return false; }, 1500);
+        ExpectOneCheckThenEverythingOnce(mouse.Log());
+        EXPECT_EQ(1, ReadConfigInt(folder, "Device", -1)) << Observed(folder, mouse);
+        EXPECT_TRUE(HasNotificationIcon(monitor.window(), kTrayIconId));
+        EXPECT_FALSE(HasNotificationIcon(monitor.window(), kTrayIconId + 1));
+        EXPECT_NE(std::string::npos, mouse.State().find("refused reports 0")) << mouse.State();
+    }
+
+    // And the mouse is Monitor's again: a profile switched on it is recorded.
+    ASSERT_TRUE(mouse.Event(0x0800, 3));
+    EXPECT_TRUE(
+        WaitUntil([&] { return ReadConfigInt(folder, "CurrentProfile", -1) == 2; }, kSettle))
+        << Observed(folder, mouse);
+}
 
 TEST_F(MonitorDeviceLink, TwoArrivalsInARowOpenTheChannelsOnceAndRemovalIsPrompt) {
     EXPECT_NE(std::string::npos, mouse.State().find("channel opens: feature 1, report 1\n"));
@@ -208,7 +256,8 @@ TEST_F(MonitorDeviceLink, TwoArrivalsInARowOpenTheChannelsOnceAndRemovalIsPrompt
     ASSERT_TRUE(KeepNotificationAreaIcon());
     const double unpluggedMs = PreciseNowMs();
     ASSERT_TRUE(mouse.Unplug());
-    ASSERT_TRUE(WaitUntil([&] { return ReadConfigInt(folder, "Device", -1) == 0; }, kSettle));
+    ASSERT_TRUE(WaitUntil([&] { return ReadConfigInt(folder, "Device", -1) == 0; }, kSettle))
+        << Observed(folder, mouse);
     const double removalMs = PreciseNowMs() - unpluggedMs;
     printf("vmouse unplug to Device=0: %.0f ms\n", removalMs);
     EXPECT_LT(removalMs, kPresenceLatencyMs);
@@ -216,10 +265,12 @@ TEST_F(MonitorDeviceLink, TwoArrivalsInARowOpenTheChannelsOnceAndRemovalIsPrompt
     ASSERT_TRUE(mouse.Plug());
     // A second arrival right behind the library's own.
     PostMessageA(monitor.window(), UM_DEVICE_PRESENCE, 1, 0);
-    ASSERT_TRUE(WaitUntil([&] { return ReadConfigInt(folder, "Device", -1) == 1; }, kSettle));
+    ASSERT_TRUE(WaitUntil([&] { return ReadConfigInt(folder, "Device", -1) == 1; }, kSettle))
+        << Observed(folder, mouse);
     // The arrival's firmware check went out over the channels it opened; the
     // second arrival waited behind the first and is handled right after it.
-    ASSERT_TRUE(WaitUntil([&] { return mouse.Log().size() >= 2; }, kSettle));
+    ASSERT_TRUE(WaitUntil([&] { return mouse.Log().size() >= 2; }, kSettle))
+        << Observed(folder, mouse);
     WaitUntil([] { return false; }, 200);
     EXPECT_NE(std::string::npos, mouse.State().find("channel opens: feature 2, report 2\n"))
         << mouse.State();

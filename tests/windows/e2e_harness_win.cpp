@@ -8,6 +8,7 @@
 #include <mutex>
 #include <sstream>
 
+#include "settings/file_system.h"
 #include "settings/ini_file.h"
 #include "settings/ipc_names.h"
 #include "settings/settings_files.h"
@@ -270,6 +271,10 @@ bool VirtualMouse::Unplug() {
     return Call("unplug").exitCode == 0;
 }
 
+bool VirtualMouse::Bounce(unsigned count, unsigned gapMs) {
+    return Call("bounce " + std::to_string(count) + " " + std::to_string(gapMs)).exitCode == 0;
+}
+
 bool VirtualMouse::Event(uint16_t code, uint16_t value) {
     char arguments[48];
     snprintf(arguments, sizeof arguments, "event 0x%04X 0x%04X", code, value);
@@ -398,6 +403,15 @@ bool KeepNotificationAreaIcon() {
     return kept;
 }
 
+bool HasNotificationIcon(HWND owner, UINT id) {
+    // A modification that changes nothing succeeds only for an icon that is there.
+    NOTIFYICONDATAA data = {};
+    data.cbSize = sizeof data;
+    data.hWnd = owner;
+    data.uID = id;
+    return owner && Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
+}
+
 bool MonitorProgram::Start(const std::string& arguments) {
     KeepNotificationAreaIcon();
     if (!process_.Start(folder_.File("Monitor.exe"), arguments)) return false;
@@ -481,6 +495,24 @@ void WriteSettings(const ProgramFolder& folder, const std::function<void(Setting
 
 int ReadConfigInt(const ProgramFolder& folder, const char* key, int fallback, const char* section) {
     return IniFile(ConfigIniPath(folder.path())).GetInt(section, key, fallback);
+}
+
+std::string Observed(const ProgramFolder& folder, VirtualMouse& mouse) {
+    std::string config;
+    ReadWholeFile(ConfigIniPath(folder.path()), config);
+    const size_t setting = config.find("[Setting]");
+    if (setting != std::string::npos) {
+        const size_t next = config.find("\n[", setting);
+        config = config.substr(setting,
+                               next == std::string::npos ? std::string::npos : next + 1 - setting);
+    }
+    const std::vector<std::string> log = mouse.Log();
+    const size_t shown = log.size() < 12 ? log.size() : 12;
+    std::string text = "\n--- config.ini\n" + config + "\n--- vmouse state\n" + mouse.State() +
+                       "--- vmouse log: " + std::to_string(log.size()) + " reports, the last " +
+                       std::to_string(shown) + ":\n";
+    for (size_t i = log.size() - shown; i < log.size(); ++i) text += log[i] + "\n";
+    return text;
 }
 
 }  // namespace e2e

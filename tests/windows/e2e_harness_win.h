@@ -90,6 +90,8 @@ public:
     bool Stop();
     bool Plug();
     bool Unplug();
+    // `count` unplug/plug pairs, `gapMs` between each step; ends plugged.
+    bool Bounce(unsigned count, unsigned gapMs);
     bool Event(uint16_t code, uint16_t value);
     // Every report since start or the last clear, oldest first.
     std::vector<std::string> Log();
@@ -156,6 +158,9 @@ bool ReadSharedBlock(SettingsStore& store);
 // another icon the shell, not Monitor, would set the pace. True when the
 // icon is there.
 bool KeepNotificationAreaIcon();
+// Whether the notification area has the icon `id` of `owner` (another
+// process's window will do).
+bool HasNotificationIcon(HWND owner, UINT id);
 
 // Monitor.exe of a folder. The destructor ends it as the tray menu would and
 // waits for it; a Monitor that does not end is terminated.
@@ -218,6 +223,11 @@ void WriteSettings(const ProgramFolder& folder, const std::function<void(Setting
 // when missing.
 int ReadConfigInt(const ProgramFolder& folder, const char* key, int fallback,
                   const char* section = "Setting");
+
+// What a person would look at when a wait ran out: config.ini's "Setting"
+// section, the virtual mouse's state and the end of its log. For the
+// message of a failed assertion.
+std::string Observed(const ProgramFolder& folder, VirtualMouse& mouse);
 
 }  // namespace e2e
 }  // namespace kestra

@@ -30,7 +30,8 @@ protected:
     void StartSystem(const std::string& firmware = std::string()) {
         ASSERT_TRUE(mouse.Start(firmware));
         ASSERT_TRUE(monitor.Start());
-        ASSERT_TRUE(WaitUntil([&] { return LogHas(mouse, "get 80"); }, kSettle));
+        ASSERT_TRUE(WaitUntil([&] { return LogHas(mouse, "get 80"); }, kSettle))
+            << Observed(folder, mouse);
     }
 
     ProgramFolder folder;
@@ -41,7 +42,8 @@ protected:
 TEST_F(MonitorEndToEnd, FirstStartWritesDefaultsSharesThemAndFollowsTheMouse) {
     StartSystem();
     for (int i = 0; i < kProfileCount; ++i) EXPECT_TRUE(folder.Has(ProfileFilePath("", i)));
-    EXPECT_TRUE(WaitUntil([&] { return ReadConfigInt(folder, "Device", -1) == 1; }, kSettle));
+    EXPECT_TRUE(WaitUntil([&] { return ReadConfigInt(folder, "Device", -1) == 1; }, kSettle))
+        << Observed(folder, mouse);
 
     std::unique_ptr<SettingsStore> block(new SettingsStore());
     ASSERT_TRUE(ReadSharedBlock(*block));
@@ -57,18 +59,20 @@ TEST_F(MonitorEndToEnd, FirstStartWritesDefaultsSharesThemAndFollowsTheMouse) {
     // Levels and sensitivity changed on the mouse reach the shared block.
     ASSERT_TRUE(mouse.Event(0x0700, 3));
     EXPECT_TRUE(WaitUntil(
-        [&] { return ReadSharedBlock(*block) && block->profiles[0].CpiStep == 2; }, kSettle));
+        [&] { return ReadSharedBlock(*block) && block->profiles[0].CpiStep == 2; }, kSettle))
+        << Observed(folder, mouse);
     ASSERT_TRUE(mouse.Event(0xC000, 0x0C00));  // Y to 12, X untouched
-    EXPECT_TRUE(
-        WaitUntil([&] { return ReadSharedBlock(*block) && block->profiles[0].Sensitivity_Y == 12; },
-                  kSettle));
+    EXPECT_TRUE(WaitUntil(
+        [&] { return ReadSharedBlock(*block) && block->profiles[0].Sensitivity_Y == 12; }, kSettle))
+        << Observed(folder, mouse);
     EXPECT_EQ(10, block->profiles[0].Sensitivity_X);
 
     // The mouse switched to profile 3 itself: recorded, nothing sent back to it.
     mouse.ClearLog();
     ASSERT_TRUE(mouse.Event(0x0800, 3));
     EXPECT_TRUE(
-        WaitUntil([&] { return ReadConfigInt(folder, "CurrentProfile", -1) == 2; }, kSettle));
+        WaitUntil([&] { return ReadConfigInt(folder, "CurrentProfile", -1) == 2; }, kSettle))
+        << Observed(folder, mouse);
     ASSERT_TRUE(ReadSharedBlock(*block));
     EXPECT_EQ(2, block->CurrentProfile);
     EXPECT_TRUE(mouse.Log().empty());
@@ -91,7 +95,8 @@ TEST_F(MonitorEndToEnd, ASecondMonitorEndsAndWithOneBringsUpOption) {
     Process asking;
     ASSERT_TRUE(asking.Start(folder.File("Monitor.exe"), "1"));
     EXPECT_TRUE(asking.Wait(kSettle));
-    EXPECT_TRUE(WaitUntil([&] { return !IsIconic(option.window()); }, kSettle));
+    EXPECT_TRUE(WaitUntil([&] { return !IsIconic(option.window()); }, kSettle))
+        << Observed(folder, mouse);
     EXPECT_EQ(first, monitor.window());
 }
 
@@ -99,14 +104,18 @@ TEST_F(MonitorEndToEnd, UnplugClosesOptionAndPlugSendsEverythingOnce) {
     StartSystem();
     MessageRecorder option(kOptionWindowTitle);
     ASSERT_TRUE(mouse.Unplug());
-    EXPECT_TRUE(WaitUntil([&] { return ReadConfigInt(folder, "Device", -1) == 0; }, kSettle));
-    EXPECT_TRUE(WaitUntil([&] { return option.Count(WM_CLOSE) == 1; }, kSettle));
+    EXPECT_TRUE(WaitUntil([&] { return ReadConfigInt(folder, "Device", -1) == 0; }, kSettle))
+        << Observed(folder, mouse);
+    EXPECT_TRUE(WaitUntil([&] { return option.Count(WM_CLOSE) == 1; }, kSettle))
+        << Observed(folder, mouse);
 
     ASSERT_TRUE(mouse.ClearLog());
     ASSERT_TRUE(mouse.Plug());
-    EXPECT_TRUE(WaitUntil([&] { return ReadConfigInt(folder, "Device", -1) == 1; }, kSettle));
+    EXPECT_TRUE(WaitUntil([&] { return ReadConfigInt(folder, "Device", -1) == 1; }, kSettle))
+        << Observed(folder, mouse);
     // The firmware check, then every setting of the five profiles.
-    ASSERT_TRUE(WaitUntil([&] { return LogHas(mouse, "set 02 01"); }, 20000));
+    ASSERT_TRUE(WaitUntil([&] { return LogHas(mouse, "set 02 01"); }, 20000))
+        << Observed(folder, mouse);
     const std::vector<std::string> log = mouse.Log();
     ASSERT_GE(log.size(), 3u);
     EXPECT_EQ("set 80 00 00 00 00 00 00 7F", log[0]);
@@ -140,7 +149,8 @@ TEST_F(MonitorEndToEnd, AnApplySendsWhatChangedAndAnswersOption) {
     }
     ASSERT_TRUE(mouse.ClearLog());
     EXPECT_EQ(0, SendMessageA(monitorWindow, UM_APPLY_SETTINGS, 0, 0));
-    EXPECT_TRUE(WaitUntil([&] { return option.Count(UM_APPLY_DONE) == 1; }, kSettle));
+    EXPECT_TRUE(WaitUntil([&] { return option.Count(UM_APPLY_DONE) == 1; }, kSettle))
+        << Observed(folder, mouse);
     const std::vector<std::string> log = mouse.Log();
     const std::vector<std::string> expected = {"set 01 88 02 00 00 00 00 74",
                                                "set 04 02 04 00 00 00 00 F5",
@@ -149,10 +159,12 @@ TEST_F(MonitorEndToEnd, AnApplySendsWhatChangedAndAnswersOption) {
 
     // Unplugged, an apply still answers at once and sends nothing.
     ASSERT_TRUE(mouse.Unplug());
-    ASSERT_TRUE(WaitUntil([&] { return ReadConfigInt(folder, "Device", -1) == 0; }, kSettle));
+    ASSERT_TRUE(WaitUntil([&] { return ReadConfigInt(folder, "Device", -1) == 0; }, kSettle))
+        << Observed(folder, mouse);
     ASSERT_TRUE(mouse.ClearLog());
     SendMessageA(monitorWindow, UM_APPLY_SETTINGS, 0, 0);
-    EXPECT_TRUE(WaitUntil([&] { return option.Count(UM_APPLY_DONE) == 2; }, 2000));
+    EXPECT_TRUE(WaitUntil([&] { return option.Count(UM_APPLY_DONE) == 2; }, 2000))
+        << Observed(folder, mouse);
     EXPECT_TRUE(mouse.Log().empty());
 }
 
@@ -172,13 +184,15 @@ TEST_F(MonitorEndToEnd, ButtonsOfTheMouseInjectTheirCombinationAndMacro) {
 
     ASSERT_TRUE(mouse.Event(0x4000, 0x0004));
     ASSERT_TRUE(mouse.Event(0x4000, 0x0104));
-    EXPECT_TRUE(WaitUntil([&] { return keys.Keys().size() >= 4; }, kSettle));
+    EXPECT_TRUE(WaitUntil([&] { return keys.Keys().size() >= 4; }, kSettle))
+        << Observed(folder, mouse);
     EXPECT_EQ("+17 +65 -65 -17 ", keys.Describe());
 
     keys.Clear();
     ASSERT_TRUE(mouse.Event(0x4000, 0x0005));
     ASSERT_TRUE(mouse.Event(0x4000, 0x0105));  // a release starts nothing
-    EXPECT_TRUE(WaitUntil([&] { return keys.Keys().size() >= 4; }, kSettle));
+    EXPECT_TRUE(WaitUntil([&] { return keys.Keys().size() >= 4; }, kSettle))
+        << Observed(folder, mouse);
     Sleep(200);
     EXPECT_EQ("+66 -66 +66 -66 ", keys.Describe());
 }
