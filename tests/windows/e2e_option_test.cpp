@@ -56,11 +56,13 @@ protected:
     void StartSystem() {
         ASSERT_TRUE(mouse.Start());
         ASSERT_TRUE(monitor.Start());
-        ASSERT_TRUE(WaitUntil([&] { return LogHas(mouse, "get 80"); }, kSettle));
+        ASSERT_TRUE(WaitUntil([&] { return LogHas(mouse, "get 80"); }, kSettle))
+            << Observed(folder, mouse);
         ASSERT_TRUE(option.Start(folder.File("Option.exe")));
         window = WaitForWindow(kOptionWindowTitle, 15000);
         ASSERT_NE(nullptr, window);
-        ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(window) != 0; }, kSettle));
+        ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(window) != 0; }, kSettle))
+            << Observed(folder, mouse);
         ASSERT_TRUE(mouse.ClearLog());
     }
     HWND Control(int entry) { return ControlAt(folder, "skin_main.ini", window, entry); }
@@ -93,7 +95,8 @@ TEST_F(OptionEndToEnd, ApplyReachesTheMouseAndMonitorsAnswerGivesTheButtonsBack)
     // Option has handed the settings over and waits for Monitor's answer.
     EXPECT_FALSE(IsWindowEnabled(apply));
     EXPECT_FALSE(IsWindowEnabled(Control(12)));
-    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(apply) != 0; }, kSettle));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(apply) != 0; }, kSettle))
+        << Observed(folder, mouse);
     EXPECT_TRUE(IsWindowEnabled(Control(12)));
 
     const std::vector<std::string> log = mouse.Log();
@@ -121,13 +124,15 @@ TEST_F(OptionEndToEnd, ResetAllAppliesEverythingWithMarkedFlags) {
     PostMessageA(confirm, BM_CLICK, 0, 0);
 
     // Every profile goes to the mouse, then profile 1 is selected.
-    ASSERT_TRUE(WaitUntil([&] { return LogHas(mouse, "set 02 01"); }, 30000));
+    ASSERT_TRUE(WaitUntil([&] { return LogHas(mouse, "set 02 01"); }, 30000))
+        << Observed(folder, mouse);
     const std::vector<std::string> log = mouse.Log();
     EXPECT_EQ(5u, CountPrefix(log, "set 03 "));
     EXPECT_EQ(5u, CountPrefix(log, "set 0C "));
     EXPECT_EQ(20u, CountPrefix(log, "out "));
     EXPECT_EQ("set 02 01 00 00 00 00 00 FC", log.back());
-    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(Control(14)) != 0; }, kSettle));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(Control(14)) != 0; }, kSettle))
+        << Observed(folder, mouse);
     EXPECT_EQ(0, ReadConfigInt(folder, "CurrentProfile", -1));
     ProfileSettings second;
     ASSERT_TRUE(LoadProfile(ProfileFilePath(folder.path(), 1), second));

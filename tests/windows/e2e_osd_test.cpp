@@ -48,9 +48,11 @@ protected:
     void StartSystem() {
         ASSERT_TRUE(mouse.Start());
         ASSERT_TRUE(monitor.Start());
-        ASSERT_TRUE(WaitUntil([&] { return ReadConfigInt(folder, "Device", -1) == 1; }, kSettle));
+        ASSERT_TRUE(WaitUntil([&] { return ReadConfigInt(folder, "Device", -1) == 1; }, kSettle))
+            << Observed(folder, mouse);
         // The firmware check is the last thing a start sends.
-        ASSERT_TRUE(WaitUntil([&] { return LogHas(mouse, "get 80"); }, kSettle));
+        ASSERT_TRUE(WaitUntil([&] { return LogHas(mouse, "get 80"); }, kSettle))
+            << Observed(folder, mouse);
     }
     std::string Config(const char* section, const char* key) {
         return IniFile(folder.File("config.ini")).GetString(section, key, "<none>");
@@ -85,7 +87,8 @@ TEST_F(OsdEndToEnd, AMacroIsAnnouncedOnlyWhileItsIndicationIsOn) {
     const std::string before = FileBytes(folder.File("config.ini"));
     ASSERT_TRUE(mouse.Event(0x4000, 0x000E));
     ASSERT_TRUE(mouse.Event(0x4000, 0x010E));
-    EXPECT_TRUE(WaitUntil([&] { return keys.Keys().size() >= 2; }, kSettle));
+    EXPECT_TRUE(WaitUntil([&] { return keys.Keys().size() >= 2; }, kSettle))
+        << Observed(folder, mouse);
     WaitUntil([] { return false; }, 300);
     EXPECT_EQ(before, FileBytes(folder.File("config.ini")));
     EXPECT_EQ(0, osd.Shows(OSD_SHOW_MACRO));
@@ -98,12 +101,14 @@ TEST_F(OsdEndToEnd, AMacroIsAnnouncedOnlyWhileItsIndicationIsOn) {
     on.SetWord(32, 2);
     ASSERT_TRUE(SaveOsdSettings(folder.File("config.ini"), on));
     SendMessageA(monitor.window(), UM_APPLY_SETTINGS, 0, 0);
-    EXPECT_TRUE(WaitUntil([&] { return osd.Count(UM_OSD_SETTINGS) == 1; }, kSettle));
+    EXPECT_TRUE(WaitUntil([&] { return osd.Count(UM_OSD_SETTINGS) == 1; }, kSettle))
+        << Observed(folder, mouse);
     EXPECT_EQ(2 << 16, osd.messages().back().lParam);
     keys.Clear();
     ASSERT_TRUE(mouse.Event(0x4000, 0x000E));
     ASSERT_TRUE(mouse.Event(0x4000, 0x010E));
-    EXPECT_TRUE(WaitUntil([&] { return osd.Shows(OSD_SHOW_MACRO) == 1; }, kSettle));
+    EXPECT_TRUE(WaitUntil([&] { return osd.Shows(OSD_SHOW_MACRO) == 1; }, kSettle))
+        << Observed(folder, mouse);
     EXPECT_EQ("3", Config("MacroOSD", "Number"));
     EXPECT_EQ("bee", Config("MacroOSD", "MacroName"));
 }
@@ -113,25 +118,30 @@ TEST_F(OsdEndToEnd, TextsAreStoredAlwaysButAnnouncedOnlyWithTheMouse) {
     FakeOsd osd;
     StartSystem();
     ASSERT_TRUE(mouse.Unplug());
-    ASSERT_TRUE(WaitUntil([&] { return ReadConfigInt(folder, "Device", -1) == 0; }, kSettle));
+    ASSERT_TRUE(WaitUntil([&] { return ReadConfigInt(folder, "Device", -1) == 0; }, kSettle))
+        << Observed(folder, mouse);
     SendText("Unplugged mail");
     EXPECT_EQ("Unplugged mail", Config("OSDData", "Message"));
     WaitUntil([] { return false; }, 300);
     EXPECT_EQ(0, osd.Shows(OSD_SHOW_MESSAGE));
 
     ASSERT_TRUE(mouse.Plug());
-    ASSERT_TRUE(WaitUntil([&] { return ReadConfigInt(folder, "Device", -1) == 1; }, kSettle));
+    ASSERT_TRUE(WaitUntil([&] { return ReadConfigInt(folder, "Device", -1) == 1; }, kSettle))
+        << Observed(folder, mouse);
     SendText("New mail");
-    EXPECT_TRUE(WaitUntil([&] { return osd.Shows(OSD_SHOW_MESSAGE) == 1; }, kSettle));
+    EXPECT_TRUE(WaitUntil([&] { return osd.Shows(OSD_SHOW_MESSAGE) == 1; }, kSettle))
+        << Observed(folder, mouse);
     EXPECT_EQ("New mail", Config("OSDData", "Message"));
 
     // The mouse's own switches: a DPI level without a value still announced,
     // a profile by its index in the high half.
     ASSERT_TRUE(mouse.Event(0x0700, 7));
-    EXPECT_TRUE(WaitUntil([&] { return osd.Shows(OSD_SHOW_MESSAGE) == 2; }, kSettle));
+    EXPECT_TRUE(WaitUntil([&] { return osd.Shows(OSD_SHOW_MESSAGE) == 2; }, kSettle))
+        << Observed(folder, mouse);
     EXPECT_EQ("", Config("OSDData", "Message"));
     ASSERT_TRUE(mouse.Event(0x0800, 2));
-    EXPECT_TRUE(WaitUntil([&] { return osd.Shows(OSD_SHOW_PROFILE) == 1; }, kSettle));
+    EXPECT_TRUE(WaitUntil([&] { return osd.Shows(OSD_SHOW_PROFILE) == 1; }, kSettle))
+        << Observed(folder, mouse);
     EXPECT_EQ(1 << 16, osd.messages().back().lParam);
 }
 
@@ -153,12 +163,14 @@ TEST_F(OsdEndToEnd, ProgramWatchAnnouncesTheProfileAgainOnceTheMouseHasIt) {
     HWND game = CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "game", WS_POPUP | WS_VISIBLE, 0, 0,
                                 300, 200, nullptr, nullptr, nullptr, nullptr);
     SetForegroundWindow(game);
-    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == game; }, 2000));
+    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == game; }, 2000))
+        << Observed(folder, mouse);
     StartSystem();
 
     // Once when program watch switches, once more after the mouse has
     // selected the profile.
-    EXPECT_TRUE(WaitUntil([&] { return osd.Shows(OSD_SHOW_PROFILE) == 2; }, kSettle));
+    EXPECT_TRUE(WaitUntil([&] { return osd.Shows(OSD_SHOW_PROFILE) == 2; }, kSettle))
+        << Observed(folder, mouse);
     for (const RecordedMessage& seen : osd.messages()) EXPECT_EQ(2 << 16, seen.lParam);
     std::unique_ptr<SettingsStore> block(new SettingsStore());
     ASSERT_TRUE(ReadSharedBlock(*block));
@@ -183,8 +195,9 @@ TEST_F(OsdEndToEnd, VolumeRepeatsWhileItsButtonIsHeld) {
     ASSERT_TRUE(keys.ok());
     StartSystem();
     ASSERT_TRUE(mouse.Event(0xF000, 38));
-    EXPECT_TRUE(WaitUntil([&] { return keys.Keys().size() >= 2; }, kSettle));
-    WaitUntil([] { return false; }, 750);  // two expiries of the 300 ms timer
+    // The stroke at once, then at least one from the 300 ms timer.
+    EXPECT_TRUE(WaitUntil([&] { return keys.Keys().size() >= 4; }, kSettle))
+        << Observed(folder, mouse);
     ASSERT_TRUE(mouse.Event(0xF000, 0x0126));
     WaitUntil([] { return false; }, 300);
     const size_t held = keys.Keys().size();
