@@ -87,22 +87,14 @@ struct Click {
     DWORD message;
     POINT at;
 };
-std::vector<Click>* g_clicks = nullptr;
 
-LRESULT CALLBACK MouseHook(int code, WPARAM wParam, LPARAM lParam) {
-    if (code >= 0 && g_clicks && wParam != WM_MOUSEMOVE) {
-        g_clicks->push_back(
-            {static_cast<DWORD>(wParam), reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam)->pt});
-        return 1;  // swallowed: nothing on the test desktop reacts to them
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-// The hook lives on its own thread, which pumps while the test injects.
+// The hook lives on its own thread, which pumps while the test injects; the
+// test reads what it saw under a lock.
 class MouseObserver {
 public:
     MouseObserver() {
-        g_clicks = &clicks_;
+        InitializeCriticalSection(&lock_);
+        current_ = this;
         ready_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
         thread_ = CreateThread(nullptr, 0, &MouseObserver::Thread, this, 0, &threadId_);
         WaitForSingleObject(ready_, 5000);
@@ -112,15 +104,33 @@ public:
         WaitForSingleObject(thread_, 5000);
         CloseHandle(thread_);
         CloseHandle(ready_);
-        g_clicks = nullptr;
+        current_ = nullptr;
+        DeleteCriticalSection(&lock_);
     }
     bool ok() const { return hooked_; }
-    const std::vector<Click>& clicks() const { return clicks_; }
+    std::vector<Click> clicks() {
+        EnterCriticalSection(&lock_);
+        std::vector<Click> copy = clicks_;
+        LeaveCriticalSection(&lock_);
+        return copy;
+    }
 
 private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+        MouseObserver* self = current_;
+        if (code >= 0 && self && wParam != WM_MOUSEMOVE) {
+            EnterCriticalSection(&self->lock_);
+            self->clicks_.push_back(
+                {static_cast<DWORD>(wParam), reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam)->pt});
+            LeaveCriticalSection(&self->lock_);
+            return 1;  // swallowed: nothing on the test desktop reacts to them
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
     static DWORD WINAPI Thread(LPVOID p) {
         MouseObserver* self = static_cast<MouseObserver*>(p);
-        HHOOK hook = SetWindowsHookExA(WH_MOUSE_LL, MouseHook, GetModuleHandleA(nullptr), 0);
+        HHOOK hook =
+            SetWindowsHookExA(WH_MOUSE_LL, &MouseObserver::Hook, GetModuleHandleA(nullptr), 0);
         self->hooked_ = hook != nullptr;
         SetEvent(self->ready_);
         MSG msg;
@@ -128,28 +138,34 @@ private:
         if (hook) UnhookWindowsHookEx(hook);
         return 0;
     }
+    static MouseObserver* current_;
+    CRITICAL_SECTION lock_;
     std::vector<Click> clicks_;
     HANDLE ready_ = nullptr;
     HANDLE thread_ = nullptr;
     DWORD threadId_ = 0;
     bool hooked_ = false;
 };
+MouseObserver* MouseObserver::current_ = nullptr;
 
-// The clicks injected while `work` runs.
+// The clicks injected while `work` runs: waits until `expected` have reached
+// the hook (a loaded machine may take its time), then a little longer for any
+// that should not have come.
 template <class Work>
-std::vector<Click> ClicksDuring(Work work) {
+std::vector<Click> ClicksDuring(size_t expected, Work work) {
     MouseObserver observer;
     EXPECT_TRUE(observer.ok());
     work();
-    Pump(300);
-    return std::vector<Click>(observer.clicks().begin(), observer.clicks().end());
+    e2e::WaitUntil([&] { return observer.clicks().size() >= expected; }, 5000);
+    Pump(100);
+    return observer.clicks();
 }
 
 TEST(TiltScrollWin, SpreadsheetsAreClickedOnTheArrowAndTheCursorGoesBack) {
     Frame sheet("EXCEL7");
     RECT bar;
     GetWindowRect(sheet.bar, &bar);
-    const std::vector<Click> right = ClicksDuring([] {
+    const std::vector<Click> right = ClicksDuring(4, [] {
         SetCursorPos(320, 240);
         DesktopTiltScroller().Scroll(TiltDirection::kRight, 2);
     });
@@ -168,7 +184,7 @@ TEST(TiltScrollWin, SpreadsheetsAreClickedOnTheArrowAndTheCursorGoesBack) {
     // With swapped buttons the primary one is the right button.
     SwapMouseButton(TRUE);
     const bool swapped = GetSystemMetrics(SM_SWAPBUTTON) != 0;
-    const std::vector<Click> left = ClicksDuring([] {
+    const std::vector<Click> left = ClicksDuring(2, [] {
         SetCursorPos(320, 240);
         DesktopTiltScroller().Scroll(TiltDirection::kLeft, 1);
     });
