@@ -144,6 +144,26 @@ void SkinWindow::Paint(HDC dc, const RECT& client) {
            SRCCOPY);
 }
 
+void SkinWindow::PaintMessage(HDC dc, const RECT& client, const std::string& message,
+                              HFONT font) {
+    const int width = client.right - client.left;
+    const int height = client.bottom - client.top;
+    MemoryDC memory(CreateCompatibleDC(dc));
+    Bitmap picture(CreateCompatibleBitmap(dc, width, height));
+    if (!memory || !picture) return;
+    ScopedSelectObject selectPicture(memory.get(), picture.get());
+    SkinWindow::Paint(memory.get(), client);
+    if (!message.empty()) {
+        ScopedSelectObject selectFont(memory.get(), font);
+        SetBkMode(memory.get(), TRANSPARENT);
+        SetTextColor(memory.get(), RGB(255, 255, 255));
+        RECT textRect = {20, 50, 220, 94};
+        DrawTextA(memory.get(), message.c_str(), static_cast<int>(message.size()), &textRect,
+                  DT_CENTER | DT_WORDBREAK);
+    }
+    BitBlt(dc, 0, 0, width, height, memory.get(), 0, 0, SRCCOPY);
+}
+
 LRESULT SkinWindow::OnPaint(WPARAM, LPARAM) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd(), &ps);

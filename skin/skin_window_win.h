@@ -56,6 +56,10 @@ protected:
     virtual LRESULT OnCommand(WPARAM wParam, LPARAM lParam);
     // Paints the client area; the default copies the background.
     virtual void Paint(HDC dc, const RECT& client);
+    // The background with a message over it in white, centred and wrapped in
+    // the rectangle 20,50-220,94 (the message dialogs' text), drawn
+    // off-screen first so that it does not flicker.
+    void PaintMessage(HDC dc, const RECT& client, const std::string& message, HFONT font);
     // True for the few windows that let the system erase their background.
     virtual bool ErasesBackground() const { return false; }
 

@@ -54,22 +54,7 @@ void WarningDialog::Paint(HDC dc, const RECT& client) {
         SkinWindow::Paint(dc, client);
         return;
     }
-    const int width = client.right - client.left;
-    const int height = client.bottom - client.top;
-    MemoryDC memory(CreateCompatibleDC(dc));
-    Bitmap picture(CreateCompatibleBitmap(dc, width, height));
-    if (!memory || !picture) return;
-    ScopedSelectObject selectPicture(memory.get(), picture.get());
-    SkinWindow::Paint(memory.get(), client);
-    if (!message_.empty()) {
-        ScopedSelectObject selectFont(memory.get(), font_.get());
-        SetBkMode(memory.get(), TRANSPARENT);
-        SetTextColor(memory.get(), RGB(255, 255, 255));
-        RECT textRect = {20, 50, 220, 94};
-        DrawTextA(memory.get(), message_.c_str(), static_cast<int>(message_.size()), &textRect,
-                  DT_CENTER | DT_WORDBREAK);
-    }
-    BitBlt(dc, 0, 0, width, height, memory.get(), 0, 0, SRCCOPY);
+    PaintMessage(dc, client, message_, font_.get());
 }
 
 LRESULT WarningDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {

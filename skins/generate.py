@@ -6,10 +6,12 @@ rectangles); the INI file and the five full-window images ("Mask", "Normal",
 "Over", "Down", "Disable") are both drawn from that description, so the
 coordinates in the INI files and the drawn controls always agree.
 
-    generate.py OUTPUT_FOLDER [RESOURCE_FOLDER]
+    generate.py OUTPUT_FOLDER [RESOURCE_FOLDER [TEST_SKIN_FOLDER]]
 
 RESOURCE_FOLDER receives the icons that the programs' resource scripts bind
-in: the submenu arrow (icon 145) and Option's window icon (icon 128).
+in: the submenu arrow (icon 145), Option's window icon (icon 128) and the
+pictures of list items (bitmaps 135, 137, 138, 146). TEST_SKIN_FOLDER
+receives skins that only the tests and the screenshots use.
 """
 
 import os
@@ -109,6 +111,15 @@ def draw_control(draw, control, state):
         draw.text(((box[0] + box[2]) / 2, (box[1] + box[3]) / 2), control.label, font=label_font,
                   fill=DISABLED_TEXT if state == "Disable" else ink, anchor="mm")
         return
+    if style == "list":  # a list control covers the box; its edge shows around it
+        draw.rectangle((box[0] - 1, box[1] - 1, box[2] + 1, box[3] + 1), fill=PANEL, outline=PANEL_EDGE)
+        return
+    if style == "frame":  # a place for a picture or clip drawn by the program
+        draw.rectangle((box[0] - 1, box[1] - 1, box[2] + 1, box[3] + 1), fill=BACKGROUND, outline=PANEL_EDGE)
+        return
+    if style == "picture":  # a three-state picture: rest, lit, pressed
+        draw_picture(draw, box, state)
+        return
     if style == "box":  # a button box: the function name is drawn by the program
         draw.rectangle(box, fill=face, outline=edge)
         draw.rectangle((box[0], box[1], box[0] + 2, box[3]), fill=ACCENT if state != "Disable" else edge)
@@ -130,6 +141,21 @@ def draw_control(draw, control, state):
     else:
         draw.text(((box[0] + box[2]) / 2, (box[1] + box[3]) / 2), control.label, font=label_font, fill=ink,
                   anchor="mm")
+
+
+def draw_picture(draw, box, state):
+    """A mouse-button glyph in a round tile; the state shows in its colours."""
+    tile = {"Normal": PANEL, "Over": (62, 62, 68), "Down": ACCENT_DARK}.get(state, DISABLED_FACE)
+    edge = {"Normal": PANEL_EDGE, "Over": ACCENT, "Down": ACCENT}.get(state, PANEL_EDGE)
+    ink = {"Normal": TEXT_DIM, "Over": WHITE, "Down": WHITE}.get(state, DISABLED_TEXT)
+    draw.rounded_rectangle(box, radius=8, fill=tile, outline=edge)
+    w, h = box[2] - box[0], box[3] - box[1]
+    body = (box[0] + w * 0.3, box[1] + h * 0.18, box[2] - w * 0.3, box[3] - h * 0.18)
+    draw.rounded_rectangle(body, radius=int(w * 0.2), outline=ink, width=2)
+    cx = (body[0] + body[2]) / 2
+    draw.line((cx, body[1] + 2, cx, body[1] + h * 0.25), fill=ink, width=2)
+    if state == "Down":  # the left button pressed
+        draw.rectangle((body[0] + 3, body[1] + 3, cx - 2, body[1] + h * 0.25), fill=ACCENT)
 
 
 def render(window, state):
@@ -290,6 +316,47 @@ def warnings():
     ]
 
 
+# ------------------------------------------------------- double-click test
+
+def cartoon_dialog():
+    """The double-click test: the program writes its message at 20,50-220,94
+    and plays the clip over the area of entry "4"."""
+    w = Window("skin_cartoon.ini", 240, 244, radius=10)
+    w.text(16, 14, "Double-click test", 13, True, WHITE)
+    w.add("4", "clip", 60, 100, 120, 90, "frame")
+    w.add("2", "replay", 20, 206, 96, 26, label="Replay")
+    w.add("1", "ok", 124, 206, 96, 26, "primary", label="OK")
+    w.add("3", "close", 206, 8, 26, 22, "icon", label="\u00d7")
+    return w
+
+
+# ----------------------------------------------------- test and demo skins
+
+def text_controls_skin():
+    """Not shipped: the dialog on which the tests and the screenshots show
+    the list, the pictures and their states."""
+    w = Window("skin_text_controls.ini", 420, 280, radius=12)
+    w.text(16, 14, "Lists and pictures", 13, True, WHITE)
+    w.text(20, 40, "MACROS", 11, True, TEXT_DIM)
+    w.add("1", "list", 20, 58, 180, 162, "list")
+    w.text(232, 40, "PICTURES", 11, True, TEXT_DIM)
+    w.add("2", "picture", 232, 58, 48, 48, "picture")
+    w.add("3", "single", 296, 58, 48, 48, "frame")
+    w.add("4", "new", 20, 236, 86, 28, label="New")
+    w.add("5", "rename", 114, 236, 86, 28, label="Rename")
+    w.add("6", "close", 386, 8, 26, 22, "icon", label="\u00d7")
+    return w
+
+
+def test_images(out):
+    # The single-image picture of the test skin: a red badge.
+    badge = Image.new("RGB", (48, 48), BACKGROUND)
+    d = ImageDraw.Draw(badge)
+    d.ellipse((4, 4, 43, 43), fill=ACCENT, outline=ACCENT_DARK, width=2)
+    d.text((24, 24), "2x", font=font(16, bold=True), fill=WHITE, anchor="mm")
+    badge.save(os.path.join(out, "text_controls_badge.bmp"))
+
+
 # ------------------------------------------------------------- shared images
 
 def shared_images(out):
@@ -325,22 +392,57 @@ def program_icon():
     return icon
 
 
+def list_icons():
+    """The pictures of list items (16 x 16, black is transparent), by the
+    resource number their item data carry: 135 a delay, 137 a key released,
+    138 a key pressed, 146 a mouse button."""
+    icons = {}
+    for name, arrow in (("list_key_down.bmp", "down"), ("list_key_up.bmp", "up")):
+        icon = Image.new("RGB", (16, 16), (0, 0, 0))
+        d = ImageDraw.Draw(icon)
+        d.rounded_rectangle((1, 1, 14, 14), radius=3, fill=(70, 70, 76), outline=(120, 120, 128))
+        colour = ACCENT if arrow == "down" else (200, 200, 206)
+        points = [(4, 6), (11, 6), (7.5, 11)] if arrow == "down" else [(4, 10), (11, 10), (7.5, 5)]
+        d.polygon(points, fill=colour)
+        icons[name] = icon
+    mouse = Image.new("RGB", (16, 16), (0, 0, 0))
+    d = ImageDraw.Draw(mouse)
+    d.rounded_rectangle((3, 1, 12, 14), radius=4, fill=(70, 70, 76), outline=(200, 200, 206))
+    d.line((7.5, 2, 7.5, 6), fill=(200, 200, 206))
+    d.rectangle((4, 2, 6, 6), fill=ACCENT)
+    icons["list_mouse.bmp"] = mouse
+    clock = Image.new("RGB", (16, 16), (0, 0, 0))
+    d = ImageDraw.Draw(clock)
+    d.ellipse((1, 1, 14, 14), fill=(70, 70, 76), outline=(200, 200, 206))
+    d.line((7.5, 7.5, 7.5, 3), fill=WHITE)
+    d.line((7.5, 7.5, 11, 7.5), fill=ACCENT)
+    icons["list_delay.bmp"] = clock
+    return icons
+
+
 def resources(out):
     os.makedirs(out, exist_ok=True)
+    for name, icon in list_icons().items():
+        icon.save(os.path.join(out, name))
     submenu_arrow().save(os.path.join(out, "submenu_arrow.ico"), sizes=[(16, 16)])
     program_icon().save(os.path.join(out, "option.ico"), sizes=[(16, 16), (32, 32), (48, 48)])
 
 
 def main():
-    if len(sys.argv) not in (2, 3):
+    if len(sys.argv) not in (2, 3, 4):
         sys.exit(__doc__)
     out = sys.argv[1]
-    if len(sys.argv) == 3:
+    if len(sys.argv) >= 3:
         resources(sys.argv[2])
     os.makedirs(out, exist_ok=True)
-    for window in [main_window()] + pages() + warnings():
+    for window in [main_window()] + pages() + warnings() + [cartoon_dialog()]:
         write_window(window, out)
     shared_images(out)
+    if len(sys.argv) == 4:
+        test_out = sys.argv[3]
+        os.makedirs(test_out, exist_ok=True)
+        write_window(text_controls_skin(), test_out)
+        test_images(test_out)
 
 
 if __name__ == "__main__":
