@@ -60,7 +60,8 @@ ListItemLayout LayoutListItem(int left, int top, uint32_t itemData, int iconWidt
     layout.iconNumber = number > 1 ? number : 0;
     layout.iconX = left + 5;
     layout.iconY = top + 2;
-    layout.textX = left + 5 + (number != 0 ? iconWidth : 0);
+    // Three pixels between the icon and the text, so that they do not touch.
+    layout.textX = left + 5 + (number != 0 ? iconWidth + 3 : 0);
     return layout;
 }
 

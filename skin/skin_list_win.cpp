@@ -181,7 +181,9 @@ LRESULT SkinListBox::OnDrawItem(WPARAM, LPARAM lParam) {
         FillRect(dc, &item, background_.get());
     }
     if (look.selectionBehindText) {
-        const RECT textRect = {layout.textX, item.top, layout.textX + extent.cx, item.bottom};
+        // Two pixels of air on each side of the text.
+        const RECT textRect = {layout.textX - 2, item.top, layout.textX + extent.cx + 2,
+                               item.bottom};
         Brush selection(CreateSolidBrush(selectionColour_));
         FillRect(dc, &textRect, selection.get());
     }
@@ -221,17 +223,19 @@ void SkinListBox::InvalidateItem(int index) {
     }
 }
 
+void SkinListBox::UpdateHotItem(LPARAM clientPoint) {
+    if (edit_ != nullptr) return;
+    const LRESULT hit = SendMessageA(hwnd(), LB_ITEMFROMPOINT, 0, clientPoint);
+    const int hot = HIWORD(hit) != 0 ? -1 : static_cast<int>(LOWORD(hit));
+    if (hot == hotItem_) return;
+    InvalidateItem(hotItem_);
+    hotItem_ = hot;
+    InvalidateItem(hotItem_);
+}
+
 LRESULT SkinListBox::OnMouseMove(WPARAM wParam, LPARAM lParam) {
     if (notify_ == nullptr) notify_ = GetParent(hwnd());
-    if (edit_ == nullptr) {
-        const LRESULT hit = SendMessageA(hwnd(), LB_ITEMFROMPOINT, 0, lParam);
-        const int hot = HIWORD(hit) != 0 ? -1 : static_cast<int>(LOWORD(hit));
-        if (hot != hotItem_) {
-            InvalidateItem(hotItem_);
-            hotItem_ = hot;
-            InvalidateItem(hotItem_);
-        }
-    }
+    UpdateHotItem(lParam);
     if (!trackingLeave_) {
         TRACKMOUSEEVENT track = {};
         track.cbSize = sizeof track;
@@ -253,6 +257,13 @@ LRESULT SkinListBox::OnMouseLeave(WPARAM wParam, LPARAM lParam) {
 LRESULT SkinListBox::OnMouseWheel(WPARAM wParam, LPARAM) {
     const int delta = GET_WHEEL_DELTA_WPARAM(wParam);
     SendMessageA(hwnd(), WM_VSCROLL, ListWheelScrollCode(delta), 0);
+    // Another item now lies under the pointer.
+    if (hotItem_ >= 0) {
+        POINT p;
+        GetCursorPos(&p);
+        ScreenToClient(hwnd(), &p);
+        UpdateHotItem(MAKELPARAM(p.x, p.y));
+    }
     return 0;
 }
 

@@ -85,6 +85,7 @@ private:
     // Closes the edit window without touching the items.
     void CloseEditor();
     void InvalidateItem(int index);
+    void UpdateHotItem(LPARAM clientPoint);
     HBITMAP IconBitmap(uint32_t number);
     static LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 

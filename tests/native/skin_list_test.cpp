@@ -82,10 +82,10 @@ TEST(ListItems, IconNumberFromTheLowWordPlacesIconAndText) {
     EXPECT_EQ(138u, a.iconNumber);
     EXPECT_EQ(5, a.iconX);
     EXPECT_EQ(38, a.iconY);
-    EXPECT_EQ(21, a.textX);
+    EXPECT_EQ(24, a.textX);
     ListItemLayout reserved = LayoutListItem(10, 0, 7 * 65536 + 1, 16);
     EXPECT_EQ(0u, reserved.iconNumber);  // room for an icon, nothing drawn
-    EXPECT_EQ(31, reserved.textX);
+    EXPECT_EQ(34, reserved.textX);
     ListItemLayout none = LayoutListItem(10, 0, 0xFFFF0000u, 16);
     EXPECT_EQ(0u, none.iconNumber);
     EXPECT_EQ(15, none.textX);

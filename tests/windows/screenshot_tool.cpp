@@ -11,6 +11,10 @@
 //       TITLE has painted for the first time, then closes that window
 //       (WM_CLOSE) and waits for the program to end, so that runs can follow
 //       one another
+//   screenshot_tool controls TEST_SKIN_FOLDER PROGRAM_FOLDER OUT_FOLDER
+//       the skinned list (hover, selection, an open in-place edit), the
+//       pictures in each state, and the double-click test dialog at rest
+//       and while its clip plays
 //   screenshot_tool overlay PROGRAM_FOLDER OUT_FOLDER
 //       writes sample indication texts into PROGRAM_FOLDER (a scratch copy),
 //       starts its Overlay.exe over a light backdrop and saves the profile,
@@ -25,7 +29,10 @@
 #include <vector>
 
 #include "settings/ipc_names.h"
+#include "skin/double_click_win.h"
 #include "skin/skin_button_win.h"
+#include "skin/skin_list_win.h"
+#include "skin/skin_picture_win.h"
 #include "skin/skin_window_win.h"
 #include "skin/warning_dialog_win.h"
 
@@ -138,6 +145,127 @@ int ShowSkins(const std::string& skinFolder, const std::string& outFolder) {
         std::string name = WarningSkinFile(kind);
         name = name.substr(0, name.find('.')) + ".bmp";
         failures += SaveWindow(dialog.hwnd(), outFolder + name) ? 0 : 1;
+        DestroyWindow(dialog.hwnd());
+    }
+    return failures == 0 ? 0 : 1;
+}
+
+// The list and pictures of the test skin, filled as the macro pages fill them.
+class TextControlsShowcase : public SkinWindow {
+public:
+    TextControlsShowcase() : SkinWindow("skin_text_controls.ini") {}
+    SkinListBox list;
+    SkinPicture picture;
+    SkinPicture single{SkinPicture::Kind::kSingleImage};
+    SkinButton buttons[3];
+
+protected:
+    void PlaceControls(const SkinFile& file, const SkinStateImages& images) override {
+        const RECT r1 = RectOf(file.ReadEntry(1));
+        list.Create(hwnd(), r1, 4096);
+        list.UseSkinColours();
+        list.SetKeepOnFocusLoss(true);
+        const RECT r2 = RectOf(file.ReadEntry(2));
+        picture.Create(hwnd(), r2);
+        picture.SetStateImages(r2, images.normal.get(), images.over.get(), images.down.get());
+        single.Create(hwnd(), RectOf(file.ReadEntry(3)));
+        single.LoadImageFile(0, SkinFolder() + "text_controls_badge.bmp");
+        for (int i = 0; i < 3; ++i) PlaceButton(buttons[i], file.ReadEntry(4 + i), images);
+    }
+
+private:
+    static RECT RectOf(const SkinControlEntry& e) {
+        return RECT{e.rect.left, e.rect.top, e.rect.right, e.rect.bottom};
+    }
+};
+
+void MovePointer(POINT p) {
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = p.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = p.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &input, sizeof input);
+}
+
+POINT ItemCentre(HWND list, int index) {
+    RECT r = {};
+    SendMessageA(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&r));
+    POINT p = {60, (r.top + r.bottom) / 2};
+    ClientToScreen(list, &p);
+    return p;
+}
+
+bool SaveChild(HWND child, int margin, const std::string& path) {
+    RECT r;
+    GetWindowRect(child, &r);
+    InflateRect(&r, margin, margin);
+    const bool ok = SaveScreenRect(r, path);
+    printf("%s %s\n", ok ? "saved" : "FAILED", path.c_str());
+    return ok;
+}
+
+int ShootTextControls(const std::string& testSkins, const std::string& program,
+                      const std::string& outFolder) {
+    int failures = 0;
+    SetSkinFolder(testSkins);
+    {
+        TextControlsShowcase dialog;
+        if (!dialog.CreatePopup(nullptr)) return 1;
+        const char* names[] = {"Rapid fire",    "Sniper burst", "Reload",
+                               "Grenade throw", "Crouch jump",  "Voice chat",
+                               "Build wall",    "Quick scope",  "Macro with a very long name",
+                               "Heal"};
+        // Steps and macros: a key pressed, released, a mouse step, a delay, no
+        // picture, a reserved picture space.
+        const uint32_t pictures[] = {138, 137, 146, 135, 0, 1};
+        for (int i = 0; i < 10; ++i)
+            dialog.list.AddItem(names[i], (i + 1) * 65536 + pictures[i % 6]);
+        SetWindowPos(dialog.hwnd(), HWND_TOP, 100, 100, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+        SetForegroundWindow(dialog.hwnd());
+        SendMessageA(dialog.list.hwnd(), LB_SETCURSEL, 1, 0);
+        SetFocus(dialog.list.hwnd());
+        MovePointer(ItemCentre(dialog.list.hwnd(), 3));
+        Pump(400);
+        failures += SaveWindow(dialog.hwnd(), outFolder + "text_controls_list.bmp") ? 0 : 1;
+        // The selected item under the pointer.
+        MovePointer(ItemCentre(dialog.list.hwnd(), 1));
+        Pump(300);
+        failures +=
+            SaveChild(dialog.list.hwnd(), 2, outFolder + "text_controls_list_hot_selected.bmp") ? 0
+                                                                                                : 1;
+        MovePointer(POINT{20, 20});
+        SendMessageA(dialog.list.hwnd(), LB_SETCURSEL, 2, 0);
+        dialog.list.RenameSelected();
+        SetWindowTextA(dialog.list.editWindow(), "Reload fast");
+        SendMessageA(dialog.list.editWindow(), EM_SETSEL, 0, -1);
+        Pump(300);
+        failures += SaveWindow(dialog.hwnd(), outFolder + "text_controls_edit.bmp") ? 0 : 1;
+        dialog.list.AbandonEdit();
+        EnableWindow(dialog.list.hwnd(), FALSE);
+        Pump(200);
+        failures +=
+            SaveChild(dialog.list.hwnd(), 2, outFolder + "text_controls_list_disabled.bmp") ? 0 : 1;
+        for (int state = 0; state < 3; ++state) {
+            dialog.picture.SetState(state);
+            Pump(200);
+            char name[64];
+            snprintf(name, sizeof name, "text_controls_picture%d.bmp", state);
+            failures += SaveChild(dialog.picture.hwnd(), 4, outFolder + name) ? 0 : 1;
+        }
+        failures +=
+            SaveChild(dialog.single.hwnd(), 4, outFolder + "text_controls_single.bmp") ? 0 : 1;
+        DestroyWindow(dialog.hwnd());
+    }
+    SetSkinFolder(program + "skins\\");
+    {
+        DoubleClickDialog dialog(nullptr, program);
+        if (!dialog.Open()) return failures + 1;
+        Pump(1500);  // the clip that plays as it opens has ended
+        failures += SaveWindow(dialog.hwnd(), outFolder + "skin_cartoon.bmp") ? 0 : 1;
+        dialog.area().Play();
+        Pump(180);  // the button pressed, the first ripple
+        failures += SaveWindow(dialog.hwnd(), outFolder + "skin_cartoon_playing.bmp") ? 0 : 1;
         DestroyWindow(dialog.hwnd());
     }
     return failures == 0 ? 0 : 1;
@@ -296,12 +424,15 @@ int main(int argc, char** argv) {
     if (argc == 5 && strcmp(argv[1], "window") == 0) {
         return CaptureWindow(argv[2], argv[3], static_cast<DWORD>(atoi(argv[4])));
     }
+    if (argc == 5 && strcmp(argv[1], "controls") == 0) {
+        return ShootTextControls(WithSlash(argv[2]), WithSlash(argv[3]), WithSlash(argv[4]));
+    }
     if (argc == 4 && strcmp(argv[1], "overlay") == 0) {
         return ShootOverlay(WithSlash(argv[2]), WithSlash(argv[3]));
     }
     if (argc == 5 && strcmp(argv[1], "start") == 0) {
         return TimeStart(argv[2], argv[3], static_cast<DWORD>(atoi(argv[4])));
     }
-    fprintf(stderr, "usage: screenshot_tool skins|window|start|overlay ...\n");
+    fprintf(stderr, "usage: screenshot_tool skins|window|start|controls|overlay ...\n");
     return 2;
 }

@@ -231,6 +231,7 @@ TEST_F(TextControlsTest, TheListFollowsTheMouseTheWheelAndTheKeys) {
     MoveTo(ItemPoint(1));
     Wheel(-WHEEL_DELTA);
     EXPECT_TRUE(WaitUntil([&] { return TopIndex() == 1; }, 1000));
+    EXPECT_EQ(2, list.hotItem());  // the item now under the pointer
     Wheel(-WHEEL_DELTA);
     EXPECT_TRUE(WaitUntil([&] { return TopIndex() == 2; }, 1000));
     Wheel(WHEEL_DELTA);
