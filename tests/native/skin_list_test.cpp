@@ -47,20 +47,6 @@ TEST(InPlaceCommit, AHugeTextIsReadOnlyToItsLimit) {
     EXPECT_EQ("", CommitInPlaceText(blanks.data(), blanks.size()));
 }
 
-TEST(InPlaceKeys, EnterCommitsEscapeAbandonsOthersType) {
-    EXPECT_EQ(InPlaceKeyAction::kCommit, InPlaceKeyReleased(0x0D));
-    EXPECT_EQ(InPlaceKeyAction::kAbandon, InPlaceKeyReleased(0x1B));
-    for (uint32_t key : {0x08u, 0x20u, 0x41u, 0x25u, 0x2Eu, 0x09u}) {
-        EXPECT_EQ(InPlaceKeyAction::kNone, InPlaceKeyReleased(key)) << key;
-    }
-    EXPECT_TRUE(InPlaceEditSwallowsChar('\r'));
-    EXPECT_TRUE(InPlaceEditSwallowsChar(0x1B));
-    EXPECT_FALSE(InPlaceEditSwallowsChar('a'));
-    EXPECT_FALSE(InPlaceEditSwallowsChar(0x08));  // backspace still edits
-    EXPECT_TRUE(AbandonRemovesItem(true));
-    EXPECT_FALSE(AbandonRemovesItem(false));  // a rename keeps its item
-}
-
 TEST(ListKeyFilter, OnlyTheUpAndDownArrowsPassWhileOn) {
     const uint32_t up = 0x26, down = 0x28;
     for (ListKeyMessage kind : {ListKeyMessage::kDown, ListKeyMessage::kUp}) {
@@ -89,31 +75,6 @@ TEST(ListItems, IconNumberFromTheLowWordPlacesIconAndText) {
     ListItemLayout none = LayoutListItem(10, 0, 0xFFFF0000u, 16);
     EXPECT_EQ(0u, none.iconNumber);
     EXPECT_EQ(15, none.textX);
-}
-
-TEST(ListItems, LookFollowsSelectionHoverAndDisabling) {
-    ListItemLook plain = ChooseListItemLook(false, false, false);
-    EXPECT_EQ(ListItemFill::kBackground, plain.fill);
-    EXPECT_FALSE(plain.selectionBehindText);
-    EXPECT_EQ(ListTextColour::kText, plain.text);
-    ListItemLook hot = ChooseListItemLook(false, true, false);
-    EXPECT_EQ(ListItemFill::kHover, hot.fill);
-    EXPECT_EQ(ListTextColour::kText, hot.text);
-    // Selected: whatever draw action asked, the selected text colour.
-    ListItemLook selected = ChooseListItemLook(true, true, false);
-    EXPECT_EQ(ListItemFill::kHover, selected.fill);
-    EXPECT_TRUE(selected.selectionBehindText);
-    EXPECT_EQ(ListTextColour::kSelectedText, selected.text);
-    ListItemLook disabled = ChooseListItemLook(true, true, true);
-    EXPECT_EQ(ListItemFill::kBackground, disabled.fill);
-    EXPECT_EQ(ListTextColour::kDisabled, disabled.text);
-}
-
-TEST(ListFocus, ADropDownClosesUnlessItsEditOrAPageHoldsIt) {
-    EXPECT_TRUE(FocusLossClosesHolder(false, false, false));
-    EXPECT_FALSE(FocusLossClosesHolder(true, false, false));
-    EXPECT_FALSE(FocusLossClosesHolder(false, true, false));
-    EXPECT_FALSE(FocusLossClosesHolder(false, false, true));
 }
 
 }  // namespace

@@ -96,6 +96,13 @@ POINT ScreenPointOf(HWND window, int x, int y) {
     return p;
 }
 
+COLORREF ScreenPixel(HWND window, int x, int y) {
+    HDC dc = GetDC(window);
+    const COLORREF c = GetPixel(dc, x, y);
+    ReleaseDC(window, dc);
+    return c;
+}
+
 // ---- the test dialog ------------------------------------------------------------
 
 // The list (entry "1"), the three-state picture ("2") and the single picture
@@ -207,6 +214,16 @@ TEST_F(TextControlsTest, TheListFollowsTheMouseTheWheelAndTheKeys) {
     SkinListBox& list = dialog.list;
     ASSERT_NE(nullptr, list.hwnd());
     EXPECT_EQ(SkinListBox::kItemHeight, SendMessageA(list.hwnd(), LB_GETITEMHEIGHT, 0, 0));
+
+    // Item pictures come from the program's bitmap resources by the low word
+    // of the item data, black around them transparent: item 0 shows the red
+    // arrow of a pressed key, item 5 keeps the space empty.
+    MoveTo(ScreenPointOf(dialog.hwnd(), 300, 200));
+    WaitUntil([] { return false; }, 100);
+    const COLORREF panel = RGB(40, 40, 44);
+    EXPECT_EQ(RGB(230, 30, 30), ScreenPixel(list.hwnd(), 5 + 7, 0 * 18 + 2 + 8));
+    EXPECT_EQ(panel, ScreenPixel(list.hwnd(), 5, 0 * 18 + 2));  // a black corner
+    EXPECT_EQ(panel, ScreenPixel(list.hwnd(), 5 + 7, 5 * 18 + 2 + 8));
 
     // Hover moves with the pointer and goes when it leaves the list.
     MoveTo(ItemPoint(2));
@@ -382,13 +399,6 @@ TEST_F(TextControlsTest, ADropDownClosesItsPopupOnFocusLossButNotForItsOwnEdit) 
         EXPECT_EQ(keep, IsWindow(holder) != FALSE) << keep;
     }
     if (IsWindow(holder)) DestroyWindow(holder);
-}
-
-COLORREF ScreenPixel(HWND window, int x, int y) {
-    HDC dc = GetDC(window);
-    const COLORREF c = GetPixel(dc, x, y);
-    ReleaseDC(window, dc);
-    return c;
 }
 
 COLORREF BitmapPixel(HBITMAP bitmap, int x, int y) {
