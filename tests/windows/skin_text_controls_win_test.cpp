@@ -254,11 +254,13 @@ TEST_F(TextControlsTest, TheListFollowsTheMouseTheWheelAndTheKeys) {
     Wheel(WHEEL_DELTA);
     EXPECT_TRUE(WaitUntil([&] { return TopIndex() == 1; }, 1000));
 
-    // Keys: all of them without the filter; only up and down with it.
+    // Keys: all of them without the filter; only up and down with it. Each
+    // move reaches the owner as a selection change.
     Key(VK_DOWN);
     EXPECT_TRUE(WaitUntil([&] { return Selected() == 4; }, 1000));
     Key(VK_END);
     EXPECT_TRUE(WaitUntil([&] { return Selected() == 19; }, 1000));
+    EXPECT_EQ(3, dialog.selectionChanges);
     list.SetKeyFilter(true);
     Key(VK_HOME);
     Key(VK_PRIOR);
@@ -267,9 +269,11 @@ TEST_F(TextControlsTest, TheListFollowsTheMouseTheWheelAndTheKeys) {
     EXPECT_TRUE(WaitUntil([&] { return Selected() == 18; }, 1000));
     WaitUntil([] { return false; }, 100);
     EXPECT_EQ(18, Selected());
+    EXPECT_EQ(4, dialog.selectionChanges);
     list.SetKeyFilter(false);
     Key(VK_HOME);
     EXPECT_TRUE(WaitUntil([&] { return Selected() == 0; }, 1000));
+    EXPECT_EQ(5, dialog.selectionChanges);
     EXPECT_EQ(0, dialog.Count(UM_LIST_EDIT_DONE));
 }
 
