@@ -336,6 +336,9 @@ bool SkinListBox::StartEdit(int index, bool added) {
         if (added) SendMessageA(hwnd(), LB_DELETESTRING, index, 0);
         return false;
     }
+    // No hover highlight while the edit is open.
+    InvalidateItem(hotItem_);
+    hotItem_ = -1;
     InvalidateItem(index);
     UpdateWindow(hwnd());
     const std::string text = ItemText(index);
