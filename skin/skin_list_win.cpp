@@ -40,7 +40,7 @@ bool SkinListBox::Create(HWND parent, const RECT& rect, int id, DWORD extraStyle
     selectedTextColour_ = GetSysColor(COLOR_HIGHLIGHTTEXT);
     selectionColour_ = GetSysColor(COLOR_HIGHLIGHT);
     backgroundColour_ = GetSysColor(COLOR_WINDOW);
-    hoverColour_ = BlendColour(backgroundColour_, selectionColour_, 64);
+    if (!hoverChosen_) hoverColour_ = BlendColour(backgroundColour_, selectionColour_, 64);
     background_ = Brush(CreateSolidBrush(backgroundColour_));
     if (!CreateFrameworkWindow(0, listClass, style, rect.left, rect.top, rect.right - rect.left,
                                rect.bottom - rect.top, parent)) {
