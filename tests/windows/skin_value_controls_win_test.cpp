@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
@@ -11,7 +14,9 @@
 
 #include "settings/ipc_names.h"
 #include "skin/bitmap_edit_win.h"
+#include "skin/skin_image_win.h"
 #include "skin/skin_window_win.h"
+#include "skin/slider_win.h"
 #include "tests/native/test_folder.h"
 #include "tests/windows/e2e_harness_win.h"
 
@@ -46,6 +51,15 @@ void MouseButton(DWORD flags) {
     INPUT in = {};
     in.type = INPUT_MOUSE;
     in.mi.dwFlags = flags;
+    Send(in);
+    Pump(30);
+}
+
+void Wheel(int delta) {
+    INPUT in = {};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = MOUSEEVENTF_WHEEL;
+    in.mi.mouseData = static_cast<DWORD>(delta);
     Send(in);
     Pump(30);
 }
@@ -150,7 +164,19 @@ public:
     ValueDialog() : SkinWindow("skin_values.ini") {}
 
     BitmapEdit edit;
+    CclickHSlider slider;    // 0..10 over 112 pixels, id 201
+    CclickHSlider colour;    // 0..255 over 256 pixels, id 202
+    CclickVSlider vertical;  // 0..10 over 101 pixels, id 301
     std::vector<e2e::RecordedMessage> received;
+
+    // The values of the UM_SLIDER_CHANGED that came with this id, in order.
+    std::vector<int> Slider(LPARAM id) const {
+        std::vector<int> values;
+        for (const auto& m : received) {
+            if (m.message == UM_SLIDER_CHANGED && m.lParam == id) values.push_back(int(m.wParam));
+        }
+        return values;
+    }
 
     int Count(UINT message, WPARAM wParam) const {
         int n = 0;
@@ -172,6 +198,22 @@ protected:
         edit.Create(hwnd(), {r.left, r.top, r.right, r.bottom},
                     WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 77);
         edit.SetNumericOnly(true);
+        PlaceSlider(slider, file.ReadEntry(2).rect, 201, images);
+        PlaceSlider(colour, file.ReadEntry(4).rect, 202, images);
+        colour.SetRange(0, 255);
+        const SkinRect v = file.ReadEntry(3).rect;
+        if (vertical.Create(SkinFolder() + "thumb_v.bmp", v.left, v.top, v.right, v.bottom, hwnd(),
+                            301)) {
+            vertical.SetBackground(v.left, v.top, v.right, v.bottom, images.normal.get());
+            vertical.SetDisabledBackground(v.left, v.top, v.right, v.bottom, images.disable.get());
+        }
+    }
+    void PlaceSlider(SliderTrack& track, const SkinRect& r, int id, const SkinStateImages& images) {
+        if (!track.Create(SkinFolder() + "thumb_h.bmp", r.left, r.top, r.right, r.bottom, hwnd(),
+                          id)) {
+            return;
+        }
+        track.SetBackground(r.left, r.top, r.right, r.bottom, images.normal.get());
     }
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
         if (message >= WM_USER && message < kReflectBase) {
@@ -194,7 +236,14 @@ protected:
         folder_.Write("skin_values.ini",
                       "[SCREEN]\r\nNormal=v_normal.bmp\r\nOver=v_over.bmp\r\n"
                       "Down=v_down.bmp\r\nDisable=v_disable.bmp\r\n[BUTTONPOS]\r\n"
-                      "1=edit,20,20,120,20,\r\n");
+                      "1=edit,20,20,120,20,\r\n2=h,20,60,112,24,\r\n3=v,360,20,24,101,\r\n"
+                      "4=colour,20,100,256,24,\r\n");
+        // Thumbs: red shapes on white, which is outside them.
+        const auto thumb = [](int x, int y) {
+            return (y < 3 && (x < 3 - y || x > 8 + y)) ? RGB(255, 255, 255) : RGB(220, 30, 30);
+        };
+        folder_.Write("thumb_h.bmp", BmpBytes(12, 18, thumb));
+        folder_.Write("thumb_v.bmp", BmpBytes(12, 18, thumb));
         SetSkinFolder(folder_.path());
         ASSERT_TRUE(dialog.CreatePopup(nullptr));
         SetWindowPos(dialog.hwnd(), HWND_TOP, 100, 100, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
@@ -209,6 +258,34 @@ protected:
         SetSkinFolder("");
     }
     POINT At(HWND control, int x, int y) { return OnScreen(control, x, y); }
+    // A click on a slider's track, `x` pixels from its left (or `y` from its top).
+    void ClickTrack(const SliderTrack& track, int x, int y) {
+        dialog.received.clear();
+        ClickAt(At(track.hwnd(), x, y));
+        Pump(50);
+    }
+    // Presses the thumb in its middle, moves the pointer by `by` pixels in
+    // steps of 6 and lets go.
+    void DragThumb(const SliderTrack& track, POINT by) {
+        dialog.received.clear();
+        const SIZE size = track.thumb().imageSize();
+        POINT from = At(track.thumb().hwnd(), size.cx / 2, size.cy / 2);
+        MouseTo(from);
+        MouseButton(MOUSEEVENTF_LEFTDOWN);
+        const int steps = (std::max(std::abs(by.x), std::abs(by.y)) + 5) / 6;
+        for (int i = 1; i <= steps; ++i) {
+            MouseTo({from.x + by.x * i / steps, from.y + by.y * i / steps});
+        }
+        MouseButton(MOUSEEVENTF_LEFTUP);
+        Pump(50);
+    }
+    // The thumb's leading edge in the track.
+    static int ThumbAt(const SliderTrack& track, bool vertical) {
+        RECT r;
+        GetWindowRect(track.thumb().hwnd(), &r);
+        MapWindowPoints(nullptr, track.hwnd(), reinterpret_cast<POINT*>(&r), 2);
+        return vertical ? r.top : r.left;
+    }
 
     kestra_test::TestFolder folder_;
     ValueDialog dialog;
@@ -294,6 +371,150 @@ TEST_F(ValueControls, EditPaintsInItsOwnColours) {
     GetClientRect(edit, &client);
     EXPECT_EQ(RGB(0, 0, 200), GetPixel(dc, client.right - 3, client.bottom / 2));
     ReleaseDC(edit, dc);
+}
+
+// -------------------------------------------------------------------- sliders
+
+TEST_F(ValueControls, TrackClicksReportTheTracksIdAndValueOverTheWholeWidth) {
+    ASSERT_NE(nullptr, dialog.colour.hwnd());
+    // The pointer really lands where the test aims.
+    MouseTo(At(dialog.colour.hwnd(), 200, 3));
+    POINT cursor, expected = At(dialog.colour.hwnd(), 200, 3);
+    GetCursorPos(&cursor);
+    ASSERT_EQ(expected.x, cursor.x);
+    ASSERT_EQ(expected.y, cursor.y);
+
+    // 0..255: the last pixel gives 255, the first 0 (the thumb moves away first).
+    ClickTrack(dialog.colour, 255, 3);
+    EXPECT_EQ(std::vector<int>{255}, dialog.Slider(202));
+    EXPECT_EQ(255, dialog.colour.value());
+    EXPECT_EQ(256 - 12, ThumbAt(dialog.colour, false));
+    ClickTrack(dialog.colour, 0, 3);
+    EXPECT_EQ(std::vector<int>{0}, dialog.Slider(202));
+    EXPECT_EQ(0, ThumbAt(dialog.colour, false));
+
+    // 0..10 over 112 pixels (111 from first to last): the first pixels at
+    // 40 % and 45 % of the way, truncated and rounded.
+    const int at40 = (111 * 40 + 99) / 100, at45 = (111 * 45 + 99) / 100;
+    ClickTrack(dialog.slider, at40, 3);
+    EXPECT_EQ(std::vector<int>{4}, dialog.Slider(201));
+    ClickTrack(dialog.slider, at45, 3);
+    EXPECT_EQ(std::vector<int>{4}, dialog.Slider(201));
+    dialog.slider.SetRounding(true);
+    ClickTrack(dialog.slider, at45, 3);
+    EXPECT_EQ(std::vector<int>{5}, dialog.Slider(201));
+    EXPECT_EQ(50, ThumbAt(dialog.slider, false));  // 100 pixels of travel
+
+    // The vertical track rounds whatever the flag: 45 of 100 pixels is 4.5 -> 5.
+    ClickTrack(dialog.vertical, 3, 100);
+    EXPECT_EQ(std::vector<int>{10}, dialog.Slider(301));
+    ClickTrack(dialog.vertical, 3, 45);
+    EXPECT_EQ(std::vector<int>{5}, dialog.Slider(301));
+    EXPECT_EQ(83 * 5 / 10, ThumbAt(dialog.vertical, true));
+}
+
+TEST_F(ValueControls, DraggingTheThumbReportsWhileMovingAndOnRelease) {
+    // 100 pixels of travel for 0..10: 36 pixels are 3.6.
+    DragThumb(dialog.slider, {36, 0});
+    std::vector<int> values = dialog.Slider(201);
+    ASSERT_GE(values.size(), 3u);
+    for (size_t i = 1; i < values.size(); ++i) EXPECT_LE(values[i - 1], values[i]);
+    EXPECT_EQ(3, values.back());  // truncated, rounding off: one release value
+    EXPECT_EQ(36, ThumbAt(dialog.slider, false));
+    EXPECT_EQ(0, dialog.Count(UM_SLIDER_CHANGED, 4) + int(dialog.Slider(kSliderSnappedId).size()));
+
+    // Rounding on: the release rounds to 4 and snaps the thumb, reporting 4 twice.
+    dialog.slider.SetValue(0);
+    dialog.slider.SetRounding(true);
+    DragThumb(dialog.slider, {36, 0});
+    values = dialog.Slider(201);
+    ASSERT_GE(values.size(), 2u);
+    EXPECT_EQ(3, values[values.size() - 3]);
+    EXPECT_EQ(4, values[values.size() - 2]);
+    EXPECT_EQ(4, values.back());
+    EXPECT_EQ(40, ThumbAt(dialog.slider, false));
+    EXPECT_EQ(4, dialog.slider.value());
+
+    // Beyond the end the thumb stops at it; the vertical thumb follows y.
+    DragThumb(dialog.slider, {200, 0});
+    EXPECT_EQ(10, dialog.Slider(201).back());
+    EXPECT_EQ(100, ThumbAt(dialog.slider, false));
+    DragThumb(dialog.vertical, {0, 50});
+    EXPECT_EQ(50, ThumbAt(dialog.vertical, true));
+    EXPECT_EQ(50 * 10 / 83, dialog.Slider(301).back());
+}
+
+TEST_F(ValueControls, WheelOverTheTracksAndLeavingThem) {
+    MouseTo(At(dialog.slider.hwnd(), 80, 3));
+    MouseTo(At(dialog.slider.hwnd(), 82, 3));
+    EXPECT_EQ(dialog.slider.hwnd(), GetFocus());
+    EXPECT_TRUE(dialog.slider.wheelActive());
+    dialog.received.clear();
+    Wheel(WHEEL_DELTA);
+    Wheel(WHEEL_DELTA);
+    Wheel(-WHEEL_DELTA);
+    EXPECT_EQ((std::vector<int>{1, 2, 1}), dialog.Slider(201));
+    EXPECT_EQ(10, ThumbAt(dialog.slider, false));
+
+    // Leaving the track: the owner hears of it and the wheel no longer counts.
+    dialog.received.clear();
+    MouseTo(At(dialog.hwnd(), 300, 250));
+    Pump(100);
+    EXPECT_FALSE(dialog.slider.wheelActive());
+    SendMessageA(dialog.slider.hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+    EXPECT_TRUE(dialog.Slider(201).empty());
+
+    // The vertical track: the wheel turned down raises its value.
+    MouseTo(At(dialog.vertical.hwnd(), 3, 80));
+    MouseTo(At(dialog.vertical.hwnd(), 3, 82));
+    EXPECT_EQ(dialog.vertical.hwnd(), GetFocus());
+    dialog.received.clear();
+    Wheel(-WHEEL_DELTA);
+    Wheel(-WHEEL_DELTA);
+    Wheel(WHEEL_DELTA);
+    EXPECT_EQ((std::vector<int>{1, 2, 1}), dialog.Slider(301));
+    // Leaving it gives the focus back to the dialog.
+    MouseTo(At(dialog.hwnd(), 300, 250));
+    Pump(100);
+    EXPECT_EQ(dialog.hwnd(), GetFocus());
+}
+
+TEST_F(ValueControls, SliderShapeDisabledLookAndBadImagesOrRanges) {
+    // The thumb's outline leaves out its white corners.
+    Region region(CreateRectRgn(0, 0, 0, 0));
+    ASSERT_NE(ERROR, GetWindowRgn(dialog.slider.thumb().hwnd(), region.get()));
+    EXPECT_FALSE(PtInRegion(region.get(), 0, 0));
+    EXPECT_TRUE(PtInRegion(region.get(), 6, 0));
+    EXPECT_TRUE(PtInRegion(region.get(), 0, 10));
+
+    // The disabled vertical track shows the disabled image.
+    EnableWindow(dialog.vertical.hwnd(), FALSE);
+    RedrawWindow(dialog.vertical.hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    HDC dc = GetDC(dialog.vertical.hwnd());
+    EXPECT_EQ(RGB(0, 0, 60), GetPixel(dc, 1, 90));
+    ReleaseDC(dialog.vertical.hwnd(), dc);
+    EnableWindow(dialog.vertical.hwnd(), TRUE);
+    RedrawWindow(dialog.vertical.hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    dc = GetDC(dialog.vertical.hwnd());
+    EXPECT_EQ(kNormalShade, GetPixel(dc, 1, 90));
+    ReleaseDC(dialog.vertical.hwnd(), dc);
+
+    // A missing or unreadable thumb image: no window at all.
+    folder_.Write("junk.bmp", "BM not a picture");
+    for (const char* name : {"missing.bmp", "junk.bmp"}) {
+        CclickHSlider bad;
+        EXPECT_FALSE(bad.Create(folder_.path() + name, 10, 200, 110, 224, dialog.hwnd(), 9));
+        EXPECT_EQ(nullptr, bad.hwnd());
+    }
+
+    // A range with nothing in it holds its minimum, the thumb at the start.
+    dialog.slider.SetRange(5, 5);
+    dialog.slider.SetValue(9);
+    EXPECT_EQ(0, ThumbAt(dialog.slider, false));
+    ClickTrack(dialog.slider, 90, 3);
+    EXPECT_EQ(std::vector<int>{5}, dialog.Slider(201));
+    DragThumb(dialog.slider, {30, 0});
+    EXPECT_EQ(5, dialog.Slider(201).back());
 }
 
 }  // namespace
