@@ -17,6 +17,7 @@
 #include "skin/skin_image_win.h"
 #include "skin/skin_window_win.h"
 #include "skin/slider_win.h"
+#include "skin/spin_win.h"
 #include "tests/native/test_folder.h"
 #include "tests/windows/e2e_harness_win.h"
 
@@ -167,16 +168,20 @@ public:
     CclickHSlider slider;    // 0..10 over 112 pixels, id 201
     CclickHSlider colour;    // 0..255 over 256 pixels, id 202
     CclickVSlider vertical;  // 0..10 over 101 pixels, id 301
+    SkinSpinEdit spin;       // id 501
+    SkinSpinView view;       // id 502
     std::vector<e2e::RecordedMessage> received;
 
-    // The values of the UM_SLIDER_CHANGED that came with this id, in order.
-    std::vector<int> Slider(LPARAM id) const {
+    // The values of the notifications that came with this id, in order.
+    std::vector<int> Values(UINT message, LPARAM id) const {
         std::vector<int> values;
         for (const auto& m : received) {
-            if (m.message == UM_SLIDER_CHANGED && m.lParam == id) values.push_back(int(m.wParam));
+            if (m.message == message && m.lParam == id) values.push_back(int(m.wParam));
         }
         return values;
     }
+    std::vector<int> Slider(LPARAM id) const { return Values(UM_SLIDER_CHANGED, id); }
+    std::vector<int> Spin(LPARAM id) const { return Values(UM_SPIN_CHANGED, id); }
 
     int Count(UINT message, WPARAM wParam) const {
         int n = 0;
@@ -202,11 +207,18 @@ protected:
         PlaceSlider(colour, file.ReadEntry(4).rect, 202, images);
         colour.SetRange(0, 255);
         const SkinRect v = file.ReadEntry(3).rect;
+        PlaceSpin(spin, file.ReadEntry(5).rect, 501, images);
+        PlaceSpin(view, file.ReadEntry(6).rect, 502, images);
         if (vertical.Create(SkinFolder() + "thumb_v.bmp", v.left, v.top, v.right, v.bottom, hwnd(),
                             301)) {
             vertical.SetBackground(v.left, v.top, v.right, v.bottom, images.normal.get());
             vertical.SetDisabledBackground(v.left, v.top, v.right, v.bottom, images.disable.get());
         }
+    }
+    void PlaceSpin(SkinSpinEdit& field, const SkinRect& r, int id, const SkinStateImages& images) {
+        if (!field.Create(r.left, r.top, r.right, r.bottom, hwnd(), id)) return;
+        field.SetStateImages({r.left, r.top, r.right, r.bottom}, images.normal.get(),
+                             images.over.get(), images.down.get(), images.disable.get());
     }
     void PlaceSlider(SliderTrack& track, const SkinRect& r, int id, const SkinStateImages& images) {
         if (!track.Create(SkinFolder() + "thumb_h.bmp", r.left, r.top, r.right, r.bottom, hwnd(),
@@ -237,7 +249,8 @@ protected:
                       "[SCREEN]\r\nNormal=v_normal.bmp\r\nOver=v_over.bmp\r\n"
                       "Down=v_down.bmp\r\nDisable=v_disable.bmp\r\n[BUTTONPOS]\r\n"
                       "1=edit,20,20,120,20,\r\n2=h,20,60,112,24,\r\n3=v,360,20,24,101,\r\n"
-                      "4=colour,20,100,256,24,\r\n");
+                      "4=colour,20,100,256,24,\r\n5=spin,160,20,80,22,\r\n"
+                      "6=view,260,20,50,17,\r\n");
         // Thumbs: red shapes on white, which is outside them.
         const auto thumb = [](int x, int y) {
             return (y < 3 && (x < 3 - y || x > 8 + y)) ? RGB(255, 255, 255) : RGB(220, 30, 30);
@@ -515,6 +528,99 @@ TEST_F(ValueControls, SliderShapeDisabledLookAndBadImagesOrRanges) {
     EXPECT_EQ(std::vector<int>{5}, dialog.Slider(201));
     DragThumb(dialog.slider, {30, 0});
     EXPECT_EQ(5, dialog.Slider(201).back());
+}
+
+// ---------------------------------------------------------------- spin fields
+
+TEST_F(ValueControls, SpinArrowsStepAndEveryChangeReachesTheOwner) {
+    SkinSpinEdit& spin = dialog.spin;
+    ASSERT_NE(nullptr, spin.hwnd());
+    EXPECT_EQ(kSpinEditId, GetDlgCtrlID(spin.edit().hwnd()));
+    const POINT up = At(spin.hwnd(), 69, 5), down = At(spin.hwnd(), 69, 14);
+    spin.SetRange(0, 10);
+    spin.SetValue(10);
+    EXPECT_EQ("10", spin.edit().Text());
+    Pump(50);
+
+    // At the top the up arrow keeps 10, and the owner still hears 10.
+    dialog.received.clear();
+    ClickAt(up);
+    Pump(50);
+    EXPECT_EQ("10", spin.edit().Text());
+    ASSERT_FALSE(dialog.Spin(501).empty());
+    EXPECT_EQ(10, dialog.Spin(501).back());
+    dialog.received.clear();
+    ClickAt(down);
+    ClickAt(down);
+    Pump(50);
+    EXPECT_EQ("8", spin.edit().Text());
+    EXPECT_EQ(8, spin.value());
+    EXPECT_EQ(8, dialog.Spin(501).back());
+
+    // Steps of 50 from 130: up rounds to 200, down to 150 then 100.
+    spin.SetRange(100, 3200);
+    spin.SetStep(50);
+    spin.SetValue(130);
+    Pump(50);
+    ClickAt(up);
+    Pump(50);
+    EXPECT_EQ("200", spin.edit().Text());
+    ClickAt(down);
+    ClickAt(down);
+    Pump(50);
+    EXPECT_EQ("100", spin.edit().Text());
+    EXPECT_EQ(100, dialog.Spin(501).back());
+
+    // The display-only field: a read-only, disabled edit, live arrows.
+    SkinSpinView& view = dialog.view;
+    EXPECT_FALSE(IsWindowEnabled(view.edit().hwnd()));
+    EXPECT_TRUE(GetWindowLongPtrA(view.edit().hwnd(), GWL_STYLE) & ES_READONLY);
+    view.SetValue(3);
+    Pump(50);
+    dialog.received.clear();
+    ClickAt(At(view.hwnd(), 36, 5));
+    Pump(50);
+    EXPECT_EQ("4", view.edit().Text());
+    EXPECT_EQ(std::vector<int>{4}, dialog.Spin(502));
+    ClickAt(At(view.hwnd(), 36, 12));
+    ClickAt(At(view.hwnd(), 36, 12));
+    Pump(50);
+    EXPECT_EQ(2, dialog.Spin(502).back());
+}
+
+TEST_F(ValueControls, SpinFieldTakesTypedNumbersAndEnter) {
+    SkinSpinEdit& spin = dialog.spin;
+    spin.SetRange(0, 100);
+    spin.SetValue(0);
+    ClickAt(At(spin.edit().hwnd(), 5, 5));
+    ASSERT_EQ(spin.edit().hwnd(), GetFocus());
+    Press(VK_END);
+    Press(VK_BACK);
+    Type("012");
+    EXPECT_EQ("012", spin.edit().Text());
+    EXPECT_EQ(12, spin.value());
+    dialog.received.clear();
+    Press(VK_RETURN);
+    Pump(50);
+    EXPECT_EQ("12", spin.edit().Text());
+    EXPECT_EQ(12, spin.value());
+    ASSERT_FALSE(dialog.Spin(501).empty());
+    EXPECT_EQ(12, dialog.Spin(501).back());
+
+    // The field takes as many characters as the maximum has digits; letters
+    // are swallowed; a number beyond the range is brought back into it.
+    Press(VK_END);
+    Type("x345");
+    EXPECT_EQ("100", spin.edit().Text());
+    EXPECT_EQ(100, dialog.Spin(501).back());
+
+    // A long paste into the field: no more characters than it takes.
+    ASSERT_TRUE(SetClipboardText(std::string(100000, '7')));
+    Press(VK_HOME);
+    CtrlPress('V');
+    Pump(50);
+    EXPECT_LE(spin.edit().Text().size(), 3u);
+    EXPECT_EQ(100, spin.value());
 }
 
 }  // namespace
