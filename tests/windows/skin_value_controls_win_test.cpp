@@ -14,6 +14,7 @@
 
 #include "settings/ipc_names.h"
 #include "skin/bitmap_edit_win.h"
+#include "skin/scroll_bar_win.h"
 #include "skin/skin_image_win.h"
 #include "skin/skin_window_win.h"
 #include "skin/slider_win.h"
@@ -157,6 +158,11 @@ std::string BmpBytes(int w, int h, const PixelFn& pixel) {
 constexpr int kDialogWidth = 420;
 constexpr int kDialogHeight = 300;
 constexpr COLORREF kNormalShade = RGB(30, 30, 30);
+constexpr COLORREF kArrow = RGB(0, 0, 255);
+constexpr COLORREF kArrowHot = RGB(0, 255, 255);
+constexpr COLORREF kThumb = RGB(0, 255, 0);
+constexpr COLORREF kThumbHot = RGB(255, 255, 0);
+constexpr COLORREF kTrack = RGB(80, 80, 80);
 
 // A dialog with one control of each kind, placed at its skin entries; it
 // records every private and registered message that reaches it.
@@ -168,6 +174,8 @@ public:
     CclickHSlider slider;    // 0..10 over 112 pixels, id 201
     CclickHSlider colour;    // 0..255 over 256 pixels, id 202
     CclickVSlider vertical;  // 0..10 over 101 pixels, id 301
+    HWND list = nullptr;     // a system list box of 200 items
+    SkinScrollFrame frame;   // around it
     SkinSpinEdit spin;       // id 501
     SkinSpinView view;       // id 502
     std::vector<e2e::RecordedMessage> received;
@@ -207,6 +215,16 @@ protected:
         PlaceSlider(colour, file.ReadEntry(4).rect, 202, images);
         colour.SetRange(0, 255);
         const SkinRect v = file.ReadEntry(3).rect;
+        const SkinRect l = file.ReadEntry(7).rect;
+        list = CreateWindowExA(
+            0, "LISTBOX", "",
+            WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY, l.left, l.top,
+            l.right - l.left, l.bottom - l.top, hwnd(), nullptr, nullptr, nullptr);
+        for (int i = 0; i < 200; ++i) {
+            const std::string item = "Item " + std::to_string(i);
+            SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+        }
+        frame.Attach(list);
         PlaceSpin(spin, file.ReadEntry(5).rect, 501, images);
         PlaceSpin(view, file.ReadEntry(6).rect, 502, images);
         if (vertical.Create(SkinFolder() + "thumb_v.bmp", v.left, v.top, v.right, v.bottom, hwnd(),
@@ -250,13 +268,24 @@ protected:
                       "Down=v_down.bmp\r\nDisable=v_disable.bmp\r\n[BUTTONPOS]\r\n"
                       "1=edit,20,20,120,20,\r\n2=h,20,60,112,24,\r\n3=v,360,20,24,101,\r\n"
                       "4=colour,20,100,256,24,\r\n5=spin,160,20,80,22,\r\n"
-                      "6=view,260,20,50,17,\r\n");
+                      "6=view,260,20,50,17,\r\n7=list,20,140,160,120,\r\n");
         // Thumbs: red shapes on white, which is outside them.
         const auto thumb = [](int x, int y) {
             return (y < 3 && (x < 3 - y || x > 8 + y)) ? RGB(255, 255, 255) : RGB(220, 30, 30);
         };
         folder_.Write("thumb_h.bmp", BmpBytes(12, 18, thumb));
         folder_.Write("thumb_v.bmp", BmpBytes(12, 18, thumb));
+        // Scroll bar images of 12 pixels, one colour each.
+        const struct {
+            const char* name;
+            COLORREF colour;
+        } bar[] = {{"up", kArrow},          {"up_hot", kArrowHot}, {"down", kArrow},
+                   {"down_hot", kArrowHot}, {"thumb", kThumb},     {"thumb_hot", kThumbHot},
+                   {"track", kTrack}};
+        for (const auto& b : bar) {
+            folder_.Write(std::string("scrollbar_") + b.name + ".bmp",
+                          BmpBytes(12, 12, shade(b.colour)));
+        }
         SetSkinFolder(folder_.path());
         ASSERT_TRUE(dialog.CreatePopup(nullptr));
         SetWindowPos(dialog.hwnd(), HWND_TOP, 100, 100, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
@@ -621,6 +650,137 @@ TEST_F(ValueControls, SpinFieldTakesTypedNumbersAndEnter) {
     Pump(50);
     EXPECT_LE(spin.edit().Text().size(), 3u);
     EXPECT_EQ(100, spin.value());
+}
+
+// ---------------------------------------------------------------- scroll bars
+
+int TopIndex(HWND list) {
+    return static_cast<int>(SendMessageA(list, LB_GETTOPINDEX, 0, 0));
+}
+
+COLORREF PixelAt(HWND window, int x, int y) {
+    HDC dc = GetDC(window);
+    const COLORREF c = GetPixel(dc, x, y);
+    ReleaseDC(window, dc);
+    return c;
+}
+
+TEST_F(ValueControls, ScrollFrameDrivesAndFollowsAListOf200Items) {
+    HWND list = dialog.list;
+    SkinScrollBar& bar = dialog.frame.verticalBar();
+    ASSERT_NE(nullptr, bar.hwnd());
+    EXPECT_EQ(dialog.frame.hwnd(), GetParent(GetParent(list)));
+    EXPECT_EQ(12, bar.unit());
+    const int page = bar.state().page;
+    EXPECT_EQ(199, bar.state().max);
+    EXPECT_GT(page, 3);
+    EXPECT_EQ(0, bar.state().pos);
+    RECT r;
+    GetClientRect(bar.hwnd(), &r);
+    const int length = r.bottom;
+    EXPECT_EQ(120, length);
+    // The list's own bar is out of sight: its client area is as wide as the inner window.
+    GetClientRect(list, &r);
+    EXPECT_EQ(160 - 12, r.right);
+
+    // An arrow: one line; the track below the thumb: one page.
+    ClickAt(At(bar.hwnd(), 6, length - 4));
+    Pump(50);
+    EXPECT_EQ(1, TopIndex(list));
+    EXPECT_EQ(1, bar.state().pos);
+    ClickAt(At(bar.hwnd(), 6, length - 12 - 3));
+    Pump(50);
+    EXPECT_EQ(1 + page, TopIndex(list));
+    EXPECT_EQ(1 + page, bar.state().pos);
+
+    // The thumb dragged: the list follows while it moves and where it is let go.
+    const ScrollGeometry g = bar.Geometry();
+    const int thumbMiddle = g.arrow + g.offset + g.thumb / 2;
+    const POINT from = At(bar.hwnd(), 6, thumbMiddle);
+    MouseTo(from);
+    MouseButton(MOUSEEVENTF_LEFTDOWN);
+    MouseTo({from.x, from.y + 10});
+    MouseTo({from.x, from.y + 20});
+    EXPECT_TRUE(bar.dragging());
+    EXPECT_EQ(bar.state().trackPos, TopIndex(list));
+    const int expected =
+        ScrollDragPosition(bar.state(), g, 1 + page, thumbMiddle, thumbMiddle + 20);
+    EXPECT_EQ(expected, TopIndex(list));
+    MouseButton(MOUSEEVENTF_LEFTUP);
+    Pump(50);
+    EXPECT_FALSE(bar.dragging());
+    EXPECT_EQ(expected, TopIndex(list));
+    EXPECT_EQ(expected, bar.state().pos);
+    EXPECT_EQ(-1, bar.state().trackPos);
+
+    // The list scrolled by itself (wheel, keys): the bar catches up.
+    MouseTo(At(list, 40, 40));
+    Wheel(-WHEEL_DELTA);
+    EXPECT_GT(TopIndex(list), expected);
+    EXPECT_TRUE(WaitUntil([&] { return bar.state().pos == TopIndex(list); }, 1000));
+    ClickAt(At(list, 40, 5));
+    Press(VK_END);
+    EXPECT_EQ(200 - page, TopIndex(list));
+    EXPECT_TRUE(WaitUntil([&] { return bar.state().pos == 200 - page; }, 1000));
+    const ScrollGeometry end = bar.Geometry();
+    EXPECT_EQ(end.track - end.thumb, end.offset);
+}
+
+TEST_F(ValueControls, ScrollBarRepeatsAfterHalfASecondAndPagesUpToTheThumb) {
+    HWND list = dialog.list;
+    SkinScrollBar& bar = dialog.frame.verticalBar();
+    // Held on the arrow: one line at once, nothing more for 500 ms, then
+    // one every 100 ms.
+    MouseTo(At(bar.hwnd(), 6, 120 - 4));
+    MouseButton(MOUSEEVENTF_LEFTDOWN);
+    const double start = e2e::PreciseNowMs();
+    EXPECT_EQ(1, TopIndex(list));
+    WaitUntil([] { return false; }, 400);
+    const int early = TopIndex(list);
+    WaitUntil([&] { return e2e::PreciseNowMs() - start >= 1050; }, 2000);
+    const int later = TopIndex(list);
+    MouseButton(MOUSEEVENTF_LEFTUP);
+    const int released = TopIndex(list);
+    Pump(300);
+    EXPECT_EQ(1, early);
+    EXPECT_GE(later, 1 + 3);  // about 5 repeats in the 550 ms after the first
+    EXPECT_LE(later, 1 + 7);
+    EXPECT_EQ(released, TopIndex(list));  // letting go stops it
+
+    // Held on the track halfway down: pages until the thumb is under the
+    // cursor, then stays.
+    SendMessageA(list, LB_SETTOPINDEX, 0, 0);
+    dialog.frame.Sync();
+    const int at = 60;
+    MouseTo(At(bar.hwnd(), 6, at));
+    MouseButton(MOUSEEVENTF_LEFTDOWN);
+    WaitUntil([] { return false; }, 2500);
+    MouseButton(MOUSEEVENTF_LEFTUP);
+    Pump(50);
+    const ScrollGeometry g = bar.Geometry();
+    EXPECT_EQ(kScrollThumb, ScrollHitTest(g, at));
+    EXPECT_LT(TopIndex(list), ScrollSpan(bar.state()));
+    EXPECT_EQ(bar.state().pos, TopIndex(list));
+}
+
+TEST_F(ValueControls, ScrollBarLightsThePartUnderThePointer) {
+    SkinScrollBar& bar = dialog.frame.verticalBar();
+    EXPECT_EQ(kArrow, PixelAt(bar.hwnd(), 6, 120 - 6));
+    MouseTo(At(bar.hwnd(), 6, 120 - 6));
+    MouseTo(At(bar.hwnd(), 6, 120 - 5));
+    EXPECT_EQ(kScrollLineDown, bar.hotPart());
+    EXPECT_EQ(kArrowHot, PixelAt(bar.hwnd(), 6, 120 - 6));
+    EXPECT_EQ(kArrow, PixelAt(bar.hwnd(), 6, 6));
+    const ScrollGeometry g = bar.Geometry();
+    const int thumb = g.arrow + g.offset + g.thumb / 2;
+    EXPECT_EQ(kThumb, PixelAt(bar.hwnd(), 6, thumb));
+    MouseTo(At(bar.hwnd(), 6, thumb));
+    EXPECT_EQ(kScrollThumb, bar.hotPart());
+    EXPECT_EQ(kThumbHot, PixelAt(bar.hwnd(), 6, thumb));
+    EXPECT_EQ(kTrack, PixelAt(bar.hwnd(), 6, 100));
+    MouseTo(At(dialog.hwnd(), 300, 250));
+    EXPECT_TRUE(WaitUntil([&] { return bar.hotPart() == -1; }, 1500));
+    EXPECT_EQ(kThumb, PixelAt(bar.hwnd(), 6, thumb));
 }
 
 }  // namespace
