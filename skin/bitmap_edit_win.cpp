@@ -69,6 +69,7 @@ LRESULT BitmapEdit::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         {WM_KILLFOCUS, &BitmapEdit::OnKillFocus},
         {WM_ERASEBKGND, &BitmapEdit::OnEraseBackground},
         {WM_VSCROLL, &BitmapEdit::OnVScroll},
+        {WM_PAINT, &BitmapEdit::OnPaint},
     };
     LRESULT result = 0;
     if (RouteMessage(this, kTable, message, wParam, lParam, &result)) return result;
@@ -160,6 +161,36 @@ LRESULT BitmapEdit::OnKillFocus(WPARAM wParam, LPARAM lParam) {
 
 LRESULT BitmapEdit::OnEraseBackground(WPARAM, LPARAM) {
     return TRUE;
+}
+
+LRESULT BitmapEdit::OnPaint(WPARAM wParam, LPARAM lParam) {
+    // The system greys the text of a disabled edit whatever its colours; a
+    // disabled read-only field only shows a number, so it keeps them.
+    const LONG_PTR style = GetWindowLongPtrA(hwnd(), GWL_STYLE);
+    if (IsWindowEnabled(hwnd()) || !(style & ES_READONLY)) {
+        return DefaultProc(WM_PAINT, wParam, lParam);
+    }
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd(), &ps);
+    if (dc != nullptr) {
+        RECT client;
+        GetClientRect(hwnd(), &client);
+        Brush brush(CreateSolidBrush(backgroundColour_));
+        FillRect(dc, &client, brush.get());
+        const std::string text = Text();
+        ScopedSelectObject selectFont(dc, font_.get());
+        SetTextColor(dc, textColour_);
+        SetBkMode(dc, TRANSPARENT);
+        UINT format = DT_SINGLELINE | DT_NOPREFIX | DT_TOP;
+        if (style & ES_CENTER) {
+            format |= DT_CENTER;
+        } else if (style & ES_RIGHT) {
+            format |= DT_RIGHT;
+        }
+        DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &client, format);
+        EndPaint(hwnd(), &ps);
+    }
+    return 0;
 }
 
 LRESULT BitmapEdit::OnVScroll(WPARAM wParam, LPARAM lParam) {

@@ -47,6 +47,7 @@ private:
     LRESULT OnKillFocus(WPARAM wParam, LPARAM lParam);
     LRESULT OnEraseBackground(WPARAM wParam, LPARAM lParam);
     LRESULT OnVScroll(WPARAM wParam, LPARAM lParam);
+    LRESULT OnPaint(WPARAM wParam, LPARAM lParam);
     LRESULT ColourRequest(HDC dc);
     void TextChanged();
     void Notify(UINT message, WPARAM wParam);

@@ -103,6 +103,8 @@ LRESULT SkinSpinEdit::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         {WM_MOUSELEAVE, &SkinSpinEdit::OnMouseLeave},
         {WM_PAINT, &SkinSpinEdit::OnPaint},
         {WM_ERASEBKGND, &SkinSpinEdit::OnEraseBackground},
+        {WM_ENABLE, &SkinSpinEdit::OnEnable},
+        {WM_DRAWITEM, &SkinSpinEdit::OnDrawItem},
     };
     if (message == BitmapEditKillFocusMessage() && (wParam == 0 || wParam == 1)) {
         TextChanged();
@@ -179,10 +181,13 @@ LRESULT SkinSpinEdit::OnPaint(WPARAM, LPARAM) {
     if (dc != nullptr) {
         RECT client;
         GetClientRect(hwnd(), &client);
-        if (images_[0]) {
+        // A disabled field shows its disabled cut-out.
+        const HBITMAP image =
+            !IsWindowEnabled(hwnd()) && images_[3] ? images_[3].get() : images_[0].get();
+        if (image != nullptr) {
             MemoryDC memory(CreateCompatibleDC(dc));
             if (memory) {
-                ScopedSelectObject select(memory.get(), images_[0].get());
+                ScopedSelectObject select(memory.get(), image);
                 BitBlt(dc, 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
             }
         } else {
@@ -196,6 +201,25 @@ LRESULT SkinSpinEdit::OnPaint(WPARAM, LPARAM) {
 
 LRESULT SkinSpinEdit::OnEraseBackground(WPARAM, LPARAM) {
     return TRUE;
+}
+
+LRESULT SkinSpinEdit::OnDrawItem(WPARAM wParam, LPARAM lParam) {
+    // The arrows draw themselves.
+    const auto* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+    if (draw == nullptr || FromHandle(draw->hwndItem) == nullptr) return FALSE;
+    SendMessageA(draw->hwndItem, UM_REFLECT_DRAWITEM, wParam, lParam);
+    return TRUE;
+}
+
+LRESULT SkinSpinEdit::OnEnable(WPARAM wParam, LPARAM lParam) {
+    // The arrows and the number go with the field; the display-only
+    // number stays disabled.
+    const BOOL on = wParam ? TRUE : FALSE;
+    EnableWindow(up_.hwnd(), on);
+    EnableWindow(down_.hwnd(), on);
+    if (!viewOnly_) EnableWindow(edit_.hwnd(), on);
+    InvalidateRect(hwnd(), nullptr, FALSE);
+    return DefaultProc(WM_ENABLE, wParam, lParam);
 }
 
 }  // namespace kestra

@@ -53,6 +53,8 @@ private:
     LRESULT OnMouseLeave(WPARAM wParam, LPARAM lParam);
     LRESULT OnPaint(WPARAM wParam, LPARAM lParam);
     LRESULT OnEraseBackground(WPARAM wParam, LPARAM lParam);
+    LRESULT OnEnable(WPARAM wParam, LPARAM lParam);
+    LRESULT OnDrawItem(WPARAM wParam, LPARAM lParam);
     void TextChanged();
     void Arrow(bool up);
     // Puts the text in place of everything in the field, caret in view.

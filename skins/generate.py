@@ -111,6 +111,9 @@ def draw_control(draw, control, state):
         draw.text(((box[0] + box[2]) / 2, (box[1] + box[3]) / 2), control.label, font=label_font,
                   fill=DISABLED_TEXT if state == "Disable" else ink, anchor="mm")
         return
+    if style in ("spin", "spinview", "hslider", "vslider", "field"):
+        draw_value_control(draw, control, state, face, ink)
+        return
     if style == "list":  # a list control covers the box; its edge shows around it
         draw.rectangle((box[0] - 1, box[1] - 1, box[2] + 1, box[3] + 1), fill=PANEL, outline=PANEL_EDGE)
         return
@@ -156,6 +159,50 @@ def draw_picture(draw, box, state):
     draw.line((cx, body[1] + 2, cx, body[1] + h * 0.25), fill=ink, width=2)
     if state == "Down":  # the left button pressed
         draw.rectangle((body[0] + 3, body[1] + 3, cx - 2, body[1] + h * 0.25), fill=ACCENT)
+
+
+def draw_value_control(draw, control, state, face, ink):
+    """Spin fields, slider grooves and entry fields. A spin field's arrows sit
+    where the program places its arrow buttons; an entry field and the number
+    of a spin field are drawn by the program over the white part."""
+    x, y, w, h = control.x, control.y, control.w, control.h
+    disabled = state == "Disable"
+    if control.style in ("hslider", "vslider"):
+        groove = (18, 18, 20) if not disabled else (34, 34, 36)
+        fill = ACCENT_DARK if not disabled else PANEL_EDGE
+        if control.style == "hslider":
+            cy = y + h // 2
+            draw.rounded_rectangle((x + 1, cy - 2, x + w - 2, cy + 2), radius=2, fill=groove,
+                                   outline=PANEL_EDGE)
+            draw.line((x + 3, cy, x + w - 4, cy), fill=fill)
+        else:
+            cx = x + w // 2
+            draw.rounded_rectangle((cx - 2, y + 1, cx + 2, y + h - 2), radius=2, fill=groove,
+                                   outline=PANEL_EDGE)
+            draw.line((cx, y + 3, cx, y + h - 4), fill=fill)
+        return
+    edge = PANEL_EDGE if state in ("Normal", "Disable") else ACCENT
+    draw.rectangle((x, y, x + w - 1, y + h - 1), fill=PANEL, outline=edge)
+    white = WHITE if not disabled else (200, 200, 204)
+    if control.style == "field":
+        draw.rectangle((x + 2, y + 2, x + w - 3, y + h - 3), fill=white)
+        return
+    if control.style == "spin":
+        field = (x + 2, y + 2, x + w - 23, y + 19)
+        arrows = ((x + w - 20, y + 2, x + w - 3, y + 8), (x + w - 20, y + 11, x + w - 3, y + 17))
+    else:
+        field = (x + 2, y + 2, x + 21, y + 14)
+        arrows = ((x + 23, y + 2, x + w - 2, y + 7), (x + 23, y + 9, x + w - 2, y + 14))
+    draw.rectangle(field, fill=white)
+    arrow_face = {"Normal": (58, 58, 64), "Over": (70, 70, 76), "Down": ACCENT_DARK}.get(state, DISABLED_FACE)
+    glyph = {"Normal": TEXT, "Over": ACCENT, "Down": WHITE}.get(state, DISABLED_TEXT)
+    for i, (l, t, r, b) in enumerate(arrows):
+        draw.rectangle((l, t, r, b), fill=arrow_face)
+        cx, cy = (l + r) / 2, (t + b) / 2
+        if i == 0:
+            draw.polygon([(cx - 3, cy + 1.5), (cx + 3, cy + 1.5), (cx, cy - 1.5)], fill=glyph)
+        else:
+            draw.polygon([(cx - 3, cy - 1.5), (cx + 3, cy - 1.5), (cx, cy + 1.5)], fill=glyph)
 
 
 def render(window, state):
@@ -348,6 +395,53 @@ def text_controls_skin():
     return w
 
 
+def value_controls_skin():
+    """Not shipped: the dialog on which the screenshots show the entry field,
+    sliders, spin fields and a scrolled list in their states."""
+    w = Window("skin_value_controls.ini", 460, 300, radius=12)
+    w.text(16, 14, "Values and scrolling", 13, True, WHITE)
+    w.text(20, 44, "NAME", 11, True, TEXT_DIM)
+    w.add("1", "edit", 20, 62, 140, 22, "field")
+    w.text(20, 100, "LEVEL", 11, True, TEXT_DIM)
+    w.add("2", "level", 20, 116, 200, 24, "hslider")
+    w.text(20, 156, "RATE", 11, True, TEXT_DIM)
+    w.add("6", "rate", 20, 174, 90, 22, "spin")
+    w.text(130, 156, "STEP", 11, True, TEXT_DIM)
+    w.add("7", "step", 130, 176, 44, 17, "spinview")
+    w.text(244, 44, "R", 11, True, TEXT_DIM, "ma")
+    w.add("3", "red", 232, 62, 24, 140, "vslider")
+    w.text(284, 44, "G", 11, True, TEXT_DIM, "ma")
+    w.add("4", "green", 272, 62, 24, 140, "vslider")
+    w.text(334, 44, "LIST", 11, True, TEXT_DIM)
+    w.add("8", "list", 334, 62, 110, 180, "list")
+    w.add("5", "close", 426, 8, 26, 22, "icon", label="\u00d7")
+    w.add("9", "ok", 20, 256, 96, 28, "primary", label="OK")
+    return w
+
+
+def scrollbar_images(out):
+    """The skinned scroll bar's pictures, 14 x 14: arrows at rest and lit
+    (a pressed arrow shows the one at rest), the thumb at rest and lit, the
+    track. Thumb and track are stretched, so they are plain colours."""
+    unit = 14
+    for name, direction in (("up", "up"), ("down", "down"), ("left", "left"), ("right", "right")):
+        for hot in (False, True):
+            image = Image.new("RGB", (unit, unit), (40, 40, 44))
+            d = ImageDraw.Draw(image)
+            d.rectangle((0, 0, unit - 1, unit - 1), fill=(66, 66, 72) if hot else (50, 50, 56),
+                        outline=(36, 36, 40))
+            c = (unit - 1) / 2
+            tri = {"up": [(c - 3.5, c + 2), (c + 3.5, c + 2), (c, c - 2)],
+                   "down": [(c - 3.5, c - 2), (c + 3.5, c - 2), (c, c + 2)],
+                   "left": [(c + 2, c - 3.5), (c + 2, c + 3.5), (c - 2, c)],
+                   "right": [(c - 2, c - 3.5), (c - 2, c + 3.5), (c + 2, c)]}[direction]
+            d.polygon(tri, fill=ACCENT if hot else TEXT_DIM)
+            image.save(os.path.join(out, "scrollbar_%s%s.bmp" % (name, "_hot" if hot else "")))
+    Image.new("RGB", (unit, unit), (86, 86, 92)).save(os.path.join(out, "scrollbar_thumb.bmp"))
+    Image.new("RGB", (unit, unit), ACCENT).save(os.path.join(out, "scrollbar_thumb_hot.bmp"))
+    Image.new("RGB", (unit, unit), (36, 36, 40)).save(os.path.join(out, "scrollbar_track.bmp"))
+
+
 def test_images(out):
     # The single-image picture of the test skin: a red badge.
     badge = Image.new("RGB", (48, 48), BACKGROUND)
@@ -364,12 +458,15 @@ def shared_images(out):
     for name, flip in (("scroll_arrow_down.bmp", False), ("scroll_arrow_up.bmp", True)):
         thumb = Image.new("RGB", (12, 18), WHITE)
         d = ImageDraw.Draw(thumb)
-        points = [(0, 0), (11, 0), (11, 11), (6, 17), (5, 17), (0, 11)]
+        # The top-left pixel stays white: the program takes its colour as
+        # the one outside the shape.
+        points = [(1, 0), (10, 0), (11, 1), (11, 11), (6, 17), (5, 17), (0, 11), (0, 1)]
         if flip:
             points = [(x, 17 - y) for x, y in points]
         d.polygon(points, fill=ACCENT, outline=ACCENT_DARK)
         thumb.save(os.path.join(out, name))
     submenu_arrow().save(os.path.join(out, "submenu_arrow.ico"), sizes=[(16, 16)])
+    scrollbar_images(out)
 
 
 def submenu_arrow():
@@ -442,6 +539,8 @@ def main():
         test_out = sys.argv[3]
         os.makedirs(test_out, exist_ok=True)
         write_window(text_controls_skin(), test_out)
+        write_window(value_controls_skin(), test_out)
+        shared_images(test_out)  # the value controls' thumbs and scroll bar
         test_images(test_out)
 
 

@@ -15,6 +15,9 @@
 //       the skinned list (hover, selection, an open in-place edit), the
 //       pictures in each state, and the double-click test dialog at rest
 //       and while its clip plays
+//   screenshot_tool values TEST_SKIN_FOLDER OUT_FOLDER
+//       the entry field, sliders, spin fields and a list in its scroll frame,
+//       at rest and lit, pressed, dragged or disabled
 //   screenshot_tool overlay PROGRAM_FOLDER OUT_FOLDER
 //       writes sample indication texts into PROGRAM_FOLDER (a scratch copy),
 //       starts its Overlay.exe over a light backdrop and saves the profile,
@@ -29,11 +32,15 @@
 #include <vector>
 
 #include "settings/ipc_names.h"
+#include "skin/bitmap_edit_win.h"
 #include "skin/double_click_win.h"
+#include "skin/scroll_bar_win.h"
 #include "skin/skin_button_win.h"
 #include "skin/skin_list_win.h"
 #include "skin/skin_picture_win.h"
 #include "skin/skin_window_win.h"
+#include "skin/slider_win.h"
+#include "skin/spin_win.h"
 #include "skin/warning_dialog_win.h"
 
 namespace {
@@ -271,6 +278,194 @@ int ShootTextControls(const std::string& testSkins, const std::string& program,
     return failures == 0 ? 0 : 1;
 }
 
+// The value controls of the test skin, filled as the pages fill them.
+class ValueControlsShowcase : public SkinWindow {
+public:
+    ValueControlsShowcase() : SkinWindow("skin_value_controls.ini") {}
+    BitmapEdit edit;
+    CclickHSlider level;
+    CclickVSlider red;
+    CclickVSlider green;
+    SkinSpinEdit rate;
+    SkinSpinView step;
+    HWND list = nullptr;
+    SkinScrollFrame frame;
+    SkinButton buttons[2];
+
+protected:
+    void PlaceControls(const SkinFile& file, const SkinStateImages& images) override {
+        const SkinRect e = file.ReadEntry(1).rect;
+        edit.Create(hwnd(), {e.left, e.top, e.right, e.bottom},
+                    WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 0);
+        // The field's frame is in the skin; the edit fills its white part.
+        MoveWindow(edit.hwnd(), e.left + 2, e.top + 2, e.right - e.left - 4, e.bottom - e.top - 4,
+                   FALSE);
+        const std::string folder = SkinFolder();
+        Track(level, folder + "scroll_arrow_down.bmp", file.ReadEntry(2).rect, 201, images);
+        Track(red, folder + "scroll_arrow_up.bmp", file.ReadEntry(3).rect, 301, images);
+        Track(green, folder + "scroll_arrow_up.bmp", file.ReadEntry(4).rect, 302, images);
+        Spin(rate, file.ReadEntry(6).rect, 501, images);
+        Spin(step, file.ReadEntry(7).rect, 502, images);
+        const SkinRect l = file.ReadEntry(8).rect;
+        list = CreateWindowExA(0, "LISTBOX", "",
+                               WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOINTEGRALHEIGHT,
+                               l.left + 1, l.top + 1, l.right - l.left - 2, l.bottom - l.top - 2,
+                               hwnd(), nullptr, nullptr, nullptr);
+        PlaceButton(buttons[0], file.ReadEntry(5), images);
+        PlaceButton(buttons[1], file.ReadEntry(9), images);
+    }
+
+private:
+    void Track(SliderTrack& track, const std::string& thumb, const SkinRect& r, int id,
+               const SkinStateImages& images) {
+        if (!track.Create(thumb, r.left, r.top, r.right, r.bottom, hwnd(), id)) return;
+        track.SetBackground(r.left, r.top, r.right, r.bottom, images.normal.get());
+        if (auto* vertical = dynamic_cast<CclickVSlider*>(&track)) {
+            vertical->SetDisabledBackground(r.left, r.top, r.right, r.bottom, images.disable.get());
+        }
+    }
+    void Spin(SkinSpinEdit& field, const SkinRect& r, int id, const SkinStateImages& images) {
+        if (!field.Create(r.left, r.top, r.right, r.bottom, hwnd(), id)) return;
+        field.SetStateImages({r.left, r.top, r.right, r.bottom}, images.normal.get(),
+                             images.over.get(), images.down.get(), images.disable.get());
+    }
+};
+
+void MouseButtonInput(DWORD flags) {
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof input);
+}
+
+POINT ScreenPoint(HWND window, int x, int y) {
+    POINT p = {x, y};
+    ClientToScreen(window, &p);
+    return p;
+}
+
+int ShootValueControls(const std::string& testSkins, const std::string& outFolder) {
+    int failures = 0;
+    const auto shot = [&](HWND window, int margin, const char* name) {
+        failures += SaveChild(window, margin, outFolder + name) ? 0 : 1;
+    };
+    SetSkinFolder(testSkins);
+    ValueControlsShowcase dialog;
+    if (!dialog.CreatePopup(nullptr)) return 1;
+    dialog.edit.SetText("Sniper 2");
+    dialog.level.SetValue(6);
+    dialog.red.SetRange(0, 255);
+    dialog.red.SetValue(60);
+    dialog.green.SetRange(0, 255);
+    dialog.green.SetValue(180);
+    dialog.rate.SetRange(100, 3200);
+    dialog.rate.SetStep(50);
+    dialog.rate.SetValue(800);
+    dialog.step.SetRange(1, 5);
+    dialog.step.SetValue(3);
+    for (int i = 0; i < 200; ++i) {
+        const std::string item = "Macro " + std::to_string(i + 1);
+        SendMessageA(dialog.list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+    }
+    dialog.frame.Attach(dialog.list);
+    SendMessageA(dialog.list, LB_SETTOPINDEX, 40, 0);
+    SetWindowPos(dialog.hwnd(), HWND_TOP, 100, 100, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+    SetForegroundWindow(dialog.hwnd());
+    MovePointer(POINT{20, 20});
+    Pump(500);
+    failures += SaveWindow(dialog.hwnd(), outFolder + "values_dialog.bmp") ? 0 : 1;
+
+    // The entry field with the focus and its text selected, then disabled.
+    SetFocus(dialog.edit.hwnd());
+    SendMessageA(dialog.edit.hwnd(), EM_SETSEL, 0, -1);
+    Pump(200);
+    shot(dialog.edit.hwnd(), 4, "values_edit_focus.bmp");
+    EnableWindow(dialog.edit.hwnd(), FALSE);
+    Pump(200);
+    shot(dialog.edit.hwnd(), 4, "values_edit_disabled.bmp");
+    EnableWindow(dialog.edit.hwnd(), TRUE);
+
+    // A slider's thumb held and dragged; a vertical track disabled.
+    const SIZE thumb = dialog.level.thumb().imageSize();
+    POINT grip = ScreenPoint(dialog.level.thumb().hwnd(), thumb.cx / 2, thumb.cy / 2);
+    MovePointer(grip);
+    Pump(100);
+    MouseButtonInput(MOUSEEVENTF_LEFTDOWN);
+    Pump(100);
+    for (int i = 1; i <= 5; ++i) {
+        MovePointer(POINT{grip.x - 8 * i, grip.y});
+        Pump(60);
+    }
+    shot(dialog.level.hwnd(), 6, "values_slider_dragged.bmp");
+    MouseButtonInput(MOUSEEVENTF_LEFTUP);
+    Pump(100);
+    EnableWindow(dialog.green.hwnd(), FALSE);
+    Pump(200);
+    RECT pair;
+    GetWindowRect(dialog.red.hwnd(), &pair);
+    RECT second;
+    GetWindowRect(dialog.green.hwnd(), &second);
+    UnionRect(&pair, &pair, &second);
+    InflateRect(&pair, 6, 6);
+    failures += SaveScreenRect(pair, outFolder + "values_vsliders_enabled_disabled.bmp") ? 0 : 1;
+
+    // The spin field: an arrow lit, pressed, and the field disabled.
+    RECT client;
+    GetClientRect(dialog.rate.hwnd(), &client);
+    const POINT up = ScreenPoint(dialog.rate.hwnd(), client.right - 11, 5);
+    MovePointer(up);
+    Pump(300);
+    shot(dialog.rate.hwnd(), 4, "values_spin_hot.bmp");
+    MouseButtonInput(MOUSEEVENTF_LEFTDOWN);
+    Pump(200);
+    shot(dialog.rate.hwnd(), 4, "values_spin_pressed.bmp");
+    MouseButtonInput(MOUSEEVENTF_LEFTUP);
+    MovePointer(POINT{20, 20});
+    Pump(200);
+    EnableWindow(dialog.rate.hwnd(), FALSE);
+    EnableWindow(dialog.step.hwnd(), FALSE);
+    Pump(200);
+    shot(dialog.rate.hwnd(), 4, "values_spin_disabled.bmp");
+    shot(dialog.step.hwnd(), 4, "values_spinview_disabled.bmp");
+    EnableWindow(dialog.rate.hwnd(), TRUE);
+    EnableWindow(dialog.step.hwnd(), TRUE);
+    Pump(100);
+    shot(dialog.step.hwnd(), 4, "values_spinview.bmp");
+
+    // The scroll bar: an arrow lit, the thumb lit, the thumb dragged, an
+    // arrow held.
+    SkinScrollBar& bar = dialog.frame.verticalBar();
+    GetClientRect(bar.hwnd(), &client);
+    const HWND frame = dialog.frame.hwnd();
+    MovePointer(ScreenPoint(bar.hwnd(), 7, client.bottom - 7));
+    Pump(300);
+    shot(frame, 3, "values_scroll_hot_arrow.bmp");
+    ScrollGeometry g = bar.Geometry();
+    grip = ScreenPoint(bar.hwnd(), 7, g.arrow + g.offset + g.thumb / 2);
+    MovePointer(grip);
+    Pump(300);
+    shot(frame, 3, "values_scroll_hot_thumb.bmp");
+    MouseButtonInput(MOUSEEVENTF_LEFTDOWN);
+    Pump(100);
+    for (int i = 1; i <= 5; ++i) {
+        MovePointer(POINT{grip.x, grip.y + 10 * i});
+        Pump(60);
+    }
+    shot(frame, 3, "values_scroll_dragged.bmp");
+    MouseButtonInput(MOUSEEVENTF_LEFTUP);
+    Pump(100);
+    MovePointer(ScreenPoint(bar.hwnd(), 7, 7));
+    Pump(100);
+    MouseButtonInput(MOUSEEVENTF_LEFTDOWN);
+    Pump(200);
+    shot(frame, 3, "values_scroll_pressed_arrow.bmp");
+    MouseButtonInput(MOUSEEVENTF_LEFTUP);
+    MovePointer(POINT{20, 20});
+    Pump(100);
+    DestroyWindow(dialog.hwnd());
+    return failures == 0 ? 0 : 1;
+}
+
 HWND WaitForWindow(const char* title, DWORD timeoutMs, DWORD start) {
     while (GetTickCount() - start < timeoutMs) {
         HWND hwnd = FindWindowA(nullptr, title);
@@ -426,6 +621,9 @@ int main(int argc, char** argv) {
     }
     if (argc == 5 && strcmp(argv[1], "controls") == 0) {
         return ShootTextControls(WithSlash(argv[2]), WithSlash(argv[3]), WithSlash(argv[4]));
+    }
+    if (argc == 4 && strcmp(argv[1], "values") == 0) {
+        return ShootValueControls(WithSlash(argv[2]), WithSlash(argv[3]));
     }
     if (argc == 4 && strcmp(argv[1], "overlay") == 0) {
         return ShootOverlay(WithSlash(argv[2]), WithSlash(argv[3]));

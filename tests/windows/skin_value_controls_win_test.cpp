@@ -570,6 +570,26 @@ TEST_F(ValueControls, SpinArrowsStepAndEveryChangeReachesTheOwner) {
     spin.SetValue(10);
     EXPECT_EQ("10", spin.edit().Text());
     Pump(50);
+    // The arrows draw themselves from the dialog's images: lit under the
+    // pointer, pressed, and disabled with the field.
+    const auto arrowPixel = [&] {
+        RedrawWindow(spin.hwnd(), nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        HDC dc = GetDC(spin.hwnd());
+        const COLORREF c = GetPixel(dc, 62, 5);
+        ReleaseDC(spin.hwnd(), dc);
+        return c;
+    };
+    EXPECT_EQ(kNormalShade, arrowPixel());
+    MouseTo(up);
+    MouseTo({up.x, up.y + 1});
+    EXPECT_EQ(RGB(60, 0, 0), arrowPixel());
+    MouseTo(At(dialog.hwnd(), 300, 250));
+    EXPECT_EQ(kNormalShade, arrowPixel());
+    EnableWindow(spin.hwnd(), FALSE);
+    EXPECT_EQ(RGB(0, 0, 60), arrowPixel());
+    EXPECT_FALSE(IsWindowEnabled(spin.edit().hwnd()));
+    EnableWindow(spin.hwnd(), TRUE);
 
     // At the top the up arrow keeps 10, and the owner still hears 10.
     dialog.received.clear();
