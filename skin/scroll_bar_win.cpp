@@ -28,6 +28,18 @@ SIZE SizeOf(HBITMAP bitmap) {
     return {info.bmWidth, info.bmHeight < 0 ? -info.bmHeight : info.bmHeight};
 }
 
+// Moves a child only when its place changes, as the frame lays out on every
+// synchronisation.
+void Place(HWND child, int x, int y, int w, int h) {
+    if (child == nullptr) return;
+    RECT now;
+    GetWindowRect(child, &now);
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&now), 2);
+    if (now.left != x || now.top != y || now.right != x + w || now.bottom != y + h) {
+        MoveWindow(child, x, y, w, h, TRUE);
+    }
+}
+
 bool IsPagePart(int part) {
     return part == kScrollPageUp || part == kScrollPageDown;
 }
@@ -377,20 +389,15 @@ void SkinScrollFrame::Layout() {
     const int hu = hasHorizontal_ ? horizontal_.unit() : 0;
     const int innerW = client.right - u > 0 ? client.right - u : 0;
     const int innerH = client.bottom - hu > 0 ? client.bottom - hu : 0;
-    MoveWindow(inner_.hwnd(), 0, 0, innerW, innerH, TRUE);
-    MoveWindow(vertical_.hwnd(), innerW, 0, u, innerH, TRUE);
-    if (hasHorizontal_) MoveWindow(horizontal_.hwnd(), 0, innerH, innerW, hu, TRUE);
+    Place(inner_.hwnd(), 0, 0, innerW, innerH);
+    Place(vertical_.hwnd(), innerW, 0, u, innerH);
+    if (hasHorizontal_) Place(horizontal_.hwnd(), 0, innerH, innerW, hu);
     if (list_ == nullptr || !IsWindow(list_)) return;
     // The list's own bars lie just outside the inner window, out of sight.
     const LONG_PTR style = GetWindowLongPtrA(list_, GWL_STYLE);
     const int w = innerW + ((style & WS_VSCROLL) ? GetSystemMetrics(SM_CXVSCROLL) : 0);
     const int h = innerH + ((style & WS_HSCROLL) ? GetSystemMetrics(SM_CYHSCROLL) : 0);
-    RECT now;
-    GetWindowRect(list_, &now);
-    MapWindowPoints(nullptr, inner_.hwnd(), reinterpret_cast<POINT*>(&now), 2);
-    if (now.left != 0 || now.top != 0 || now.right != w || now.bottom != h) {
-        MoveWindow(list_, 0, 0, w, h, TRUE);
-    }
+    Place(list_, 0, 0, w, h);
 }
 
 void SkinScrollFrame::Copy(int bar, SkinScrollBar& to, bool always) {

@@ -246,7 +246,7 @@ protected:
         track.SetBackground(r.left, r.top, r.right, r.bottom, images.normal.get());
     }
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
-        if (message >= WM_USER && message < kReflectBase) {
+        if ((message >= WM_USER && message < kReflectBase) || message == WM_HSCROLL) {
             received.push_back({message, wParam, lParam, 0});
         } else if (message >= 0xC000 && message <= 0xFFFF) {
             received.push_back({message, wParam, lParam, 0});
@@ -801,6 +801,58 @@ TEST_F(ValueControls, ScrollBarLightsThePartUnderThePointer) {
     MouseTo(At(dialog.hwnd(), 300, 250));
     EXPECT_TRUE(WaitUntil([&] { return bar.hotPart() == -1; }, 1500));
     EXPECT_EQ(kThumb, PixelAt(bar.hwnd(), 6, thumb));
+}
+
+TEST_F(ValueControls, HorizontalBarSendsItsCodesAndThumbPositionsToItsParent) {
+    SkinScrollBar bar;
+    ASSERT_TRUE(bar.Create(dialog.hwnd(), {20, 270, 220, 282}, SBS_HORZ));
+    EXPECT_FALSE(bar.vertical());
+    ScrollState state;
+    state.max = 99;
+    state.page = 10;
+    state.pos = 20;
+    bar.SetState(state);
+    Pump(50);
+    const auto codes = [&] {
+        std::vector<std::pair<int, int>> out;  // code, position
+        for (const auto& m : dialog.received) {
+            if (m.message != WM_HSCROLL) continue;
+            EXPECT_EQ(reinterpret_cast<LPARAM>(bar.hwnd()), m.lParam);
+            out.push_back({LOWORD(m.wParam), HIWORD(m.wParam)});
+        }
+        return out;
+    };
+    dialog.received.clear();
+    ClickAt(At(bar.hwnd(), 195, 6));  // the right arrow
+    ClickAt(At(bar.hwnd(), 4, 6));    // the left arrow
+    ClickAt(At(bar.hwnd(), 15, 6));   // the track left of the thumb
+    auto got = codes();
+    ASSERT_EQ(3u, got.size());
+    EXPECT_EQ(SB_LINEDOWN, got[0].first);
+    EXPECT_EQ(SB_LINEUP, got[1].first);
+    EXPECT_EQ(SB_PAGEUP, got[2].first);
+
+    // A drag: SB_THUMBTRACK with each new position, SB_THUMBPOSITION at the end.
+    const ScrollGeometry g = bar.Geometry();  // 176 pixels of track, thumb 17
+    const int middle = g.arrow + g.offset + g.thumb / 2;
+    dialog.received.clear();
+    const POINT from = At(bar.hwnd(), middle, 6);
+    MouseTo(from);
+    MouseButton(MOUSEEVENTF_LEFTDOWN);
+    MouseTo({from.x + 30, from.y});
+    MouseTo({from.x + 60, from.y});
+    MouseButton(MOUSEEVENTF_LEFTUP);
+    got = codes();
+    ASSERT_GE(got.size(), 3u);
+    const int end = ScrollDragPosition(state, g, 20, middle, middle + 60);
+    EXPECT_EQ(SB_THUMBTRACK, got[0].first);
+    EXPECT_EQ(ScrollDragPosition(state, g, 20, middle, middle + 30), got[0].second);
+    EXPECT_EQ(SB_THUMBTRACK, got[got.size() - 2].first);
+    EXPECT_EQ(end, got[got.size() - 2].second);
+    EXPECT_EQ(SB_THUMBPOSITION, got.back().first);
+    EXPECT_EQ(end, got.back().second);
+    EXPECT_EQ(-1, bar.state().trackPos);
+    DestroyWindow(bar.hwnd());
 }
 
 }  // namespace
