@@ -76,6 +76,16 @@ TEST(SliderMath, ADraggedThumbTruncatesWhileMovingAndRoundsOnRelease) {
     EXPECT_EQ(3, DragValue(36, kTen, 0, 112, 12));
     EXPECT_EQ(4, RoundSliderValue(DragValueReal(36, kTen, 0, 112, 12), 1, true, kTen));
     EXPECT_EQ(3, RoundSliderValue(DragValueReal(36, kTen, 0, 112, 12), 1, false, kTen));
+    // A rounding release reports the value twice (as dropped and as snapped
+    // to the step) and places the thumb where a drag reads that value again.
+    for (int at = 0; at <= 100; ++at) {
+        const int released = RoundSliderValue(DragValueReal(at, kTen, 0, 112, 12), 1, true, kTen);
+        const int snapped = SnapToStep(released, 1);
+        EXPECT_EQ(released, snapped) << at;
+        EXPECT_EQ(snapped,
+                  DragValue(ThumbPositionForValue(snapped, kTen, 0, 112, 12), kTen, 0, 112, 12))
+            << at;
+    }
     // The thumb stays inside the track.
     EXPECT_EQ(100, DraggedThumbPosition(90, 50, 0, 112, 12));
     EXPECT_EQ(0, DraggedThumbPosition(10, -50, 0, 112, 12));
