@@ -82,6 +82,7 @@ COptionDlg::COptionDlg(std::string programFolder, OptionShell& shell)
     context_.logic = logic_.get();
     context_.texts = &language_;
     context_.layout = &layout_;
+    context_.refreshPages = [this](unsigned bits) { RefreshPageWindows(bits); };
 }
 
 COptionDlg::~COptionDlg() {
@@ -247,6 +248,10 @@ LRESULT COptionDlg::OnClose(WPARAM, LPARAM) {
 }
 
 LRESULT COptionDlg::OnDestroy(WPARAM wParam, LPARAM lParam) {
+    // Unapplied edits are dropped; the system's double-click time, which the
+    // performance page changes at once, must go back with them.
+    SetSystemDoubleClickTime(context_.doubleClickUndo.ToRestore());
+    context_.doubleClickUndo.Applied();
     KillTimer(hwnd(), TIMER_APPLY_WATCH);
     ReleaseMouse();
     RemovePropA(hwnd(), kFirstPaintProperty);
@@ -425,11 +430,13 @@ void COptionDlg::OnCloseButton() {
 
 void COptionDlg::OnOk() {
     logic_->Apply(kApplyComputed);
+    context_.doubleClickUndo.Applied();
     PostMessageA(hwnd(), WM_CLOSE, 0, 0);
 }
 
 void COptionDlg::OnApply() {
     logic_->Apply(kApplyComputed);
+    context_.doubleClickUndo.Applied();
 }
 
 void COptionDlg::OnManual() {
@@ -540,6 +547,10 @@ void COptionDlg::RefreshPages(unsigned pages) {
     const int orientation = logic_->currentSettings().Orientation;
     for (int i = 0; i < 2; ++i) orientation_[i].SetCheck(i == orientation ? 1 : 0);
     RefreshBoxTexts();
+    RefreshPageWindows(pages);
+}
+
+void COptionDlg::RefreshPageWindows(unsigned pages) {
     static const unsigned kBits[kPageCount] = {kButtonPageBit, kPerformancePageBit, kDpiPageBit,
                                                kLightPageBit, kMacroPageBit};
     for (int i = 0; i < kPageCount; ++i) {

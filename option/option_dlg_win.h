@@ -126,6 +126,7 @@ private:
     void RequestClose();
     void ReleaseMouse();
     void RefreshBoxTexts();
+    void RefreshPageWindows(unsigned pages);
 
     // OptionEffects.
     bool ReadBlock(SettingsStore& store) override;

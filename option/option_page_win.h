@@ -6,9 +6,11 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "option/option_logic.h"
+#include "option/performance_page.h"
 #include "settings/language_text.h"
 #include "skin/skin_window_win.h"
 
@@ -21,6 +23,11 @@ struct OptionContext {
     const LanguageText* texts = nullptr;  // never null once the main window exists
     const KeyboardLayout* layout = nullptr;
     HWND mainWindow = nullptr;
+    // Refreshes the pages of the bits (OptionLogic's page bits), and only them.
+    std::function<void(unsigned)> refreshPages;
+    // The double-click time the performance page set in the system before
+    // an apply: put back when Option ends without applying.
+    DoubleClickUndo doubleClickUndo;
 };
 
 class COptionPage : public SkinWindow {

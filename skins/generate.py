@@ -44,15 +44,19 @@ def font(size, bold=False):
 class Control:
     """One skin entry: key in BUTTONPOS, its rectangle and how it is drawn."""
 
-    def __init__(self, key, name, x, y, w, h, style="button", label="", caption=""):
+    def __init__(self, key, name, x, y, w, h, style="button", label="", caption="", origin=(0, 0)):
         self.key, self.name = key, name
         self.x, self.y, self.w, self.h = x, y, w, h
         self.style, self.label, self.caption = style, label, caption
+        # The entry is written relative to `origin` (a control inside a
+        # child window); a control without a key is drawn but not written.
+        self.origin = origin
 
     def entry(self):
+        x, y = self.x - self.origin[0], self.y - self.origin[1]
         if self.style == "area":  # a placement, not a control: left, top, right, bottom
-            return "%d,%d,%d,%d" % (self.x, self.y, self.x + self.w, self.y + self.h)
-        return "%s,%d,%d,%d,%d,%s" % (self.name, self.x, self.y, self.w, self.h, self.caption)
+            return "%d,%d,%d,%d" % (x, y, x + self.w, y + self.h)
+        return "%s,%d,%d,%d,%d,%s" % (self.name, x, y, self.w, self.h, self.caption)
 
     def box(self):
         return (self.x, self.y, self.x + self.w - 1, self.y + self.h - 1)
@@ -86,6 +90,9 @@ def draw_control(draw, control, state):
     box = control.box()
     style = control.style
     if style == "area":
+        return
+    if style in PAGE_STYLES:
+        draw_page_control(draw, control, state)
         return
     if state == "Disable":
         face, edge, ink = DISABLED_FACE, PANEL_EDGE, DISABLED_TEXT
@@ -250,7 +257,7 @@ def write_window(window, out):
     for key in ("Mask",) + STATES:
         lines.append("%s=%s" % (key, names[key]))
     lines.append("[BUTTONPOS]")
-    for control in sorted(window.controls, key=lambda c: int(c.key)):
+    for control in sorted((c for c in window.controls if c.key is not None), key=lambda c: int(c.key)):
         lines.append("%s=%s" % (control.key, control.entry()))
     for section, values in window.extra.items():
         lines.append("[%s]" % section)
@@ -319,8 +326,164 @@ def pages():
                       "skin_light_setting.ini", "skin_macro_page.ini"):
         w = Window(skin_file, PAGE_AREA[2] - PAGE_AREA[0], PAGE_AREA[3] - PAGE_AREA[1], radius=0)
         w.frame = False
+        if skin_file == "skin_performance.ini":
+            performance_page(w)
+        elif skin_file == "skin_DPI.ini":
+            dpi_page(w)
         result.append(w)
     return result
+
+
+# ------------------------------------------------- performance and DPI pages
+
+# Controls of the value pages, drawn by draw_page_control.
+PAGE_STYLES = ("row", "groove", "check", "choice", "select", "swatch", "value", "readout")
+
+
+def draw_page_control(draw, control, state):
+    """The controls of the performance and DPI pages and the level colour
+    dialog. "Down" is also the look of a selected choice or a checked box."""
+    x0, y0, x1, y1 = control.box()
+    style = control.style
+    cy = (y0 + y1) / 2
+    if style == "row":  # a child window with controls of its own
+        return
+    if style == "groove":  # a slider's track; the thumb is a window of its own
+        draw.rounded_rectangle((x0 + 2, cy - 2, x1 - 2, cy + 2), radius=2, fill=(18, 18, 20),
+                               outline=PANEL_EDGE)
+        return
+    if style == "value":  # the program writes a number here, white on dark
+        draw.rectangle((x0, y0, x1, y1), fill=(22, 22, 24), outline=PANEL_EDGE)
+        return
+    if style == "readout":  # the program writes black text here
+        draw.rectangle((x0, y0, x1, y1), fill=(228, 228, 232), outline=PANEL_EDGE)
+        return
+    if style == "swatch":  # the program fills all but the corners with the colour
+        draw.rectangle((x0, y0, x1, y1), fill=PANEL, outline=ACCENT if state in ("Over", "Down") else PANEL_EDGE)
+        return
+    if style == "check":  # a box with a tick; the label names what it switches
+        disabled = state == "Disable"
+        ink = DISABLED_TEXT if disabled else (WHITE if state in ("Over", "Down") else TEXT)
+        box = (x0 + 2, cy - 6, x0 + 14, cy + 6)
+        if state == "Down" or (disabled and control.caption == "locked"):
+            draw.rectangle(box, fill=ACCENT if not disabled else PANEL_EDGE, outline=ACCENT if not disabled else PANEL_EDGE)
+            draw.line((box[0] + 3, cy, box[0] + 5, cy + 3, box[0] + 9, cy - 3), fill=WHITE, width=2)
+        else:
+            draw.rectangle(box, fill=(22, 22, 24), outline=ACCENT if state == "Over" else (110, 110, 116))
+        label = control.label
+        if disabled and control.caption == "locked":
+            label = "In use"
+        draw.text((x0 + 20, cy), label, font=font(11), fill=ink, anchor="lm")
+        return
+    # "choice", "select": buttons of which one shows selected ("Down").
+    if state == "Down":
+        face, edge, ink = ACCENT_DARK, ACCENT, WHITE
+    elif state == "Over":
+        face, edge, ink = (62, 62, 68), ACCENT, WHITE
+    elif state == "Disable":
+        face, edge, ink = DISABLED_FACE, PANEL_EDGE, DISABLED_TEXT
+    else:
+        face, edge, ink = PANEL if style == "choice" else (50, 50, 56), PANEL_EDGE, TEXT
+    draw.rounded_rectangle((x0, y0, x1, y1), radius=3, fill=face, outline=edge)
+    size = 10 if control.h < 20 else 11
+    label = control.label
+    if style == "select" and state == "Down":
+        label = "\u25cf " + label  # the level in use
+    draw.text(((x0 + x1 + 1) / 2, cy + 0.5), label, font=font(size, bold=style == "select"), fill=ink,
+              anchor="mm")
+
+
+def performance_page(w):
+    """Sliders for the continuous values, one row of buttons for each choice
+    without a slider. The double-click, pointer-speed and wheel-line button
+    rows repeat what the sliders do and are left out."""
+    w.text(14, 10, "POINTER AND WHEEL", 11, True, TEXT_DIM)
+    # Entry "0": the four sliders share the area in four equal rows, in the
+    # order the page creates them; the values are written at the right.
+    area = (150, 30, 250, 136)
+    w.add("0", "sliders", area[0], area[1], area[2], area[3], "area")
+    for i, label in enumerate(("Double-click time", "Pointer speed", "Tilt speed", "Wheel lines")):
+        row = area[1] + i * area[3] // 4
+        w.text(14, row + area[3] // 8, label, 12, False, TEXT, "lm")
+        w.add(None, "groove", area[0], row, area[2], area[3] // 4, "groove")
+        w.add(None, "value", area[0] + area[2] + 10, row + 6, 86, 22, "value")
+    w.add("52", "acceleration", 14, 176, 220, 22, "check", label="Pointer acceleration")
+    w.text(14, 219, "Wheel scrolls", 12, False, TEXT, "lm")
+    w.add("14", "wheel_lines", 150, 208, 120, 22, "choice", label="Lines")
+    w.add("15", "wheel_screen", 276, 208, 120, 22, "choice", label="One screen")
+    w.text(14, 252, "REPORT RATE", 11, True, TEXT_DIM)
+    for i, hz in enumerate((125, 250, 500, 1000)):
+        w.add(str(10 + i), "rate%d" % hz, 14 + i * 96, 268, 90, 26, "choice", label="%d Hz" % hz)
+    w.text(14, 312, "QUICK RESOLUTION OF LEVEL 5", 11, True, TEXT_DIM)
+    for j, dpi in enumerate((400, 800, 1200, 1600, 2000, 2400, 3200, 4000)):
+        w.add(str(2 + j), "resolution%d" % (j + 1), 14 + j * 56, 328, 52, 26, "choice", label=str(dpi))
+    w.text(14, 382, "Quick choice", 12, False, TEXT, "lm")
+    w.add("1", "resolution_text", 110, 370, 80, 24, "readout")
+    w.text(198, 382, "DPI", 12, True, TEXT_DIM, "lm")
+
+
+# A level row of the DPI page: a child window at each row's place, its
+# outline from "DPI_Window_Mask.bmp"; its controls are the entries "60".."71"
+# of skin_DPI.ini, relative to the row, and it cuts its images out of the
+# page's images at its place.
+DPI_ROW = (8, 28, 440, 54, 58)  # left, first top, width, height, pitch
+DPI_ROW_RADIUS = 6
+
+
+def dpi_row_mask():
+    _, _, width, height, _ = DPI_ROW
+    mask = Image.new("RGB", (width, height), WHITE)
+    ImageDraw.Draw(mask).rounded_rectangle((0, 0, width - 1, height - 1), radius=DPI_ROW_RADIUS,
+                                           fill=(0, 0, 0))
+    return mask
+
+
+def dpi_page(w):
+    left, top, width, height, pitch = DPI_ROW
+    w.text(14, 10, "RESOLUTION LEVELS", 11, True, TEXT_DIM)
+    w.text(left + width, 10, "Click a level's name to use it", 10, False, TEXT_DIM, "ra")
+    w.text(482, 10, "COLOUR", 11, True, TEXT_DIM, "ma")
+    for i in range(5):
+        x, y = left, top + i * pitch
+        w.panel((x, y, x + width - 1, y + height - 1))
+        w.add(str(5 + i), "level%d" % (i + 1), x, y, width, height, "row")
+        key = (lambda k: str(k)) if i == 0 else (lambda k: None)
+        origin = (x, y)
+        w.add(key(71), "select", x + 8, y + 6, 80, 20, "select", label="LEVEL %d" % (i + 1),
+              origin=origin)
+        w.add(key(70), "enable", x + 8, y + 30, 80, 18, "check", label="Enabled", caption="locked",
+              origin=origin)
+        w.add(key(69), "value", x + 96, y + 6, 60, 20, "value", origin=origin)
+        w.text(x + 161, y + 16, "DPI", 11, True, TEXT_DIM, "lm")
+        w.add(key(68), "slider", x + 192, y + 5, 240, 22, "groove", origin=origin)
+        for k in range(8):
+            w.add(key(60 + k), "preset%d" % (k + 1), x + 96 + k * 42, y + 30, 39, 18, "choice",
+                  label=str((k + 1) * 100), origin=origin)
+        w.add(str(10 + i), "colour%d" % (i + 1), 456, y + 13, 52, 28, "swatch")
+    w.text(14, 330, "SENSITIVITY", 11, True, TEXT_DIM)
+    for i, (axis, key) in enumerate((("X", "3"), ("Y", "4"))):
+        y = 344 + i * 30
+        w.text(22, y + 11, axis, 12, True, TEXT, "mm")
+        w.add(key, "sensitivity_" + axis.lower(), 40, y, 300, 22, "groove")
+        w.add(None, "value", 348, y, 44, 22, "value")
+    w.add("2", "xy_separate", 408, 344, 104, 22, "check", label="Separate X/Y")
+
+
+def dpi_colour_dialog():
+    """The colour of one level: red, green and blue sliders with their
+    numbers, a preview, OK and Cancel."""
+    w = Window("skin_dpi_color.ini", 300, 236, radius=10)
+    w.text(16, 14, "Level colour", 13, True, WHITE)
+    w.add("3", "close", 266, 8, 26, 22, "icon", label="\u00d7")
+    w.add("4", "preview", 20, 44, 260, 36, "frame")
+    for i, (name, colour) in enumerate((("R", (230, 60, 60)), ("G", (60, 200, 90)), ("B", (80, 130, 240)))):
+        y = 96 + i * 30
+        w.text(26, y + 11, name, 12, True, colour, "mm")
+        w.add(str(5 + i), name.lower(), 40, y, 190, 22, "groove")
+        w.add(None, "value", 238, y, 42, 22, "value")
+    w.add("2", "cancel", 80, 192, 96, 28, label="Cancel")
+    w.add("1", "ok", 184, 192, 96, 28, "primary", label="OK")
+    return w
 
 
 # ------------------------------------------------------------ warning dialogs
@@ -532,8 +695,9 @@ def main():
     if len(sys.argv) >= 3:
         resources(sys.argv[2])
     os.makedirs(out, exist_ok=True)
-    for window in [main_window()] + pages() + warnings() + [cartoon_dialog()]:
+    for window in [main_window()] + pages() + warnings() + [cartoon_dialog(), dpi_colour_dialog()]:
         write_window(window, out)
+    dpi_row_mask().save(os.path.join(out, "DPI_Window_Mask.bmp"))
     shared_images(out)
     if len(sys.argv) == 4:
         test_out = sys.argv[3]

@@ -1,0 +1,135 @@
+#include "option/dpi_colour_dialog_win.h"
+
+#include <string>
+
+#include "option/dpi_page.h"
+#include "option/dpi_page_win.h"
+#include "settings/ipc_names.h"
+
+namespace kestra {
+namespace {
+
+constexpr int kOkEntry = 1;
+constexpr int kCancelEntry = 2;
+constexpr int kCloseEntry = 3;
+constexpr int kPreviewEntry = 4;
+constexpr int kFirstSliderEntry = 5;
+constexpr int kChannelIds[3] = {kRedControlId, kGreenControlId, kBlueControlId};
+// The number of a slider sits this far right of it and is this wide.
+constexpr int kValueGap = 8;
+constexpr int kValueWidth = 42;
+
+}  // namespace
+
+CDpiColourDialog::CDpiColourDialog(HWND owner, uint32_t colour)
+    : SkinWindow("skin_dpi_color.ini"), owner_(owner), colour_(colour & 0x00FFFFFF) {}
+
+void CDpiColourDialog::PlaceControls(const SkinFile& file, const SkinStateImages& images) {
+    PlaceButton(ok_, file.ReadEntry(kOkEntry), images);
+    PlaceButton(cancel_, file.ReadEntry(kCancelEntry), images);
+    PlaceButton(close_, file.ReadEntry(kCloseEntry), images);
+    const SkinRect p = file.ReadEntry(kPreviewEntry).rect;
+    preview_ = RECT{p.left, p.top, p.right, p.bottom};
+    for (int i = 0; i < 3; ++i) {
+        const SkinRect r = file.ReadEntry(kFirstSliderEntry + i).rect;
+        if (!PlaceSkinSlider(sliders_[i], r, hwnd(), kChannelIds[i], "scroll_arrow_down.bmp",
+                             images, 0, 255)) {
+            continue;
+        }
+        sliders_[i].SetValue(Channel(colour_, kChannelIds[i]));
+        values_[i] = RECT{r.right + kValueGap, r.top, r.right + kValueGap + kValueWidth, r.bottom};
+    }
+    font_ = Font(CreateFontA(14, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, "Arial"));
+}
+
+LRESULT CDpiColourDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == UM_SLIDER_CHANGED) {
+        for (int i = 0; i < 3; ++i) {
+            if (lParam != kChannelIds[i]) continue;
+            colour_ = WithChannel(colour_, kChannelIds[i], static_cast<int>(wParam));
+            InvalidateRect(hwnd(), &preview_, FALSE);
+            InvalidateRect(hwnd(), &values_[i], FALSE);
+        }
+        return 0;
+    }
+    if (message == WM_CLOSE) {
+        End(IDCANCEL);
+        return 0;
+    }
+    if (message == WM_KEYDOWN && (wParam == VK_ESCAPE || wParam == VK_RETURN)) {
+        End(wParam == VK_RETURN ? IDOK : IDCANCEL);
+        return 0;
+    }
+    return SkinWindow::OnMessage(message, wParam, lParam);
+}
+
+LRESULT CDpiColourDialog::OnCommand(WPARAM wParam, LPARAM lParam) {
+    const HWND from = reinterpret_cast<HWND>(lParam);
+    if (from != nullptr && HIWORD(wParam) == BN_CLICKED) {
+        if (from == ok_.hwnd()) {
+            End(IDOK);
+            return 0;
+        }
+        if (from == cancel_.hwnd() || from == close_.hwnd()) {
+            End(IDCANCEL);
+            return 0;
+        }
+    }
+    return SkinWindow::OnCommand(wParam, lParam);
+}
+
+void CDpiColourDialog::Paint(HDC dc, const RECT& client) {
+    const int width = client.right - client.left;
+    const int height = client.bottom - client.top;
+    MemoryDC memory(CreateCompatibleDC(dc));
+    Bitmap frame(CreateCompatibleBitmap(dc, width, height));
+    if (!memory || !frame) return;
+    ScopedSelectObject selectFrame(memory.get(), frame.get());
+    SkinWindow::Paint(memory.get(), client);
+    if (preview_.right > preview_.left) {
+        Brush brush(CreateSolidBrush(colour_));
+        if (brush) FillRect(memory.get(), &preview_, brush.get());
+    }
+    for (int i = 0; i < 3; ++i) {
+        DrawValueText(memory.get(), values_[i], std::to_string(Channel(colour_, kChannelIds[i])),
+                      font_.get());
+    }
+    BitBlt(dc, 0, 0, width, height, memory.get(), 0, 0, SRCCOPY);
+}
+
+void CDpiColourDialog::End(int result) {
+    if (done_) return;
+    result_ = result;
+    done_ = true;
+    PostMessageA(hwnd(), WM_NULL, 0, 0);  // wakes the modal loop
+}
+
+int CDpiColourDialog::RunModal() {
+    done_ = false;
+    result_ = IDCANCEL;
+    if (!CreatePopup(owner_)) return IDCANCEL;
+    const bool reenableOwner = owner_ != nullptr && IsWindowEnabled(owner_);
+    if (reenableOwner) EnableWindow(owner_, FALSE);
+    ShowWindow(hwnd(), SW_SHOW);
+    UpdateWindow(hwnd());
+    SetForegroundWindow(hwnd());
+    MSG msg;
+    while (!done_) {
+        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            PostQuitMessage(static_cast<int>(msg.wParam));  // the caller's loop must see it too
+            break;
+        }
+        if (got == -1) break;
+        if (!IsWindow(hwnd())) break;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    // Enabled again before the dialog goes, so activation returns to the owner.
+    if (reenableOwner) EnableWindow(owner_, TRUE);
+    if (hwnd() != nullptr) DestroyWindow(hwnd());
+    return done_ ? result_ : IDCANCEL;
+}
+
+}  // namespace kestra

@@ -1,0 +1,52 @@
+// The level colour dialog ("skin_dpi_color.ini"): the red, green and blue
+// sliders (ids 400, 401, 402) with their numbers, a preview, OK and Cancel.
+// Run modally over Option's main window by the DPI levels page.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "skin/gdi_win.h"
+#include "skin/skin_button_win.h"
+#include "skin/skin_window_win.h"
+#include "skin/slider_win.h"
+
+namespace kestra {
+
+class CDpiColourDialog : public SkinWindow {
+public:
+    // `colour` is 0x00BBGGRR.
+    CDpiColourDialog(HWND owner, uint32_t colour);
+
+    // IDOK or IDCANCEL; the owner is disabled meanwhile.
+    int RunModal();
+    uint32_t colour() const { return colour_; }
+
+    CclickHSlider& slider(int channel) { return sliders_[channel]; }
+    SkinButton& okButton() { return ok_; }
+    SkinButton& cancelButton() { return cancel_; }
+
+protected:
+    void PlaceControls(const SkinFile& file, const SkinStateImages& images) override;
+    LRESULT OnCommand(WPARAM wParam, LPARAM lParam) override;
+    void Paint(HDC dc, const RECT& client) override;
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void End(int result);
+
+    HWND owner_;
+    uint32_t colour_;
+    SkinButton ok_;                // "1"
+    SkinButton cancel_;            // "2"
+    SkinButton close_;             // "3"
+    RECT preview_ = {0, 0, 0, 0};  // "4"
+    CclickHSlider sliders_[3];     // "5".."7"
+    RECT values_[3] = {};
+    Font font_;
+    bool done_ = false;
+    int result_ = IDCANCEL;
+};
+
+}  // namespace kestra
