@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <sstream>
@@ -13,6 +14,7 @@
 #include "settings/ipc_names.h"
 #include "settings/settings_files.h"
 #include "settings/shared_block_win.h"
+#include "skin/skin_file.h"
 
 namespace kestra {
 namespace e2e {
@@ -513,6 +515,69 @@ std::string Observed(const ProgramFolder& folder, VirtualMouse& mouse) {
                        std::to_string(shown) + ":\n";
     for (size_t i = log.size() - shown; i < log.size(); ++i) text += log[i] + "\n";
     return text;
+}
+
+// ---- real pointer input at skin places ------------------------------------
+
+RECT SkinEntryRect(const ProgramFolder& folder, const char* skinFile, int entry) {
+    const SkinFile file(folder.File("skins\\") + skinFile);
+    SkinRect r = file.ReadEntry(entry).rect;
+    if (r.right <= r.left || r.bottom <= r.top) file.ReadArea(entry, r);
+    return RECT{r.left, r.top, r.right, r.bottom};
+}
+
+POINT ScreenPoint(const SkinPlace& place, int x, int y) {
+    POINT p = {place.origin.x + x, place.origin.y + y};
+    ClientToScreen(place.window, &p);
+    return p;
+}
+
+namespace {
+
+void SendPointer(DWORD flags, POINT screen) {
+    INPUT in = {};
+    in.type = INPUT_MOUSE;
+    const int w = GetSystemMetrics(SM_CXSCREEN);
+    const int h = GetSystemMetrics(SM_CYSCREEN);
+    // Rounded up: the system truncates on the way back, and a pixel to the
+    // left would be another slider value.
+    in.mi.dx = static_cast<LONG>((screen.x * 65536LL + w - 1) / w);
+    in.mi.dy = static_cast<LONG>((screen.y * 65536LL + h - 1) / h);
+    in.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &in, sizeof(INPUT));
+    // Lets the other program take the input before the next step.
+    WaitUntil([] { return false; }, 40);
+}
+
+}  // namespace
+
+void MovePointerTo(POINT screen) {
+    SendPointer(0, screen);
+}
+
+void ClickOnScreen(POINT screen) {
+    MovePointerTo(screen);
+    SendPointer(MOUSEEVENTF_LEFTDOWN, screen);
+    SendPointer(MOUSEEVENTF_LEFTUP, screen);
+    // Away again, so the next click is not taken for the second of a double click.
+    WaitUntil([] { return false; }, 250);
+}
+
+void DragOnScreen(POINT from, POINT to) {
+    MovePointerTo(from);
+    SendPointer(MOUSEEVENTF_LEFTDOWN, from);
+    const int steps = (std::max(std::abs(to.x - from.x), std::abs(to.y - from.y)) + 5) / 6;
+    for (int i = 1; i <= steps; ++i) {
+        MovePointerTo({from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps});
+    }
+    SendPointer(MOUSEEVENTF_LEFTUP, to);
+    WaitUntil([] { return false; }, 250);
+}
+
+void ClickSkinEntry(const ProgramFolder& folder, const char* skinFile, int entry,
+                    const SkinPlace& place) {
+    const RECT r = SkinEntryRect(folder, skinFile, entry);
+    ClickOnScreen(ScreenPoint(place, (r.left + r.right) / 2, (r.top + r.bottom) / 2));
 }
 
 }  // namespace e2e

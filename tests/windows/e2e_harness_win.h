@@ -229,5 +229,26 @@ int ReadConfigInt(const ProgramFolder& folder, const char* key, int fallback,
 // message of a failed assertion.
 std::string Observed(const ProgramFolder& folder, VirtualMouse& mouse);
 
+// Real pointer input, as a user gives it (SendInput at screen positions,
+// pumping this thread's messages between the steps). A rectangle of a skin
+// entry is in the client coordinates of the window the skin belongs to;
+// `origin` shifts it when that window is a child placed inside another
+// (a page inside the main window, a row inside a page).
+struct SkinPlace {
+    HWND window;   // whose client area the coordinates are in
+    POINT origin;  // added to the entry's coordinates
+};
+// The entry's rectangle in a skin file of the folder: a control entry, or
+// a placement "left,top,right,bottom"; empty when missing.
+RECT SkinEntryRect(const ProgramFolder& folder, const char* skinFile, int entry);
+POINT ScreenPoint(const SkinPlace& place, int x, int y);
+void MovePointerTo(POINT screen);
+void ClickOnScreen(POINT screen);
+// Presses at `from`, moves to `to` in small steps and lets go.
+void DragOnScreen(POINT from, POINT to);
+// Clicks the centre of the entry.
+void ClickSkinEntry(const ProgramFolder& folder, const char* skinFile, int entry,
+                    const SkinPlace& place);
+
 }  // namespace e2e
 }  // namespace kestra
