@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 #include "tests/windows/e2e_harness_win.h"
@@ -56,8 +57,10 @@ public:
         bar = CreateWindowExA(0, "ScrollBar", "", WS_CHILD | WS_VISIBLE | SBS_HORZ, 0, 380, 600, 20,
                               frame, nullptr, GetModuleHandleA(nullptr), nullptr);
         // Never activated: under Wine an activated window waits for a window
-        // manager when it goes.
-        ShowWindow(frame, SW_SHOWNOACTIVATE);
+        // manager when it goes. Topmost, so that no window another test left
+        // on the desktop covers the point the tilt is made at.
+        SetWindowPos(frame, HWND_TOPMOST, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
         Pump(100);
         g_hscrolls.clear();
     }
@@ -148,6 +151,13 @@ private:
 };
 MouseObserver* MouseObserver::current_ = nullptr;
 
+// The class of the window at a point, for a failure message.
+std::string ClassAt(POINT point) {
+    char name[64] = "(none)";
+    if (HWND window = WindowFromPoint(point)) GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
 // The clicks injected while `work` runs: waits until `expected` have reached
 // the hook (a loaded machine may take its time), then a little longer for any
 // that should not have come.
@@ -165,6 +175,7 @@ TEST(TiltScrollWin, SpreadsheetsAreClickedOnTheArrowAndTheCursorGoesBack) {
     Frame sheet("EXCEL7");
     RECT bar;
     GetWindowRect(sheet.bar, &bar);
+    ASSERT_EQ(sheet.pane, WindowFromPoint(POINT{320, 240})) << ClassAt(POINT{320, 240});
     const std::vector<Click> right = ClicksDuring(4, [] {
         SetCursorPos(320, 240);
         DesktopTiltScroller().Scroll(TiltDirection::kRight, 2);
@@ -184,6 +195,7 @@ TEST(TiltScrollWin, SpreadsheetsAreClickedOnTheArrowAndTheCursorGoesBack) {
     // With swapped buttons the primary one is the right button.
     SwapMouseButton(TRUE);
     const bool swapped = GetSystemMetrics(SM_SWAPBUTTON) != 0;
+    ASSERT_EQ(sheet.pane, WindowFromPoint(POINT{320, 240})) << ClassAt(POINT{320, 240});
     const std::vector<Click> left = ClicksDuring(2, [] {
         SetCursorPos(320, 240);
         DesktopTiltScroller().Scroll(TiltDirection::kLeft, 1);
