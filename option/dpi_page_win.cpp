@@ -16,6 +16,7 @@ constexpr char kThumbUp[] = "scroll_arrow_up.bmp";
 constexpr int kValueGap = 8;
 constexpr int kValueWidth = 44;
 constexpr COLORREF kValueColour = RGB(235, 235, 235);
+constexpr COLORREF kDimValueColour = RGB(110, 110, 116);
 
 RECT Offset(const SkinRect& r, int dx, int dy) {
     return RECT{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
@@ -44,11 +45,11 @@ bool PlaceSkinSlider(SliderTrack& slider, const SkinRect& r, HWND owner, int id,
     return true;
 }
 
-void DrawValueText(HDC dc, const RECT& rect, const std::string& text, HFONT font) {
+void DrawValueText(HDC dc, const RECT& rect, const std::string& text, HFONT font, bool dim) {
     if (rect.right <= rect.left) return;
     ScopedSelectObject select(dc, font);
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, kValueColour);
+    SetTextColor(dc, dim ? kDimValueColour : kValueColour);
     RECT r = rect;
     DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r,
               DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
@@ -123,6 +124,7 @@ void CDpiLevelRow::SetEnabled(bool enabled) {
     enabled_ = enabled;
     enable_.SetCheck(enabled ? 1 : 0);
     UpdateControls();
+    if (hwnd()) InvalidateRect(hwnd(), &textRect_, FALSE);
 }
 
 void CDpiLevelRow::SetActive(bool active) {
@@ -172,7 +174,7 @@ LRESULT CDpiLevelRow::OnPaint(WPARAM, LPARAM) {
             ScopedSelectObject selectSource(source.get(), background_.get());
             BitBlt(memory.get(), 0, 0, client.right, client.bottom, source.get(), 0, 0, SRCCOPY);
         }
-        DrawValueText(memory.get(), textRect_, LevelText(value_), font_.get());
+        DrawValueText(memory.get(), textRect_, LevelText(value_), font_.get(), !enabled_);
         BitBlt(dc, 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
     }
     EndPaint(hwnd(), &ps);
@@ -198,6 +200,7 @@ LRESULT CDpiLevelRow::OnCommand(WPARAM wParam, LPARAM lParam) {
         }
         enabled_ = enable_.checked() != 0;
         UpdateControls();
+        InvalidateRect(hwnd(), &textRect_, FALSE);
         Post(kDpiRowEnable, enabled_ ? 1 : 0);
         return 0;
     }

@@ -115,7 +115,8 @@ private:
 bool PlaceSkinSlider(SliderTrack& slider, const SkinRect& rect, HWND owner, int id,
                      const char* thumbImage, const SkinStateImages& images, int minimum,
                      int maximum);
-// Draws `text` white, centred in `rect`, on the dark of the skin's value box.
-void DrawValueText(HDC dc, const RECT& rect, const std::string& text, HFONT font);
+// Draws `text` centred in `rect`, on the dark of the skin's value box: light
+// grey, or dim for a value that cannot be changed now.
+void DrawValueText(HDC dc, const RECT& rect, const std::string& text, HFONT font, bool dim = false);
 
 }  // namespace kestra
