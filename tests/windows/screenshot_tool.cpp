@@ -18,6 +18,10 @@
 //   screenshot_tool values TEST_SKIN_FOLDER OUT_FOLDER
 //       the entry field, sliders, spin fields and a list in its scroll frame,
 //       at rest and lit, pressed, dragged or disabled
+//   screenshot_tool pages PROGRAM_FOLDER OUT_FOLDER
+//       Option's main window (in this process, over PROGRAM_FOLDER, a
+//       scratch copy) on its performance and DPI levels pages, with the
+//       default profile and with a changed one, and the level colour dialog
 //   screenshot_tool overlay PROGRAM_FOLDER OUT_FOLDER
 //       writes sample indication texts into PROGRAM_FOLDER (a scratch copy),
 //       starts its Overlay.exe over a light backdrop and saves the profile,
@@ -31,6 +35,8 @@
 #include <string>
 #include <vector>
 
+#include "option/dpi_colour_dialog_win.h"
+#include "option/option_dlg_win.h"
 #include "settings/ipc_names.h"
 #include "skin/bitmap_edit_win.h"
 #include "skin/double_click_win.h"
@@ -612,6 +618,76 @@ std::string WithSlash(std::string folder) {
 
 }  // namespace
 
+// Answers every question of Option's main window as a user who cancels.
+class CancellingShell : public OptionShell {
+public:
+    bool ChooseImportFile(HWND, const std::string&, std::string&) override { return false; }
+    bool ChooseExportFile(HWND, const std::string&, std::string&) override { return false; }
+    bool Confirm(HWND, WarningKind) override { return false; }
+    void ShowMessage(HWND, const char*) override {}
+    void Open(const std::string&) override {}
+};
+
+int ShootPages(const std::string& programFolder, const std::string& outFolder) {
+    int failures = 0;
+    CancellingShell shell;
+    COptionDlg dialog(programFolder, shell);
+    if (!dialog.Create()) return 1;
+    SetWindowPos(dialog.hwnd(), HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+    SetForegroundWindow(dialog.hwnd());
+    MovePointer(POINT{1200, 1000});
+    Pump(500);
+    const auto shoot = [&](COptionDlg::Page page, const char* name) {
+        SendMessageA(dialog.tab(page).hwnd(), BM_CLICK, 0, 0);
+        Pump(400);
+        failures += SaveWindow(dialog.hwnd(), outFolder + name) ? 0 : 1;
+    };
+    shoot(COptionDlg::kPerformancePage, "option_performance_default.bmp");
+    shoot(COptionDlg::kDpiPage, "option_dpi_default.bmp");
+
+    // A changed profile: every control away from its default.
+    ProfileSettings& p = dialog.logic().currentSettings();
+    p.CpiLevel_X[1] = 3;
+    p.CpiLevel_X[3] = 144;
+    p.CpiLevel_X[4] = 3;
+    p.dpiStepFlag[4] = 0;
+    p.CpiStep = 2;
+    p.DPIColor[2] = 0x00FF00;
+    p.XYSynchronous = 1;
+    p.Sensitivity_X = 7;
+    p.Sensitivity_Y = 15;
+    p.PollingRate = 2;
+    p.DbleClickSpeed = 200;
+    p.MouseSpeed = 14;
+    p.AccelerationFlag = 1;
+    p.Acceleration = 8;
+    p.ScrollWheelFlag = 1;
+    p.ScrollWheelSpeed = 1;
+    p.TiltSpeed = 7;
+    dialog.page(COptionDlg::kPerformancePage).Refresh();
+    dialog.page(COptionDlg::kDpiPage).Refresh();
+    shoot(COptionDlg::kPerformancePage, "option_performance_changed.bmp");
+    shoot(COptionDlg::kDpiPage, "option_dpi_changed.bmp");
+
+    // The colour dialog over the main window, with level 1's colour and
+    // with another.
+    const uint32_t colours[] = {static_cast<uint32_t>(p.DPIColor[0]) & 0xFFFFFF, 0x3080F0};
+    const char* const names[] = {"option_dpi_colour_default.bmp", "option_dpi_colour_changed.bmp"};
+    for (int i = 0; i < 2; ++i) {
+        CDpiColourDialog colour(dialog.hwnd(), colours[i]);
+        if (!colour.CreatePopup(dialog.hwnd())) {
+            ++failures;
+            continue;
+        }
+        ShowWindow(colour.hwnd(), SW_SHOW);
+        Pump(400);
+        failures += SaveWindow(colour.hwnd(), outFolder + names[i]) ? 0 : 1;
+        DestroyWindow(colour.hwnd());
+    }
+    DestroyWindow(dialog.hwnd());
+    return failures == 0 ? 0 : 1;
+}
+
 int main(int argc, char** argv) {
     if (argc == 4 && strcmp(argv[1], "skins") == 0) {
         return ShowSkins(WithSlash(argv[2]), WithSlash(argv[3]));
@@ -624,6 +700,9 @@ int main(int argc, char** argv) {
     }
     if (argc == 4 && strcmp(argv[1], "values") == 0) {
         return ShootValueControls(WithSlash(argv[2]), WithSlash(argv[3]));
+    }
+    if (argc == 4 && strcmp(argv[1], "pages") == 0) {
+        return ShootPages(WithSlash(argv[2]), WithSlash(argv[3]));
     }
     if (argc == 4 && strcmp(argv[1], "overlay") == 0) {
         return ShootOverlay(WithSlash(argv[2]), WithSlash(argv[3]));
