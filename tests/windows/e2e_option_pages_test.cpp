@@ -294,6 +294,49 @@ TEST_F(OptionPagesEndToEnd, ClosingWithoutApplyPutsTheDoubleClickTimeBack) {
     }
 }
 
+TEST_F(OptionPagesEndToEnd, ADamagedProfileShowsBothPagesAndKeepsWhatWasNotTouched) {
+    WriteSettings(folder, [](SettingsStore& store) {
+        ProfileSettings& p = store.profiles[0];
+        p.CpiLevel_X[0] = 70000;
+        p.CpiLevel_X[4] = -3;
+        p.CpiStep = 7;
+        p.dpiStepFlag[2] = 5;
+        p.DPIColor[0] = -1;
+        p.Sensitivity_X = 400;
+        p.Sensitivity_Y = -400;
+        p.XYSynchronous = 3;
+        p.PollingRate = 9;
+        p.ScrollWheelFlag = -1;
+        p.TiltSpeed = 1000000;
+    });
+    StartSystem();
+    std::unique_ptr<SettingsStore> before(new SettingsStore());
+    ASSERT_TRUE(ReadSharedBlock(*before));
+    ProfileSettings expected = before->profiles[before->CurrentProfile];
+    // The damage reached Option as it was written.
+    ASSERT_EQ(70000, expected.CpiLevel_X[0]);
+    ASSERT_EQ(7, expected.CpiStep);
+    ASSERT_EQ(9, expected.PollingRate);
+
+    ClickSkinEntry(folder, kMain, 40, Main());
+    ClickSkinEntry(folder, kDpi, 64, Row(1));  // preset 5 of level 2
+    expected.CpiLevel_X[1] = 5;
+    ClickSkinEntry(folder, kMain, 39, Main());
+    ClickSkinEntry(folder, kPerformance, 10, page);  // 125 Hz
+    expected.PollingRate = 0;
+    ClickSkinEntry(folder, kMain, 40, Main());
+    ASSERT_TRUE(option.running());
+    ClickSkinEntry(folder, kMain, 14, Main());
+    ASSERT_TRUE(WaitUntil([&] { return LogHas(mouse, "set 02"); }, 20000))
+        << Observed(folder, mouse);
+
+    std::unique_ptr<SettingsStore> after(new SettingsStore());
+    ASSERT_TRUE(ReadSharedBlock(*after));
+    EXPECT_EQ(0, memcmp(&expected, &after->profiles[before->CurrentProfile], sizeof expected))
+        << Differences(expected, after->profiles[before->CurrentProfile]);
+    EXPECT_TRUE(option.running());
+}
+
 }  // namespace
 }  // namespace e2e
 }  // namespace kestra
