@@ -294,6 +294,31 @@ TEST_F(OptionPagesEndToEnd, ClosingWithoutApplyPutsTheDoubleClickTimeBack) {
     }
 }
 
+// Whether the select button of a level row shows the level in use: its face
+// beside the label is the red of a selected button, not the dark of one at
+// rest.
+bool ShowsInUse(const SkinPlace& row, const RECT& select) {
+    const POINT at = ScreenPoint(row, select.left + 4, (select.top + select.bottom) / 2);
+    HDC screen = GetDC(nullptr);
+    const COLORREF colour = GetPixel(screen, at.x, at.y);
+    ReleaseDC(nullptr, screen);
+    return GetRValue(colour) > 120 && GetGValue(colour) < 60;
+}
+
+TEST_F(OptionPagesEndToEnd, ALevelChosenOnTheMouseShowsOnTheOpenPage) {
+    StartSystem();
+    ClickSkinEntry(folder, kMain, 40, Main());
+    MovePointerTo(ScreenPoint(Main(), 5, 5));
+    const RECT select = SkinEntryRect(folder, kDpi, 71);
+    ASSERT_TRUE(WaitUntil([&] { return ShowsInUse(Row(0), select); }, kSettle));
+    EXPECT_FALSE(ShowsInUse(Row(3), select));
+
+    ASSERT_TRUE(mouse.Event(0x0700, 4));  // the mouse's own button: level 4
+    EXPECT_TRUE(WaitUntil([&] { return ShowsInUse(Row(3), select); }, kSettle))
+        << Observed(folder, mouse);
+    EXPECT_FALSE(ShowsInUse(Row(0), select));
+}
+
 TEST_F(OptionPagesEndToEnd, ADamagedProfileShowsBothPagesAndKeepsWhatWasNotTouched) {
     WriteSettings(folder, [](SettingsStore& store) {
         ProfileSettings& p = store.profiles[0];
