@@ -14,6 +14,7 @@ constexpr int kCancelEntry = 2;
 constexpr int kCloseEntry = 3;
 constexpr int kPreviewEntry = 4;
 constexpr int kFirstSliderEntry = 5;
+constexpr int kTitleEntry = 8;
 constexpr int kChannelIds[3] = {kRedControlId, kGreenControlId, kBlueControlId};
 // The number of a slider sits this far right of it and is this wide.
 constexpr int kValueGap = 8;
@@ -21,8 +22,11 @@ constexpr int kValueWidth = 42;
 
 }  // namespace
 
-CDpiColourDialog::CDpiColourDialog(HWND owner, uint32_t colour)
-    : SkinWindow("skin_dpi_color.ini"), owner_(owner), colour_(colour & 0x00FFFFFF) {}
+CDpiColourDialog::CDpiColourDialog(HWND owner, uint32_t colour, int level)
+    : SkinWindow("skin_dpi_color.ini"),
+      owner_(owner),
+      colour_(colour & 0x00FFFFFF),
+      level_(level >= 0 && level < 5 ? level : -1) {}
 
 void CDpiColourDialog::PlaceControls(const SkinFile& file, const SkinStateImages& images) {
     PlaceButton(ok_, file.ReadEntry(kOkEntry), images);
@@ -39,6 +43,12 @@ void CDpiColourDialog::PlaceControls(const SkinFile& file, const SkinStateImages
         sliders_[i].SetValue(Channel(colour_, kChannelIds[i]));
         values_[i] = RECT{r.right + kValueGap, r.top, r.right + kValueGap + kValueWidth, r.bottom};
     }
+    SkinRect title;
+    if (file.ReadArea(kTitleEntry, title)) {
+        title_ = RECT{title.left, title.top, title.right, title.bottom};
+    }
+    titleFont_ = Font(CreateFontA(16, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, "Arial"));
     font_ = Font(CreateFontA(14, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, "Arial"));
 }
@@ -90,6 +100,16 @@ void CDpiColourDialog::Paint(HDC dc, const RECT& client) {
     if (preview_.right > preview_.left) {
         Brush brush(CreateSolidBrush(colour_));
         if (brush) FillRect(memory.get(), &preview_, brush.get());
+    }
+    if (title_.right > title_.left) {
+        const std::string text =
+            level_ < 0 ? "Level colour" : "Level " + std::to_string(level_ + 1) + " colour";
+        ScopedSelectObject select(memory.get(), titleFont_.get());
+        SetBkMode(memory.get(), TRANSPARENT);
+        SetTextColor(memory.get(), RGB(255, 255, 255));
+        RECT r = title_;
+        DrawTextA(memory.get(), text.c_str(), static_cast<int>(text.size()), &r,
+                  DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
     }
     for (int i = 0; i < 3; ++i) {
         DrawValueText(memory.get(), values_[i], std::to_string(Channel(colour_, kChannelIds[i])),

@@ -16,8 +16,8 @@ namespace kestra {
 
 class CDpiColourDialog : public SkinWindow {
 public:
-    // `colour` is 0x00BBGGRR.
-    CDpiColourDialog(HWND owner, uint32_t colour);
+    // `colour` is 0x00BBGGRR; `level` (0..4) names the level in the title.
+    CDpiColourDialog(HWND owner, uint32_t colour, int level = -1);
 
     // IDOK or IDCANCEL; the owner is disabled meanwhile.
     int RunModal();
@@ -38,13 +38,16 @@ private:
 
     HWND owner_;
     uint32_t colour_;
+    int level_;
     SkinButton ok_;                // "1"
     SkinButton cancel_;            // "2"
     SkinButton close_;             // "3"
     RECT preview_ = {0, 0, 0, 0};  // "4"
     CclickHSlider sliders_[3];     // "5".."7"
     RECT values_[3] = {};
+    RECT title_ = {0, 0, 0, 0};  // "8"
     Font font_;
+    Font titleFont_;
     bool done_ = false;
     int result_ = IDCANCEL;
 };

@@ -348,7 +348,7 @@ void CDpiPage::OpenColourDialog(int level) {
     const uint32_t colour = ViewDpi(p).colours[level];
     HWND owner =
         context().mainWindow != nullptr ? context().mainWindow : GetAncestor(hwnd(), GA_ROOT);
-    CDpiColourDialog dialog(owner, colour);
+    CDpiColourDialog dialog(owner, colour, level);
     if (dialog.RunModal() != IDOK) return;
     // The profile may have been replaced while the dialog was open (Monitor's
     // notifications still arrive): the colour goes to the profile shown now.

@@ -473,7 +473,8 @@ def dpi_colour_dialog():
     """The colour of one level: red, green and blue sliders with their
     numbers, a preview, OK and Cancel."""
     w = Window("skin_dpi_color.ini", 300, 236, radius=10)
-    w.text(16, 14, "Level colour", 13, True, WHITE)
+    # The program writes the title ("Level 3 colour") into area "8".
+    w.add("8", "title", 16, 8, 230, 24, "area")
     w.add("3", "close", 266, 8, 26, 22, "icon", label="\u00d7")
     w.add("4", "preview", 20, 44, 260, 36, "frame")
     for i, (name, colour) in enumerate((("R", (230, 60, 60)), ("G", (60, 200, 90)), ("B", (80, 130, 240)))):

@@ -674,7 +674,7 @@ int ShootPages(const std::string& programFolder, const std::string& outFolder) {
     const uint32_t colours[] = {static_cast<uint32_t>(p.DPIColor[0]) & 0xFFFFFF, 0x3080F0};
     const char* const names[] = {"option_dpi_colour_default.bmp", "option_dpi_colour_changed.bmp"};
     for (int i = 0; i < 2; ++i) {
-        CDpiColourDialog colour(dialog.hwnd(), colours[i]);
+        CDpiColourDialog colour(dialog.hwnd(), colours[i], i * 2);
         if (!colour.CreatePopup(dialog.hwnd())) {
             ++failures;
             continue;
