@@ -171,6 +171,9 @@ TEST_F(OptionPagesEndToEnd, LevelsSensitivityReportRateAndDoubleClickReachTheMou
     expected.CpiLevel_X[3] = 144;
     ClickSkinEntry(folder, kDpi, 70, Row(4));
     expected.dpiStepFlag[4] = 0;
+    // A level switched off offers nothing to change its value.
+    ClickTrack(Row(4), levelSlider, 0);
+    ClickSkinEntry(folder, kDpi, 60, Row(4));
     ClickSkinEntry(folder, kDpi, 71, Row(2));
     expected.CpiStep = 2;
     ClickSkinEntry(folder, kDpi, 70, Row(2));
