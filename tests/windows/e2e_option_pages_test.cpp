@@ -93,9 +93,16 @@ protected:
         ASSERT_TRUE(folder.ok()) << folder.path();
         ASSERT_TRUE(folder.Has("Option.exe"));
         systemDoubleClick = StoredDoubleClickTime();
+        // Monitor writes the pointer and wheel settings on Apply; they go back
+        // afterwards, so that every test starts from the same system.
+        SystemParametersInfoA(SPI_GETMOUSE, 0, systemMouse, 0);
+        SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &systemWheelLines, 0);
     }
     void TearDown() override {
         if (systemDoubleClick > 0) StoreDoubleClickTime(systemDoubleClick);
+        SystemParametersInfoA(SPI_SETMOUSE, 0, systemMouse, SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
+        SystemParametersInfoA(SPI_SETWHEELSCROLLLINES, systemWheelLines, nullptr,
+                              SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
         MovePointerTo({0, 0});
     }
     void StartSystem() {
@@ -151,6 +158,8 @@ protected:
     HWND window = nullptr;
     SkinPlace page = {nullptr, {0, 0}};
     int systemDoubleClick = -1;
+    int systemMouse[3] = {};
+    UINT systemWheelLines = 3;
 };
 
 TEST_F(OptionPagesEndToEnd, LevelsSensitivityReportRateAndDoubleClickReachTheMouseOnApply) {
@@ -213,6 +222,11 @@ TEST_F(OptionPagesEndToEnd, LevelsSensitivityReportRateAndDoubleClickReachTheMou
     ClickSkinEntry(folder, kMain, 39, Main());
     ClickSkinEntry(folder, kPerformance, 12, page);
     expected.PollingRate = 2;
+    ClickSkinEntry(folder, kPerformance, 52, page);  // acceleration switched over
+    expected.AccelerationFlag = expected.AccelerationFlag != 0 ? 0 : 1;
+    expected.Acceleration = expected.AccelerationFlag != 0 ? 8 : 0;
+    ClickSkinEntry(folder, kPerformance, 15, page);  // one screen per notch
+    expected.ScrollWheelFlag = 1;
     const RECT sliders = SkinEntryRect(folder, kPerformance, 0);
     const int rowHeight = (sliders.bottom - sliders.top) / 4;
     const RECT doubleClick = {sliders.left, sliders.top, sliders.right, sliders.top + rowHeight};
