@@ -323,6 +323,20 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
     }
 }
 
+void SettleInput(DWORD minimumMs, DWORD limitMs) {
+    WaitUntil([] { return false; }, minimumMs);
+    int quiet = 0;
+    // Twice empty, a little apart: a message handled may post the next one.
+    WaitUntil(
+        [&] {
+            const DWORD waiting =
+                HIWORD(GetQueueStatus(QS_INPUT | QS_POSTMESSAGE | QS_SENDMESSAGE | QS_PAINT));
+            quiet = waiting == 0 ? quiet + 1 : 0;
+            return quiet >= 2;
+        },
+        limitMs);
+}
+
 HWND WaitForWindow(const char* title, DWORD timeoutMs) {
     HWND window = nullptr;
     WaitUntil([&] { return (window = FindWindowA(nullptr, title)) != nullptr; }, timeoutMs);

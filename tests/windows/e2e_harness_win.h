@@ -111,6 +111,11 @@ bool LogHas(VirtualMouse& mouse, const std::string& prefix);
 // Polls `condition` every 20 ms (pumping this thread's messages) until it
 // holds or the time is up; true when it held.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
+// Pumps this thread's messages for at least `minimumMs`, then until no input
+// and no posted or sent message waits in its queue (at most `limitMs`): what
+// was just injected with SendInput has been handled, and what it posted too,
+// however loaded the machine is. For tests whose windows live on this thread.
+void SettleInput(DWORD minimumMs = 30, DWORD limitMs = 3000);
 // The top-level window of that title, or null when none came in time.
 HWND WaitForWindow(const char* title, DWORD timeoutMs);
 bool WaitForNoWindow(const char* title, DWORD timeoutMs);

@@ -59,12 +59,12 @@ void Click(POINT p, bool right = false) {
     MoveTo(p);
     SendMouse(right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN);
     SendMouse(right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP);
-    WaitUntil([] { return false; }, 60);
+    e2e::SettleInput(60);
 }
 
 void Wheel(int delta) {
     SendMouse(MOUSEEVENTF_WHEEL, 0, 0, static_cast<DWORD>(delta));
-    WaitUntil([] { return false; }, 60);
+    e2e::SettleInput(60);
 }
 
 void Key(WORD vk, bool down = true, bool up = true) {
@@ -80,7 +80,7 @@ void Key(WORD vk, bool down = true, bool up = true) {
         input[n++].ki.dwFlags = KEYEVENTF_KEYUP;
     }
     SendInput(n, input, sizeof input[0]);
-    WaitUntil([] { return false; }, 30);
+    e2e::SettleInput(30);
 }
 
 // Lower-case letters, digits and blanks.

@@ -33,6 +33,11 @@ void Pump(DWORD ms) {
     WaitUntil([] { return false; }, ms);
 }
 
+// After injected input: until it and what it caused have been handled.
+void Settle(DWORD ms = 30) {
+    e2e::SettleInput(ms);
+}
+
 void Send(INPUT input) {
     SendInput(1, &input, sizeof(INPUT));
 }
@@ -46,7 +51,7 @@ void MouseTo(POINT screen) {
     in.mi.dy = static_cast<LONG>((screen.y * 65536LL + h / 2) / h);
     in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     Send(in);
-    Pump(30);
+    Settle();
 }
 
 void MouseButton(DWORD flags) {
@@ -54,7 +59,7 @@ void MouseButton(DWORD flags) {
     in.type = INPUT_MOUSE;
     in.mi.dwFlags = flags;
     Send(in);
-    Pump(30);
+    Settle();
 }
 
 void Wheel(int delta) {
@@ -63,7 +68,7 @@ void Wheel(int delta) {
     in.mi.dwFlags = MOUSEEVENTF_WHEEL;
     in.mi.mouseData = static_cast<DWORD>(delta);
     Send(in);
-    Pump(30);
+    Settle();
 }
 
 // A point of a window's client area on the screen.
@@ -91,7 +96,7 @@ void Key(WORD vk, bool up) {
 void Press(WORD vk) {
     Key(vk, false);
     Key(vk, true);
-    Pump(30);
+    Settle();
 }
 
 void CtrlPress(WORD vk) {
@@ -99,7 +104,7 @@ void CtrlPress(WORD vk) {
     Key(vk, false);
     Key(vk, true);
     Key(VK_CONTROL, true);
-    Pump(50);
+    Settle(50);
 }
 
 // Letters and digits as their keys (upper case letters give lower case text).
