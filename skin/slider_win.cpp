@@ -42,6 +42,20 @@ void Blit(HDC dc, int x, int y, int width, int height, HBITMAP image) {
     BitBlt(dc, x, y, width, height, memory.get(), 0, 0, SRCCOPY);
 }
 
+// A thumb that cannot be moved must not look as if it could: its image is
+// dimmed towards the disabled face of the skins.
+void DimTowardsDisabledFace(HDC dc, int x, int y, int width, int height) {
+    MemoryDC memory(CreateCompatibleDC(dc));
+    Bitmap face(CreateCompatibleBitmap(dc, width, height));
+    if (!memory || !face) return;
+    ScopedSelectObject select(memory.get(), face.get());
+    Brush brush(CreateSolidBrush(RGB(46, 46, 48)));
+    RECT all = {0, 0, width, height};
+    FillRect(memory.get(), &all, brush.get());
+    const BLENDFUNCTION blend = {AC_SRC_OVER, 0, 180, 0};
+    AlphaBlend(dc, x, y, width, height, memory.get(), 0, 0, width, height, blend);
+}
+
 void Debug(const char* format, double value) {
     char line[64];
     snprintf(line, sizeof line, format, value);
@@ -135,8 +149,10 @@ LRESULT SliderThumb::OnPaint(WPARAM, LPARAM) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd(), &ps);
     if (dc != nullptr) {
-        Blit(dc, vertical_ ? kVerticalThumbExtra / 2 : 0, 0, imageSize_.cx, imageSize_.cy,
-             image_.get());
+        const int x = vertical_ ? kVerticalThumbExtra / 2 : 0;
+        Blit(dc, x, 0, imageSize_.cx, imageSize_.cy, image_.get());
+        if (!IsWindowEnabled(hwnd()))
+            DimTowardsDisabledFace(dc, x, 0, imageSize_.cx, imageSize_.cy);
         EndPaint(hwnd(), &ps);
     }
     return 0;
@@ -367,7 +383,10 @@ LRESULT SliderTrack::OnThumbChanged(WPARAM wParam, LPARAM) {
 }
 
 LRESULT SliderTrack::OnEnable(WPARAM wParam, LPARAM lParam) {
-    if (thumb_->hwnd() != nullptr) EnableWindow(thumb_->hwnd(), wParam ? TRUE : FALSE);
+    if (thumb_->hwnd() != nullptr) {
+        EnableWindow(thumb_->hwnd(), wParam ? TRUE : FALSE);
+        InvalidateRect(thumb_->hwnd(), nullptr, FALSE);
+    }
     InvalidateRect(hwnd(), nullptr, FALSE);
     return DefaultProc(WM_ENABLE, wParam, lParam);
 }
