@@ -111,6 +111,17 @@ public:
         DeleteCriticalSection(&lock_);
     }
     bool ok() const { return hooked_; }
+    // A pointer move that has reached the hook: its thread is pumping, so
+    // the clicks that follow are not passed by an idle hook on a busy machine.
+    bool WarmUp() {
+        const LONG before = moves_;
+        INPUT move = {};
+        move.type = INPUT_MOUSE;
+        move.mi.dx = 1;  // the work that follows puts the pointer where it needs it
+        move.mi.dwFlags = MOUSEEVENTF_MOVE;
+        SendInput(1, &move, sizeof move);
+        return e2e::WaitUntil([&] { return moves_ != before; }, 5000);
+    }
     std::vector<Click> clicks() {
         EnterCriticalSection(&lock_);
         std::vector<Click> copy = clicks_;
@@ -121,6 +132,7 @@ public:
 private:
     static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
         MouseObserver* self = current_;
+        if (code >= 0 && self && wParam == WM_MOUSEMOVE) InterlockedIncrement(&self->moves_);
         if (code >= 0 && self && wParam != WM_MOUSEMOVE) {
             EnterCriticalSection(&self->lock_);
             self->clicks_.push_back(
@@ -144,6 +156,7 @@ private:
     static MouseObserver* current_;
     CRITICAL_SECTION lock_;
     std::vector<Click> clicks_;
+    volatile LONG moves_ = 0;
     HANDLE ready_ = nullptr;
     HANDLE thread_ = nullptr;
     DWORD threadId_ = 0;
@@ -165,6 +178,7 @@ template <class Work>
 std::vector<Click> ClicksDuring(size_t expected, Work work) {
     MouseObserver observer;
     EXPECT_TRUE(observer.ok());
+    EXPECT_TRUE(observer.WarmUp());
     work();
     e2e::WaitUntil([&] { return observer.clicks().size() >= expected; }, 5000);
     Pump(100);
