@@ -6,9 +6,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "settings/file_system.h"
@@ -389,6 +391,106 @@ TEST(OptionProgram, ASecondOptionEndsWithoutAWindow) {
     ASSERT_TRUE(first.Wait(10000));
     EXPECT_EQ(0u, first.exitCode());
     EXPECT_FALSE(folder.Has("config.ini"));
+}
+
+// ---- the boxes' function menus, by real input ----------------------------------
+
+struct MenuSearch {
+    HMENU skip;
+    HWND found;
+};
+
+BOOL CALLBACK FindMenuWindow(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<MenuSearch*>(data);
+    char name[16] = "";
+    GetClassNameA(window, name, sizeof name);
+    if (strcmp(name, "#32768") != 0 || !IsWindowVisible(window)) return TRUE;
+    DWORD_PTR menu = 0;
+    SendMessageTimeoutA(window, MN_GETHMENU, 0, 0, SMTO_ABORTIFHUNG, 1000, &menu);
+    if (menu == 0 || reinterpret_cast<HMENU>(menu) == search->skip) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+// Picks an entry of the popup that a click is about to open, from another
+// thread (the menu's own loop holds the test's thread): one item position a
+// menu level, each clicked at its place on the screen.
+class MenuPicker {
+public:
+    explicit MenuPicker(std::vector<int> path) : thread_([this, path] { Pick(path); }) {}
+    ~MenuPicker() { thread_.join(); }
+    bool picked() const { return picked_; }
+
+private:
+    void Pick(const std::vector<int>& path) {
+        picked_ = Clicked(path);
+        // A menu left open would hold the test's thread for ever.
+        for (int i = 0; !picked_ && i < 3; ++i) {
+            INPUT key[2] = {};
+            key[0].type = key[1].type = INPUT_KEYBOARD;
+            key[0].ki.wVk = key[1].ki.wVk = VK_ESCAPE;
+            key[1].ki.dwFlags = KEYEVENTF_KEYUP;
+            SendInput(2, key, sizeof(INPUT));
+            Sleep(100);
+        }
+    }
+    bool Clicked(const std::vector<int>& path) {
+        HMENU previous = nullptr;
+        for (int position : path) {
+            MenuSearch search = {previous, nullptr};
+            for (int i = 0; i < 250 && search.found == nullptr; ++i) {
+                Sleep(20);
+                EnumWindows(&FindMenuWindow, reinterpret_cast<LPARAM>(&search));
+            }
+            if (search.found == nullptr) return false;
+            DWORD_PTR menu = 0;
+            SendMessageTimeoutA(search.found, MN_GETHMENU, 0, 0, SMTO_ABORTIFHUNG, 1000, &menu);
+            previous = reinterpret_cast<HMENU>(menu);
+            RECT r;
+            if (!GetMenuItemRect(nullptr, previous, position, &r)) return false;
+            e2e::ClickOnScreen({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+        }
+        return true;
+    }
+
+    std::atomic<bool> picked_{false};
+    std::thread thread_;
+};
+
+class BoxMenuTest : public OptionWindowTest {
+protected:
+    // Clicks box `box` where the skin places it and picks the entry.
+    void Choose(int box, std::vector<int> path) {
+        {
+            MenuPicker picker(std::move(path));
+            e2e::ClickSkinEntry(*folder_, "skin_main.ini", 20 + box, {dialog->hwnd(), {0, 0}});
+            ASSERT_TRUE(WaitUntil([&] { return picker.picked(); }, 8000));
+        }
+        e2e::SettleInput();
+    }
+    const ButtonAssignment& Button(int b) { return dialog->logic().currentSettings().buttons[b]; }
+};
+
+TEST_F(BoxMenuTest, AnEntryOfTheBoxMenuStoresTheFunctionAndNamesItInTheBox) {
+    Open();
+    Choose(3, {6});  // "Right Click"
+    EXPECT_EQ(2, Button(3).function);
+    EXPECT_EQ(1, dialog->logic().working().flags.buttons[0][3]);
+    EXPECT_EQ("  Right Click", dialog->box(3).caption());
+
+    Choose(4, {1, 3});  // "Multimedia", then "Play/Pause"
+    EXPECT_EQ(28, Button(4).function);
+    EXPECT_EQ("  Play/Pause", dialog->box(4).caption());
+    EXPECT_TRUE(shell.asked.empty());
+}
+
+TEST_F(BoxMenuTest, TheLastPrimaryClickStaysAndTheWarningIsShown) {
+    Open();
+    Choose(0, {6});  // "Right Click" for the only left click
+    EXPECT_EQ(1, Button(0).function);
+    ASSERT_EQ(1u, shell.asked.size());
+    EXPECT_EQ(WarningKind::kClick, shell.asked[0]);
+    EXPECT_EQ(0, dialog->logic().working().flags.buttons[0][0]);
 }
 
 }  // namespace
