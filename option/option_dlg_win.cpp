@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <ctime>
 
-#include "option/button_assignment.h"
+#include "option/button_menu_win.h"
 #include "option/button_page_win.h"
 #include "option/dpi_page_win.h"
 #include "option/light_page_win.h"
@@ -11,7 +11,6 @@
 #include "option/performance_page_win.h"
 #include "settings/ipc_names.h"
 #include "settings/system_mouse_win.h"
-#include "skin/skin_menu_win.h"
 
 namespace kestra {
 
@@ -85,6 +84,8 @@ COptionDlg::COptionDlg(std::string programFolder, OptionShell& shell)
     context_.texts = &language_;
     context_.layout = &layout_;
     context_.refreshPages = [this](unsigned bits) { RefreshPageWindows(bits); };
+    context_.refreshBoxTexts = [this] { RefreshBoxTexts(); };
+    context_.clickWarning = [this] { shell_.Confirm(hwnd(), WarningKind::kClick); };
 }
 
 COptionDlg::~COptionDlg() {
@@ -399,76 +400,19 @@ void COptionDlg::OnProfileDialogFilled() {
     // and game.
 }
 
-namespace {
-
-// The dialogs a box command opens. The shortcut, launch-program, macro
-// chooser and player dialogs and the macro manager are still to come: until
-// then their commands end as if cancelled.
-class MainWindowDialogs : public ButtonEditorDialogs {
-public:
-    MainWindowDialogs(HWND owner, OptionShell& shell) : owner_(owner), shell_(shell) {}
-    void ShowClickWarning() override { shell_.Confirm(owner_, WarningKind::kClick); }
-    bool ChoosePlayer(int32_t&) override { return false; }
-    void ManageMacros() override {}
-    bool ChooseMacro(int32_t&, int&) override { return false; }
-    bool ChooseShortcut(uint8_t&, uint8_t*) override { return false; }
-    bool ChooseProgram(std::string&) override { return false; }
-
-private:
-    HWND owner_;
-    OptionShell& shell_;
-};
-
-// The owner-drawn menus of a menu description; submenus live in `owned`
-// until the popup has closed.
-void FillMenu(SkinMenu& menu, const std::vector<FunctionMenuItem>& items, const LanguageText* texts,
-              HFONT font, std::vector<std::unique_ptr<SkinMenu>>& owned) {
-    for (const FunctionMenuItem& item : items) {
-        if (item.kind == MenuItemKind::kSeparator) {
-            menu.AppendItem(kMenuSeparatorId, "");
-        } else if (item.kind == MenuItemKind::kCommand) {
-            menu.AppendItem(item.command, MenuItemText(item, texts), nullptr,
-                            item.checked ? 1 : -1);
-        } else {
-            auto sub = std::make_unique<SkinMenu>(font);
-            if (!sub->Attach()) continue;
-            FillMenu(*sub, item.items, texts, font, owned);
-            // Any id but 0 and 1, which the menu model keeps for separators
-            // and hidden items.
-            menu.AppendItem(2, MenuItemText(item, texts), sub->handle());
-            owned.push_back(std::move(sub));
-        }
-    }
-}
-
-}  // namespace
-
 void COptionDlg::OnBoxClicked(int box) {
     if (box < 0 || box >= kBoxCount || boxes_[box].hwnd() == nullptr) return;
     openBox_ = box;
-    const ButtonAssignment& button = logic_->currentSettings().buttons[box];
-    const std::vector<FunctionMenuItem> items =
-        BoxMenu(BoxEditor::kMainWindow, box, button, logic_->macros());
-    Font font = CreateSkinFont(SkinFontKind::kCaption);
-    std::vector<std::unique_ptr<SkinMenu>> submenus;
-    SkinMenu menu(font.get());
-    int32_t command = 0;
-    if (menu.Attach()) {
-        FillMenu(menu, items, &language_, font.get(), submenus);
-        RECT r;
-        GetWindowRect(boxes_[box].hwnd(), &r);
-        command = menu.Track(TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, r.left,
-                             r.bottom, hwnd());
-        // Lets the menu close cleanly before anything else happens.
-        PostMessageA(hwnd(), WM_NULL, 0, 0);
-    }
+    const std::vector<FunctionMenuItem> items = BoxMenu(
+        BoxEditor::kMainWindow, box, logic_->currentSettings().buttons[box], logic_->macros());
+    const int32_t command = TrackBoxMenu(hwnd(), boxes_[box].hwnd(), items, &language_);
     boxes_[box].SetHover(false);
     InvalidateRect(boxes_[box].hwnd(), nullptr, FALSE);
     SetFocus(hwnd());
     openBox_ = -1;
     if (command == 0) return;
 
-    MainWindowDialogs dialogs(hwnd(), shell_);
+    EditorDialogs dialogs(context_.clickWarning);
     const CommandOutcome outcome = RunButtonCommand(logic_->working(), logic_->macros(),
                                                     BoxEditor::kMainWindow, box, command, dialogs);
     if (outcome.refreshBoxTexts) {

@@ -25,6 +25,10 @@ struct OptionContext {
     HWND mainWindow = nullptr;
     // Refreshes the pages of the bits (OptionLogic's page bits), and only them.
     std::function<void(unsigned)> refreshPages;
+    // Sets the main window's box texts again (a page changed a button).
+    std::function<void()> refreshBoxTexts;
+    // The click warning of the button editors.
+    std::function<void()> clickWarning;
     // The double-click time the performance page set in the system before
     // an apply: put back when Option ends without applying.
     DoubleClickUndo doubleClickUndo;

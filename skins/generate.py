@@ -326,7 +326,9 @@ def pages():
                       "skin_light_setting.ini", "skin_macro_page.ini"):
         w = Window(skin_file, PAGE_AREA[2] - PAGE_AREA[0], PAGE_AREA[3] - PAGE_AREA[1], radius=0)
         w.frame = False
-        if skin_file == "skin_performance.ini":
+        if skin_file == "skin_button_page.ini":
+            button_page(w)
+        elif skin_file == "skin_performance.ini":
             performance_page(w)
         elif skin_file == "skin_DPI.ini":
             dpi_page(w)
@@ -391,6 +393,18 @@ def draw_page_control(draw, control, state):
         label = "\u25cf " + label  # the level in use
     draw.text(((x0 + x1 + 1) / 2, cy + 0.5), label, font=font(size, bold=style == "select"), fill=ink,
               anchor="mm")
+
+
+def button_page(w):
+    """A box per mouse button, in two columns of eight, numbered as the main
+    window numbers its boxes; the program writes the function name into each."""
+    w.text(14, 10, "BUTTON ASSIGNMENT", 11, True, TEXT_DIM)
+    for i in range(16):
+        column, row = divmod(i, 8)
+        x = 14 + column * 256
+        y = 40 + row * 44
+        w.text(x, y + 12, "Button %d" % (i + 1), 12, False, TEXT, "lm")
+        w.add(str(20 + i), "box%d" % i, x + 76, y, 160, 24, "box")
 
 
 def performance_page(w):

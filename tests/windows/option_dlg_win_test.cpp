@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "option/button_page_win.h"
 #include "settings/file_system.h"
 #include "settings/ini_file.h"
 #include "settings/ipc_names.h"
@@ -395,21 +396,17 @@ TEST(OptionProgram, ASecondOptionEndsWithoutAWindow) {
 
 // ---- the boxes' function menus, by real input ----------------------------------
 
-struct MenuSearch {
-    HMENU skip;
-    HWND found;
-};
+// The visible menu windows and their menus, topmost first.
+using MenuWindows = std::vector<std::pair<HWND, HMENU>>;
 
-BOOL CALLBACK FindMenuWindow(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<MenuSearch*>(data);
+BOOL CALLBACK CollectMenuWindow(HWND window, LPARAM data) {
     char name[16] = "";
     GetClassNameA(window, name, sizeof name);
     if (strcmp(name, "#32768") != 0 || !IsWindowVisible(window)) return TRUE;
     DWORD_PTR menu = 0;
     SendMessageTimeoutA(window, MN_GETHMENU, 0, 0, SMTO_ABORTIFHUNG, 1000, &menu);
-    if (menu == 0 || reinterpret_cast<HMENU>(menu) == search->skip) return TRUE;
-    search->found = window;
-    return FALSE;
+    if (menu != 0) reinterpret_cast<MenuWindows*>(data)->push_back({window, HMENU(menu)});
+    return TRUE;
 }
 
 // Picks an entry of the popup that a click is about to open, from another
@@ -437,17 +434,25 @@ private:
     bool Clicked(const std::vector<int>& path) {
         HMENU previous = nullptr;
         for (int position : path) {
-            MenuSearch search = {previous, nullptr};
-            for (int i = 0; i < 250 && search.found == nullptr; ++i) {
+            // The popup is the lowest menu window (a submenu that the resting
+            // pointer opened lies above it); a submenu is the topmost one.
+            HMENU menu = nullptr;
+            for (int i = 0; i < 250 && menu == nullptr; ++i) {
                 Sleep(20);
-                EnumWindows(&FindMenuWindow, reinterpret_cast<LPARAM>(&search));
+                MenuWindows windows;
+                EnumWindows(&CollectMenuWindow, reinterpret_cast<LPARAM>(&windows));
+                if (previous == nullptr && !windows.empty()) menu = windows.back().second;
+                for (const auto& w : windows) {
+                    if (previous != nullptr && w.second != previous) {
+                        menu = w.second;
+                        break;
+                    }
+                }
             }
-            if (search.found == nullptr) return false;
-            DWORD_PTR menu = 0;
-            SendMessageTimeoutA(search.found, MN_GETHMENU, 0, 0, SMTO_ABORTIFHUNG, 1000, &menu);
-            previous = reinterpret_cast<HMENU>(menu);
+            if (menu == nullptr) return false;
+            previous = menu;
             RECT r;
-            if (!GetMenuItemRect(nullptr, previous, position, &r)) return false;
+            if (!GetMenuItemRect(nullptr, menu, position, &r)) return false;
             e2e::ClickOnScreen({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
         }
         return true;
@@ -464,6 +469,16 @@ protected:
         {
             MenuPicker picker(std::move(path));
             e2e::ClickSkinEntry(*folder_, "skin_main.ini", 20 + box, {dialog->hwnd(), {0, 0}});
+            ASSERT_TRUE(WaitUntil([&] { return picker.picked(); }, 8000));
+        }
+        e2e::SettleInput();
+    }
+    // The same on the button page, which shows all sixteen buttons.
+    void ChooseOnPage(int box, std::vector<int> path) {
+        {
+            MenuPicker picker(std::move(path));
+            HWND page = dialog->page(COptionDlg::kButtonPage).hwnd();
+            e2e::ClickSkinEntry(*folder_, "skin_button_page.ini", 20 + box, {page, {0, 0}});
             ASSERT_TRUE(WaitUntil([&] { return picker.picked(); }, 8000));
         }
         e2e::SettleInput();
@@ -491,6 +506,29 @@ TEST_F(BoxMenuTest, TheLastPrimaryClickStaysAndTheWarningIsShown) {
     ASSERT_EQ(1u, shell.asked.size());
     EXPECT_EQ(WarningKind::kClick, shell.asked[0]);
     EXPECT_EQ(0, dialog->logic().working().flags.buttons[0][0]);
+}
+
+TEST_F(BoxMenuTest, TheButtonPageCountsItsSixteenthButtonAndBothEditorsShowTheChange) {
+    Open();
+    ASSERT_TRUE(IsWindowVisible(dialog->page(COptionDlg::kButtonPage).hwnd()));
+    auto& page = static_cast<CButtonPage&>(dialog->page(COptionDlg::kButtonPage));
+    EXPECT_EQ("  DPI Down", page.box(15).caption());  // default function 10
+
+    ChooseOnPage(15, {5});  // "Left Click" for button 16
+    EXPECT_EQ(1, Button(15).function);
+    EXPECT_EQ("  Left Click", page.box(15).caption());
+
+    // The main window does not see button 16: the only left click there stays.
+    Choose(0, {6});
+    EXPECT_EQ(1, Button(0).function);
+    ASSERT_EQ(1u, shell.asked.size());
+    // The page does.
+    ChooseOnPage(0, {6});
+    EXPECT_EQ(2, Button(0).function);
+    EXPECT_EQ(1u, shell.asked.size());
+    EXPECT_EQ("  Right Click", page.box(0).caption());
+    EXPECT_EQ("  Right Click", dialog->box(0).caption());
+    EXPECT_EQ(1, dialog->logic().working().flags.buttons[0][15]);
 }
 
 }  // namespace

@@ -1,0 +1,51 @@
+#include "option/button_menu_win.h"
+
+#include <memory>
+
+#include "skin/skin_menu_win.h"
+#include "skin/skin_window_win.h"
+
+namespace kestra {
+namespace {
+
+// The owner-drawn menus of a menu description; submenus live in `owned`
+// until the popup has closed.
+void FillMenu(SkinMenu& menu, const std::vector<FunctionMenuItem>& items, const LanguageText* texts,
+              HFONT font, std::vector<std::unique_ptr<SkinMenu>>& owned) {
+    for (const FunctionMenuItem& item : items) {
+        if (item.kind == MenuItemKind::kSeparator) {
+            menu.AppendItem(kMenuSeparatorId, "");
+        } else if (item.kind == MenuItemKind::kCommand) {
+            menu.AppendItem(item.command, MenuItemText(item, texts), nullptr,
+                            item.checked ? 1 : -1);
+        } else {
+            auto sub = std::make_unique<SkinMenu>(font);
+            if (!sub->Attach()) continue;
+            FillMenu(*sub, item.items, texts, font, owned);
+            // Any id but 0 and 1, which the menu model keeps for separators
+            // and hidden items.
+            menu.AppendItem(2, MenuItemText(item, texts), sub->handle());
+            owned.push_back(std::move(sub));
+        }
+    }
+}
+
+}  // namespace
+
+int32_t TrackBoxMenu(HWND owner, HWND box, const std::vector<FunctionMenuItem>& items,
+                     const LanguageText* texts) {
+    if (box == nullptr || items.empty()) return 0;
+    Font font = CreateSkinFont(SkinFontKind::kCaption);
+    std::vector<std::unique_ptr<SkinMenu>> submenus;
+    SkinMenu menu(font.get());
+    if (!menu.Attach()) return 0;
+    FillMenu(menu, items, texts, font.get(), submenus);
+    RECT r;
+    GetWindowRect(box, &r);
+    const int32_t command = menu.Track(
+        TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, r.left, r.bottom, owner);
+    PostMessageA(owner, WM_NULL, 0, 0);
+    return command;
+}
+
+}  // namespace kestra

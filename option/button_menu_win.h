@@ -1,0 +1,43 @@
+// The Win32 side of the button editors' function menus, shared by the main
+// window's boxes and the button page: the owner-drawn popup under a box, and
+// the dialogs its commands open.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "option/button_assignment.h"
+#include "settings/language_text.h"
+
+namespace kestra {
+
+// Shows the menu at the box's lower left and returns the chosen command (0:
+// none). A null message follows, so that the menu has closed cleanly before
+// the command is carried out.
+int32_t TrackBoxMenu(HWND owner, HWND box, const std::vector<FunctionMenuItem>& items,
+                     const LanguageText* texts);
+
+// The dialogs a box command opens. The shortcut, launch-program, macro
+// chooser and player dialogs and the macro manager are still to come: until
+// then their commands end as if cancelled.
+class EditorDialogs : public ButtonEditorDialogs {
+public:
+    explicit EditorDialogs(std::function<void()> clickWarning)
+        : clickWarning_(std::move(clickWarning)) {}
+    void ShowClickWarning() override {
+        if (clickWarning_) clickWarning_();
+    }
+    bool ChoosePlayer(int32_t&) override { return false; }
+    void ManageMacros() override {}
+    bool ChooseMacro(int32_t&, int&) override { return false; }
+    bool ChooseShortcut(uint8_t&, uint8_t*) override { return false; }
+    bool ChooseProgram(std::string&) override { return false; }
+
+private:
+    std::function<void()> clickWarning_;
+};
+
+}  // namespace kestra
