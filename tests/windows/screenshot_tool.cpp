@@ -618,6 +618,32 @@ std::string WithSlash(std::string folder) {
 
 }  // namespace
 
+// An open box menu with its media submenu: the menu's own loop runs the
+// steps (keys that open the submenu, the shot, the end of the menu).
+std::string g_popupPath;
+int g_popupStep = 0;
+bool g_popupSaved = false;
+
+void PressKey(BYTE key) {
+    keybd_event(key, 0, 0, 0);
+    keybd_event(key, 0, KEYEVENTF_KEYUP, 0);
+}
+
+void CALLBACK PopupStep(HWND, UINT, UINT_PTR id, DWORD) {
+    ++g_popupStep;
+    if (g_popupStep == 1) {
+        PressKey(VK_DOWN);
+        PressKey(VK_DOWN);
+        PressKey(VK_RIGHT);
+    } else if (g_popupStep == 3) {
+        g_popupSaved = SaveScreenRect(RECT{0, 0, 1280, 720}, g_popupPath);
+        printf("%s %s\n", g_popupSaved ? "saved" : "FAILED", g_popupPath.c_str());
+    } else if (g_popupStep >= 4) {
+        KillTimer(nullptr, id);
+        EndMenu();
+    }
+}
+
 // Answers every question of Option's main window as a user who cancels.
 class CancellingShell : public OptionShell {
 public:
@@ -644,6 +670,12 @@ int ShootPages(const std::string& programFolder, const std::string& outFolder) {
     };
     shoot(COptionDlg::kPerformancePage, "option_performance_default.bmp");
     shoot(COptionDlg::kDpiPage, "option_dpi_default.bmp");
+    shoot(COptionDlg::kButtonPage, "option_buttons_default.bmp");
+    g_popupPath = outFolder + "option_box_menu.bmp";
+    SetTimer(nullptr, 0, 300, &PopupStep);
+    SendMessageA(dialog.box(3).hwnd(), BM_CLICK, 0, 0);
+    Pump(2500);
+    failures += g_popupSaved ? 0 : 1;
 
     // A changed profile: every control away from its default.
     ProfileSettings& p = dialog.logic().currentSettings();
