@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "option/player_dialog_win.h"
 #include "skin/skin_menu_win.h"
 #include "skin/skin_window_win.h"
 
@@ -46,6 +47,13 @@ int32_t TrackBoxMenu(HWND owner, HWND box, const std::vector<FunctionMenuItem>& 
         TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, r.left, r.bottom, owner);
     PostMessageA(owner, WM_NULL, 0, 0);
     return command;
+}
+
+bool EditorDialogs::ChoosePlayer(int32_t& player) {
+    CPlayerDialog dialog(owner_, player);
+    if (dialog.RunModal() != IDOK) return false;
+    player = dialog.player();
+    return true;
 }
 
 }  // namespace kestra

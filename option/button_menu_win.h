@@ -20,23 +20,24 @@ namespace kestra {
 int32_t TrackBoxMenu(HWND owner, HWND box, const std::vector<FunctionMenuItem>& items,
                      const LanguageText* texts);
 
-// The dialogs a box command opens. The shortcut, launch-program, macro
-// chooser and player dialogs and the macro manager are still to come: until
-// then their commands end as if cancelled.
+// The dialogs a box command opens, over `owner`. The shortcut,
+// launch-program and macro chooser dialogs and the macro manager are still
+// to come: until then their commands end as if cancelled.
 class EditorDialogs : public ButtonEditorDialogs {
 public:
-    explicit EditorDialogs(std::function<void()> clickWarning)
-        : clickWarning_(std::move(clickWarning)) {}
+    EditorDialogs(HWND owner, std::function<void()> clickWarning)
+        : owner_(owner), clickWarning_(std::move(clickWarning)) {}
     void ShowClickWarning() override {
         if (clickWarning_) clickWarning_();
     }
-    bool ChoosePlayer(int32_t&) override { return false; }
+    bool ChoosePlayer(int32_t& player) override;
     void ManageMacros() override {}
     bool ChooseMacro(int32_t&, int&) override { return false; }
     bool ChooseShortcut(uint8_t&, uint8_t*) override { return false; }
     bool ChooseProgram(std::string&) override { return false; }
 
 private:
+    HWND owner_;
     std::function<void()> clickWarning_;
 };
 

@@ -503,6 +503,19 @@ def dpi_colour_dialog():
 
 # ------------------------------------------------------------ warning dialogs
 
+def player_dialog():
+    """The media player that media buttons drive: a box naming it (a click
+    opens the choice), OK, Cancel and the corner cross."""
+    w = Window("skin_select_player.ini", 300, 150, radius=10)
+    w.text(16, 20, "Media player", 14, True, TEXT, "lm")
+    w.add("4", "close", 266, 8, 26, 22, "icon", label="\u00d7")
+    w.text(16, 56, "Media buttons drive", 12, False, TEXT_DIM, "lm")
+    w.add("1", "player", 16, 68, 268, 24, "box")
+    w.add("3", "cancel", 80, 108, 96, 28, label="Cancel")
+    w.add("2", "ok", 184, 108, 96, 28, "primary", label="OK")
+    return w
+
+
 def warning(skin_file, title, lines, buttons):
     """A small confirmation: the wording is part of the images."""
     w = Window(skin_file, 260, 130, radius=10)
@@ -710,7 +723,8 @@ def main():
     if len(sys.argv) >= 3:
         resources(sys.argv[2])
     os.makedirs(out, exist_ok=True)
-    for window in [main_window()] + pages() + warnings() + [cartoon_dialog(), dpi_colour_dialog()]:
+    for window in [main_window()] + pages() + warnings() + [cartoon_dialog(), dpi_colour_dialog(),
+                                                                player_dialog()]:
         write_window(window, out)
     dpi_row_mask().save(os.path.join(out, "DPI_Window_Mask.bmp"))
     shared_images(out)

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -409,20 +410,50 @@ BOOL CALLBACK CollectMenuWindow(HWND window, LPARAM data) {
     return TRUE;
 }
 
-// Picks an entry of the popup that a click is about to open, from another
-// thread (the menu's own loop holds the test's thread): one item position a
-// menu level, each clicked at its place on the screen.
-class MenuPicker {
+// Picks entries of the menu that a click is about to open: one item
+// position a menu level, each clicked at its place on the screen. Runs on
+// another thread, since the menu's own loop holds the test's thread.
+bool PickMenu(const std::vector<int>& path) {
+    HMENU previous = nullptr;
+    for (int position : path) {
+        // The popup is the lowest menu window (a submenu that the resting
+        // pointer opened lies above it); a submenu is the topmost one.
+        HMENU menu = nullptr;
+        for (int i = 0; i < 250 && menu == nullptr; ++i) {
+            Sleep(20);
+            MenuWindows windows;
+            EnumWindows(&CollectMenuWindow, reinterpret_cast<LPARAM>(&windows));
+            if (previous == nullptr && !windows.empty()) menu = windows.back().second;
+            for (const auto& w : windows) {
+                if (previous != nullptr && w.second != previous) {
+                    menu = w.second;
+                    break;
+                }
+            }
+        }
+        if (menu == nullptr) return false;
+        previous = menu;
+        RECT r;
+        if (!GetMenuItemRect(nullptr, menu, position, &r)) return false;
+        e2e::ClickOnScreen({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    }
+    return true;
+}
+
+// What a user does while the test's thread is held by a menu or a modal
+// dialog, on a thread of its own. A script that fails presses Escape, so
+// that no menu is left holding the test.
+class User {
 public:
-    explicit MenuPicker(std::vector<int> path) : thread_([this, path] { Pick(path); }) {}
-    ~MenuPicker() { thread_.join(); }
-    bool picked() const { return picked_; }
+    explicit User(std::function<bool()> script) : thread_([this, script] { Run(script); }) {}
+    explicit User(std::vector<int> path) : User([path] { return PickMenu(path); }) {}
+    ~User() { thread_.join(); }
+    bool done() const { return done_; }
 
 private:
-    void Pick(const std::vector<int>& path) {
-        picked_ = Clicked(path);
-        // A menu left open would hold the test's thread for ever.
-        for (int i = 0; !picked_ && i < 3; ++i) {
+    void Run(const std::function<bool()>& script) {
+        done_ = script();
+        for (int i = 0; !done_ && i < 3; ++i) {
             INPUT key[2] = {};
             key[0].type = key[1].type = INPUT_KEYBOARD;
             key[0].ki.wVk = key[1].ki.wVk = VK_ESCAPE;
@@ -431,34 +462,8 @@ private:
             Sleep(100);
         }
     }
-    bool Clicked(const std::vector<int>& path) {
-        HMENU previous = nullptr;
-        for (int position : path) {
-            // The popup is the lowest menu window (a submenu that the resting
-            // pointer opened lies above it); a submenu is the topmost one.
-            HMENU menu = nullptr;
-            for (int i = 0; i < 250 && menu == nullptr; ++i) {
-                Sleep(20);
-                MenuWindows windows;
-                EnumWindows(&CollectMenuWindow, reinterpret_cast<LPARAM>(&windows));
-                if (previous == nullptr && !windows.empty()) menu = windows.back().second;
-                for (const auto& w : windows) {
-                    if (previous != nullptr && w.second != previous) {
-                        menu = w.second;
-                        break;
-                    }
-                }
-            }
-            if (menu == nullptr) return false;
-            previous = menu;
-            RECT r;
-            if (!GetMenuItemRect(nullptr, menu, position, &r)) return false;
-            e2e::ClickOnScreen({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
-        }
-        return true;
-    }
 
-    std::atomic<bool> picked_{false};
+    std::atomic<bool> done_{false};
     std::thread thread_;
 };
 
@@ -467,19 +472,19 @@ protected:
     // Clicks box `box` where the skin places it and picks the entry.
     void Choose(int box, std::vector<int> path) {
         {
-            MenuPicker picker(std::move(path));
+            User picker(std::move(path));
             e2e::ClickSkinEntry(*folder_, "skin_main.ini", 20 + box, {dialog->hwnd(), {0, 0}});
-            ASSERT_TRUE(WaitUntil([&] { return picker.picked(); }, 8000));
+            ASSERT_TRUE(WaitUntil([&] { return picker.done(); }, 8000));
         }
         e2e::SettleInput();
     }
     // The same on the button page, which shows all sixteen buttons.
     void ChooseOnPage(int box, std::vector<int> path) {
         {
-            MenuPicker picker(std::move(path));
+            User picker(std::move(path));
             HWND page = dialog->page(COptionDlg::kButtonPage).hwnd();
             e2e::ClickSkinEntry(*folder_, "skin_button_page.ini", 20 + box, {page, {0, 0}});
-            ASSERT_TRUE(WaitUntil([&] { return picker.picked(); }, 8000));
+            ASSERT_TRUE(WaitUntil([&] { return picker.done(); }, 8000));
         }
         e2e::SettleInput();
     }
@@ -529,6 +534,54 @@ TEST_F(BoxMenuTest, TheButtonPageCountsItsSixteenthButtonAndBothEditorsShowTheCh
     EXPECT_EQ("  Right Click", page.box(0).caption());
     EXPECT_EQ("  Right Click", dialog->box(0).caption());
     EXPECT_EQ(1, dialog->logic().working().flags.buttons[0][15]);
+}
+
+TEST_F(BoxMenuTest, TheMediaSubmenuOpensThePlayerDialog) {
+    Open();
+    HWND main = dialog->hwnd();
+    const auto playerDialog = [main]() -> HWND {
+        for (int i = 0; i < 250; ++i) {
+            HWND w = GetForegroundWindow();
+            if (w != nullptr && w != main) return w;
+            Sleep(20);
+        }
+        return nullptr;
+    };
+    // Winamp, then OK.
+    {
+        User user([&] {
+            if (!PickMenu({1, 9})) return false;
+            HWND w = playerDialog();
+            if (w == nullptr) return false;
+            e2e::ClickSkinEntry(*folder_, "skin_select_player.ini", 1, {w, {0, 0}});
+            if (!PickMenu({2})) return false;
+            e2e::ClickSkinEntry(*folder_, "skin_select_player.ini", 2, {w, {0, 0}});
+            return true;
+        });
+        e2e::ClickSkinEntry(*folder_, "skin_main.ini", 23, {main, {0, 0}});
+        ASSERT_TRUE(WaitUntil([&] { return user.done(); }, 15000));
+    }
+    e2e::SettleInput();
+    EXPECT_EQ(3, dialog->logic().currentSettings().MediaOption);
+    EXPECT_EQ(7, Button(3).function);  // the button itself is not changed
+    EXPECT_EQ(0, dialog->logic().working().flags.buttons[0][3]);
+
+    // iTunes, then the corner cross: nothing changes.
+    {
+        User user([&] {
+            if (!PickMenu({1, 9})) return false;
+            HWND w = playerDialog();
+            if (w == nullptr) return false;
+            e2e::ClickSkinEntry(*folder_, "skin_select_player.ini", 1, {w, {0, 0}});
+            if (!PickMenu({1})) return false;
+            e2e::ClickSkinEntry(*folder_, "skin_select_player.ini", 4, {w, {0, 0}});
+            return true;
+        });
+        e2e::ClickSkinEntry(*folder_, "skin_main.ini", 23, {main, {0, 0}});
+        ASSERT_TRUE(WaitUntil([&] { return user.done(); }, 15000));
+    }
+    e2e::SettleInput();
+    EXPECT_EQ(3, dialog->logic().currentSettings().MediaOption);
 }
 
 }  // namespace

@@ -37,6 +37,7 @@
 
 #include "option/dpi_colour_dialog_win.h"
 #include "option/option_dlg_win.h"
+#include "option/player_dialog_win.h"
 #include "settings/ipc_names.h"
 #include "skin/bitmap_edit_win.h"
 #include "skin/double_click_win.h"
@@ -715,6 +716,16 @@ int ShootPages(const std::string& programFolder, const std::string& outFolder) {
         Pump(400);
         failures += SaveWindow(colour.hwnd(), outFolder + names[i]) ? 0 : 1;
         DestroyWindow(colour.hwnd());
+    }
+    // The player dialog with a player that its menu does not offer.
+    CPlayerDialog player(dialog.hwnd(), 2);
+    if (player.CreatePopup(dialog.hwnd())) {
+        ShowWindow(player.hwnd(), SW_SHOW);
+        Pump(400);
+        failures += SaveWindow(player.hwnd(), outFolder + "option_player_dialog.bmp") ? 0 : 1;
+        DestroyWindow(player.hwnd());
+    } else {
+        ++failures;
     }
     DestroyWindow(dialog.hwnd());
     return failures == 0 ? 0 : 1;

@@ -1,0 +1,100 @@
+#include "option/player_dialog_win.h"
+
+#include "option/button_assignment.h"
+#include "option/button_menu_win.h"
+#include "skin/skin_menu_win.h"
+
+namespace kestra {
+namespace {
+
+constexpr int kBoxEntry = 1;
+constexpr int kOkEntry = 2;
+constexpr int kCancelEntry = 3;
+constexpr int kCloseEntry = 4;
+
+}  // namespace
+
+CPlayerDialog::CPlayerDialog(HWND owner, int32_t player)
+    : SkinWindow("skin_select_player.ini"), owner_(owner), player_(player) {}
+
+void CPlayerDialog::PlaceControls(const SkinFile& file, const SkinStateImages& images) {
+    PlaceButton(box_, file.ReadEntry(kBoxEntry), images);
+    PlaceButton(ok_, file.ReadEntry(kOkEntry), images);
+    PlaceButton(cancel_, file.ReadEntry(kCancelEntry), images);
+    PlaceButton(close_, file.ReadEntry(kCloseEntry), images);
+    box_.SetCaption(std::string("  ") + PlayerName(player_));
+}
+
+LRESULT CPlayerDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CLOSE) {
+        End(IDCANCEL);
+        return 0;
+    }
+    return SkinWindow::OnMessage(message, wParam, lParam);
+}
+
+LRESULT CPlayerDialog::OnCommand(WPARAM wParam, LPARAM lParam) {
+    const HWND from = reinterpret_cast<HWND>(lParam);
+    if (from != nullptr && HIWORD(wParam) == BN_CLICKED) {
+        if (from == box_.hwnd()) {
+            OnBoxClicked();
+            return 0;
+        }
+        if (from == ok_.hwnd()) {
+            End(IDOK);
+            return 0;
+        }
+        if (from == cancel_.hwnd() || from == close_.hwnd()) {
+            End(IDCANCEL);
+            return 0;
+        }
+    }
+    return SkinWindow::OnCommand(wParam, lParam);
+}
+
+void CPlayerDialog::OnBoxClicked() {
+    if (ChoiceMenuGuard().IgnoresClickAt(GetTickCount())) return;
+    const int32_t command = TrackBoxMenu(hwnd(), box_.hwnd(), PlayerMenu(), nullptr);
+    ChoiceMenuGuard().MenuClosed(GetTickCount());
+    box_.SetHover(false);
+    if (command != 0) {
+        player_ = PlayerFromCommand(command);
+        box_.SetCaption(std::string("  ") + PlayerName(player_));
+    }
+    InvalidateRect(box_.hwnd(), nullptr, FALSE);
+}
+
+void CPlayerDialog::End(int result) {
+    if (done_) return;
+    result_ = result;
+    done_ = true;
+    PostMessageA(hwnd(), WM_NULL, 0, 0);  // wakes the modal loop
+}
+
+int CPlayerDialog::RunModal() {
+    done_ = false;
+    result_ = IDCANCEL;
+    if (!CreatePopup(owner_)) return IDCANCEL;
+    const bool reenableOwner = owner_ != nullptr && IsWindowEnabled(owner_);
+    if (reenableOwner) EnableWindow(owner_, FALSE);
+    ShowWindow(hwnd(), SW_SHOW);
+    UpdateWindow(hwnd());
+    SetForegroundWindow(hwnd());
+    MSG msg;
+    while (!done_) {
+        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            PostQuitMessage(static_cast<int>(msg.wParam));  // the caller's loop must see it too
+            break;
+        }
+        if (got == -1 || !IsWindow(hwnd())) break;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    // Enabled again before the dialog goes, so activation returns to the owner.
+    if (reenableOwner) EnableWindow(owner_, TRUE);
+    if (hwnd() != nullptr) DestroyWindow(hwnd());
+    return done_ ? result_ : IDCANCEL;
+}
+
+}  // namespace kestra
