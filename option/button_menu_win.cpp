@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "option/launch_program_dialog_win.h"
 #include "option/player_dialog_win.h"
 #include "skin/skin_menu_win.h"
 #include "skin/skin_window_win.h"
@@ -53,6 +54,13 @@ bool EditorDialogs::ChoosePlayer(int32_t& player) {
     CPlayerDialog dialog(owner_, player);
     if (dialog.RunModal() != IDOK) return false;
     player = dialog.player();
+    return true;
+}
+
+bool EditorDialogs::ChooseProgram(std::string& path) {
+    CLaunchProgramDialog dialog(owner_, path);
+    if (dialog.RunModal() != IDOK) return false;
+    path = dialog.path();
     return true;
 }
 

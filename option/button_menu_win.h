@@ -20,9 +20,9 @@ namespace kestra {
 int32_t TrackBoxMenu(HWND owner, HWND box, const std::vector<FunctionMenuItem>& items,
                      const LanguageText* texts);
 
-// The dialogs a box command opens, over `owner`. The shortcut,
-// launch-program and macro chooser dialogs and the macro manager are still
-// to come: until then their commands end as if cancelled.
+// The dialogs a box command opens, over `owner`. The shortcut and macro
+// chooser dialogs and the macro manager are still to come: until then their
+// commands end as if cancelled.
 class EditorDialogs : public ButtonEditorDialogs {
 public:
     EditorDialogs(HWND owner, std::function<void()> clickWarning)
@@ -34,7 +34,7 @@ public:
     void ManageMacros() override {}
     bool ChooseMacro(int32_t&, int&) override { return false; }
     bool ChooseShortcut(uint8_t&, uint8_t*) override { return false; }
-    bool ChooseProgram(std::string&) override { return false; }
+    bool ChooseProgram(std::string& path) override;
 
 private:
     HWND owner_;

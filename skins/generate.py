@@ -516,6 +516,20 @@ def player_dialog():
     return w
 
 
+def launch_program_dialog():
+    """The program a button starts: its path (the program's own edit lies on
+    the light box), browse, OK, Cancel and the corner cross."""
+    w = Window("skin_lanuch_program.ini", 420, 150, radius=10)
+    w.text(16, 20, "Launch program", 14, True, TEXT, "lm")
+    w.add("5", "close", 386, 8, 26, 22, "icon", label="\u00d7")
+    w.text(16, 56, "Program", 12, False, TEXT_DIM, "lm")
+    w.add("1", "path", 16, 68, 296, 24, "readout")
+    w.add("2", "browse", 320, 66, 84, 28, label="Browse...")
+    w.add("4", "cancel", 200, 108, 96, 28, label="Cancel")
+    w.add("3", "ok", 308, 108, 96, 28, "primary", label="OK")
+    return w
+
+
 def warning(skin_file, title, lines, buttons):
     """A small confirmation: the wording is part of the images."""
     w = Window(skin_file, 260, 130, radius=10)
@@ -724,7 +738,7 @@ def main():
         resources(sys.argv[2])
     os.makedirs(out, exist_ok=True)
     for window in [main_window()] + pages() + warnings() + [cartoon_dialog(), dpi_colour_dialog(),
-                                                                player_dialog()]:
+                                                                player_dialog(), launch_program_dialog()]:
         write_window(window, out)
     dpi_row_mask().save(os.path.join(out, "DPI_Window_Mask.bmp"))
     shared_images(out)

@@ -584,5 +584,66 @@ TEST_F(BoxMenuTest, TheMediaSubmenuOpensThePlayerDialog) {
     EXPECT_EQ(3, dialog->logic().currentSettings().MediaOption);
 }
 
+void TypeText(const std::string& text) {
+    for (char c : text) {
+        INPUT key[2] = {};
+        key[0].type = key[1].type = INPUT_KEYBOARD;
+        key[0].ki.wScan = key[1].ki.wScan = static_cast<unsigned char>(c);
+        key[0].ki.dwFlags = KEYEVENTF_UNICODE;
+        key[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+        SendInput(2, key, sizeof(INPUT));
+    }
+    Sleep(200);
+}
+
+TEST_F(BoxMenuTest, LaunchProgramTakesTheTypedPathAndCancelLeavesTheButton) {
+    Open();
+    HWND main = dialog->hwnd();
+    const auto launchDialog = [main]() -> HWND {
+        for (int i = 0; i < 250; ++i) {
+            HWND w = GetForegroundWindow();
+            if (w != nullptr && w != main) return w;
+            Sleep(20);
+        }
+        return nullptr;
+    };
+    const char kSkin[] = "skin_lanuch_program.ini";
+    {
+        User user([&] {
+            if (!PickMenu({15})) return false;  // "Launch Program..."
+            HWND w = launchDialog();
+            if (w == nullptr) return false;
+            e2e::ClickSkinEntry(*folder_, kSkin, 1, {w, {0, 0}});
+            TypeText("C:\\Tools\\calc.exe");
+            e2e::ClickSkinEntry(*folder_, kSkin, 3, {w, {0, 0}});
+            return true;
+        });
+        e2e::ClickSkinEntry(*folder_, "skin_main.ini", 23, {main, {0, 0}});
+        ASSERT_TRUE(WaitUntil([&] { return user.done(); }, 15000));
+    }
+    e2e::SettleInput();
+    EXPECT_EQ(17, Button(3).function);
+    EXPECT_STREQ("C:\\Tools\\calc.exe", Button(3).programPath);
+    EXPECT_EQ("  calc.exe", dialog->box(3).caption());
+    EXPECT_EQ(1, dialog->logic().working().flags.buttons[0][3]);
+
+    // Typed over, then cancelled: the button keeps its program.
+    {
+        User user([&] {
+            if (!PickMenu({15})) return false;
+            HWND w = launchDialog();
+            if (w == nullptr) return false;
+            e2e::ClickSkinEntry(*folder_, kSkin, 1, {w, {0, 0}});
+            TypeText("x");
+            e2e::ClickSkinEntry(*folder_, kSkin, 4, {w, {0, 0}});
+            return true;
+        });
+        e2e::ClickSkinEntry(*folder_, "skin_main.ini", 23, {main, {0, 0}});
+        ASSERT_TRUE(WaitUntil([&] { return user.done(); }, 15000));
+    }
+    e2e::SettleInput();
+    EXPECT_STREQ("C:\\Tools\\calc.exe", Button(3).programPath);
+}
+
 }  // namespace
 }  // namespace kestra

@@ -36,6 +36,7 @@
 #include <vector>
 
 #include "option/dpi_colour_dialog_win.h"
+#include "option/launch_program_dialog_win.h"
 #include "option/option_dlg_win.h"
 #include "option/player_dialog_win.h"
 #include "settings/ipc_names.h"
@@ -724,6 +725,16 @@ int ShootPages(const std::string& programFolder, const std::string& outFolder) {
         Pump(400);
         failures += SaveWindow(player.hwnd(), outFolder + "option_player_dialog.bmp") ? 0 : 1;
         DestroyWindow(player.hwnd());
+    } else {
+        ++failures;
+    }
+    // The launch-program dialog of a button that starts a program.
+    CLaunchProgramDialog launch(dialog.hwnd(), "C:\\Program Files\\Tools\\calc.exe");
+    if (launch.CreatePopup(dialog.hwnd())) {
+        ShowWindow(launch.hwnd(), SW_SHOW);
+        Pump(400);
+        failures += SaveWindow(launch.hwnd(), outFolder + "option_launch_dialog.bmp") ? 0 : 1;
+        DestroyWindow(launch.hwnd());
     } else {
         ++failures;
     }

@@ -1,0 +1,125 @@
+#include "option/launch_program_dialog_win.h"
+
+#include <commdlg.h>
+#include <shlobj.h>
+
+#include "settings/settings_record.h"
+
+namespace kestra {
+namespace {
+
+constexpr int kEditEntry = 1;
+constexpr int kBrowseEntry = 2;
+constexpr int kOkEntry = 3;
+constexpr int kCancelEntry = 4;
+constexpr int kCloseEntry = 5;
+constexpr int kEditControlId = 300;
+
+}  // namespace
+
+bool BrowseForProgram(HWND owner, std::string& path) {
+    char desktop[MAX_PATH] = "";
+    SHGetFolderPathA(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, desktop);
+    char file[MAX_PATH] = "";
+    snprintf(file, sizeof file, "%s\\.exe", desktop);
+    OPENFILENAMEA ofn = {};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = "exe file(*.exe)\0*.EXE\0";
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = sizeof file;
+    ofn.lpstrDefExt = "*.exe";
+    ofn.Flags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_NOCHANGEDIR;
+    if (!GetOpenFileNameA(&ofn)) return false;
+    path = file;
+    return true;
+}
+
+CLaunchProgramDialog::CLaunchProgramDialog(HWND owner, std::string path, Browser browse)
+    : SkinWindow("skin_lanuch_program.ini"),
+      owner_(owner),
+      path_(std::move(path)),
+      browse_(browse ? std::move(browse) : Browser(&BrowseForProgram)) {}
+
+void CLaunchProgramDialog::PlaceControls(const SkinFile& file, const SkinStateImages& images) {
+    PlaceButton(browseButton_, file.ReadEntry(kBrowseEntry), images);
+    PlaceButton(ok_, file.ReadEntry(kOkEntry), images);
+    PlaceButton(cancel_, file.ReadEntry(kCancelEntry), images);
+    PlaceButton(close_, file.ReadEntry(kCloseEntry), images);
+    // The edit sits inside the entry's box, its text clear of the edges.
+    const SkinRect r = file.ReadEntry(kEditEntry).rect;
+    if (r.right > r.left &&
+        edit_.Create(hwnd(), RECT{r.left + 4, r.top + 4, r.right - 4, r.bottom - 2},
+                     WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, kEditControlId)) {
+        edit_.SetColours(0x000000, 0xE5E5E5);
+        edit_.ApplyFont();
+        // The button keeps 261 characters of it.
+        SendMessageA(edit_.hwnd(), EM_LIMITTEXT, kProgramPathSize - 1, 0);
+        edit_.SetText(path_);
+    }
+}
+
+LRESULT CLaunchProgramDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CLOSE) {
+        End(IDCANCEL);
+        return 0;
+    }
+    return SkinWindow::OnMessage(message, wParam, lParam);
+}
+
+LRESULT CLaunchProgramDialog::OnCommand(WPARAM wParam, LPARAM lParam) {
+    const HWND from = reinterpret_cast<HWND>(lParam);
+    if (from != nullptr && HIWORD(wParam) == BN_CLICKED) {
+        if (from == browseButton_.hwnd()) {
+            std::string chosen = edit_.Text();
+            if (browse_(hwnd(), chosen)) edit_.SetText(chosen);
+            return 0;
+        }
+        if (from == ok_.hwnd()) {
+            path_ = edit_.Text();
+            End(IDOK);
+            return 0;
+        }
+        if (from == cancel_.hwnd() || from == close_.hwnd()) {
+            End(IDCANCEL);
+            return 0;
+        }
+    }
+    return SkinWindow::OnCommand(wParam, lParam);
+}
+
+void CLaunchProgramDialog::End(int result) {
+    if (done_) return;
+    result_ = result;
+    done_ = true;
+    PostMessageA(hwnd(), WM_NULL, 0, 0);  // wakes the modal loop
+}
+
+int CLaunchProgramDialog::RunModal() {
+    done_ = false;
+    result_ = IDCANCEL;
+    if (!CreatePopup(owner_)) return IDCANCEL;
+    const bool reenableOwner = owner_ != nullptr && IsWindowEnabled(owner_);
+    if (reenableOwner) EnableWindow(owner_, FALSE);
+    ShowWindow(hwnd(), SW_SHOW);
+    UpdateWindow(hwnd());
+    SetForegroundWindow(hwnd());
+    if (edit_.hwnd() != nullptr) SetFocus(edit_.hwnd());
+    MSG msg;
+    while (!done_) {
+        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            PostQuitMessage(static_cast<int>(msg.wParam));  // the caller's loop must see it too
+            break;
+        }
+        if (got == -1 || !IsWindow(hwnd())) break;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    // Enabled again before the dialog goes, so activation returns to the owner.
+    if (reenableOwner) EnableWindow(owner_, TRUE);
+    if (hwnd() != nullptr) DestroyWindow(hwnd());
+    return done_ ? result_ : IDCANCEL;
+}
+
+}  // namespace kestra

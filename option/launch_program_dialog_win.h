@@ -1,0 +1,52 @@
+// The launch-program dialog ("skin_lanuch_program.ini"): the program a button
+// starts. Entry "1" the path edit, "2" browse, "3" OK, "4" Cancel, "5" the
+// corner cross (cancels).
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "skin/bitmap_edit_win.h"
+#include "skin/skin_button_win.h"
+#include "skin/skin_window_win.h"
+
+namespace kestra {
+
+class CLaunchProgramDialog : public SkinWindow {
+public:
+    // Asks for a program file, starting from `path`; false when cancelled.
+    using Browser = std::function<bool(HWND owner, std::string& path)>;
+
+    CLaunchProgramDialog(HWND owner, std::string path, Browser browse = Browser());
+
+    // IDOK or IDCANCEL; the owner is disabled meanwhile.
+    int RunModal();
+    // The edit's text when the dialog ended with OK.
+    const std::string& path() const { return path_; }
+
+protected:
+    void PlaceControls(const SkinFile& file, const SkinStateImages& images) override;
+    LRESULT OnCommand(WPARAM wParam, LPARAM lParam) override;
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void End(int result);
+
+    HWND owner_;
+    std::string path_;
+    Browser browse_;
+    BitmapEdit edit_;          // "1"
+    SkinButton browseButton_;  // "2"
+    SkinButton ok_;            // "3"
+    SkinButton cancel_;        // "4"
+    SkinButton close_;         // "5"
+    bool done_ = false;
+    int result_ = IDCANCEL;
+};
+
+// The system's open-file dialog for programs, starting on the user's desktop.
+bool BrowseForProgram(HWND owner, std::string& path);
+
+}  // namespace kestra
