@@ -4,6 +4,7 @@
 
 #include "option/launch_program_dialog_win.h"
 #include "option/player_dialog_win.h"
+#include "option/select_macro_dialog_win.h"
 #include "skin/skin_menu_win.h"
 #include "skin/skin_window_win.h"
 
@@ -61,6 +62,14 @@ bool EditorDialogs::ChooseProgram(std::string& path) {
     CLaunchProgramDialog dialog(owner_, path);
     if (dialog.RunModal() != IDOK) return false;
     path = dialog.path();
+    return true;
+}
+
+bool EditorDialogs::ChooseMacro(int32_t& playOption, int& macroIndex) {
+    CSelectMacroDialog dialog(owner_, macros_, playOption, macroIndex);
+    if (dialog.RunModal() != IDOK) return false;
+    playOption = dialog.playOption();
+    macroIndex = dialog.macroIndex();
     return true;
 }
 

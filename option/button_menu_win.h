@@ -20,24 +20,25 @@ namespace kestra {
 int32_t TrackBoxMenu(HWND owner, HWND box, const std::vector<FunctionMenuItem>& items,
                      const LanguageText* texts);
 
-// The dialogs a box command opens, over `owner`. The shortcut and macro
-// chooser dialogs and the macro manager are still to come: until then their
-// commands end as if cancelled.
+// The dialogs a box command opens, over `owner`. The shortcut dialog and the
+// macro manager are still to come: until then the shortcut's command ends as
+// if cancelled and the manager's does nothing.
 class EditorDialogs : public ButtonEditorDialogs {
 public:
-    EditorDialogs(HWND owner, std::function<void()> clickWarning)
-        : owner_(owner), clickWarning_(std::move(clickWarning)) {}
+    EditorDialogs(HWND owner, const MacroLibrary& macros, std::function<void()> clickWarning)
+        : owner_(owner), macros_(macros), clickWarning_(std::move(clickWarning)) {}
     void ShowClickWarning() override {
         if (clickWarning_) clickWarning_();
     }
     bool ChoosePlayer(int32_t& player) override;
     void ManageMacros() override {}
-    bool ChooseMacro(int32_t&, int&) override { return false; }
+    bool ChooseMacro(int32_t& playOption, int& macroIndex) override;
     bool ChooseShortcut(uint8_t&, uint8_t*) override { return false; }
     bool ChooseProgram(std::string& path) override;
 
 private:
     HWND owner_;
+    const MacroLibrary& macros_;
     std::function<void()> clickWarning_;
 };
 

@@ -530,6 +530,22 @@ def launch_program_dialog():
     return w
 
 
+def select_macro_dialog():
+    """The macro a button plays: a box naming it (a click opens the list),
+    the three play options, OK, Cancel and the corner cross."""
+    w = Window("skin_select_macro.ini", 320, 196, radius=10)
+    w.text(16, 20, "Choose macro", 14, True, TEXT, "lm")
+    w.add("3", "close", 286, 8, 26, 22, "icon", label="\u00d7")
+    w.text(16, 56, "Macro", 12, False, TEXT_DIM, "lm")
+    w.add("4", "macro", 16, 68, 288, 24, "box")
+    w.text(16, 112, "Play option", 12, False, TEXT_DIM, "lm")
+    for i in range(3):
+        w.add(str(5 + i), "option%d" % (i + 1), 16 + i * 98, 124, 92, 24, "choice", label="Option %d" % (i + 1))
+    w.add("2", "cancel", 100, 158, 96, 28, label="Cancel")
+    w.add("1", "ok", 208, 158, 96, 28, "primary", label="OK")
+    return w
+
+
 def warning(skin_file, title, lines, buttons):
     """A small confirmation: the wording is part of the images."""
     w = Window(skin_file, 260, 130, radius=10)
@@ -738,7 +754,8 @@ def main():
         resources(sys.argv[2])
     os.makedirs(out, exist_ok=True)
     for window in [main_window()] + pages() + warnings() + [cartoon_dialog(), dpi_colour_dialog(),
-                                                                player_dialog(), launch_program_dialog()]:
+                                                                player_dialog(), launch_program_dialog(),
+                                                                select_macro_dialog()]:
         write_window(window, out)
     dpi_row_mask().save(os.path.join(out, "DPI_Window_Mask.bmp"))
     shared_images(out)

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "option/button_page_win.h"
+#include "option/macro_library.h"
 #include "settings/file_system.h"
 #include "settings/ini_file.h"
 #include "settings/ipc_names.h"
@@ -643,6 +644,54 @@ TEST_F(BoxMenuTest, LaunchProgramTakesTheTypedPathAndCancelLeavesTheButton) {
     }
     e2e::SettleInput();
     EXPECT_STREQ("C:\\Tools\\calc.exe", Button(3).programPath);
+}
+
+TEST_F(BoxMenuTest, TheButtonPagesMacroChooserPutsTheChosenMacroOnTheButton) {
+    MacroLibrary library;
+    for (const char* name : {"Reload", "Jump"}) {
+        Macro m;
+        memset(&m, 0, sizeof m);
+        CopyText(m.name, sizeof m.name, name);
+        m.repeatCount = 2;
+        m.stepCount = 2;
+        m.steps[0] = {4, 1, 10};
+        m.steps[1] = {4, 2, 10};
+        library.macros().push_back(m);
+    }
+    ASSERT_TRUE(library.Save(MacroLibraryPath(path())));
+    Open();
+    ASSERT_EQ(2u, dialog->logic().macros().macros().size());
+    HWND page = dialog->page(COptionDlg::kButtonPage).hwnd();
+    HWND main = dialog->hwnd();
+    const char kSkin[] = "skin_select_macro.ini";
+    {
+        User user([&] {
+            if (!PickMenu({0, 0})) return false;  // "Macro", "Choose Macro..."
+            HWND w = nullptr;
+            for (int i = 0; i < 250 && w == nullptr; ++i) {
+                HWND f = GetForegroundWindow();
+                if (f != nullptr && f != main) w = f;
+                Sleep(20);
+            }
+            if (w == nullptr) return false;
+            e2e::ClickSkinEntry(*folder_, kSkin, 4, {w, {0, 0}});
+            if (!PickMenu({1})) return false;  // "Jump"
+            e2e::ClickSkinEntry(*folder_, kSkin, 7, {w, {0, 0}});
+            e2e::ClickSkinEntry(*folder_, kSkin, 1, {w, {0, 0}});
+            return true;
+        });
+        e2e::ClickSkinEntry(*folder_, "skin_button_page.ini", 25, {page, {0, 0}});
+        ASSERT_TRUE(WaitUntil([&] { return user.done(); }, 15000));
+    }
+    e2e::SettleInput();
+    EXPECT_EQ(16, Button(5).function);
+    EXPECT_STREQ("Jump", Button(5).label);
+    EXPECT_EQ(2, Button(5).playOption);
+    EXPECT_EQ(2, Button(5).stepCount);
+    EXPECT_EQ(2, Button(5).repeatCount);
+    auto& buttonPage = static_cast<CButtonPage&>(dialog->page(COptionDlg::kButtonPage));
+    EXPECT_EQ("  Jump", buttonPage.box(5).caption());
+    EXPECT_EQ("  Jump", dialog->box(5).caption());
 }
 
 }  // namespace

@@ -39,6 +39,7 @@
 #include "option/launch_program_dialog_win.h"
 #include "option/option_dlg_win.h"
 #include "option/player_dialog_win.h"
+#include "option/select_macro_dialog_win.h"
 #include "settings/ipc_names.h"
 #include "skin/bitmap_edit_win.h"
 #include "skin/double_click_win.h"
@@ -725,6 +726,20 @@ int ShootPages(const std::string& programFolder, const std::string& outFolder) {
         Pump(400);
         failures += SaveWindow(player.hwnd(), outFolder + "option_player_dialog.bmp") ? 0 : 1;
         DestroyWindow(player.hwnd());
+    } else {
+        ++failures;
+    }
+    // The macro chooser with one macro chosen and the second play option.
+    MacroLibrary macros;
+    macros.macros().resize(1);
+    memset(&macros.macros()[0], 0, sizeof(Macro));
+    CopyText(macros.macros()[0].name, kMacroNameSize, "Reload");
+    CSelectMacroDialog chooser(dialog.hwnd(), macros, 1, 0);
+    if (chooser.CreatePopup(dialog.hwnd())) {
+        ShowWindow(chooser.hwnd(), SW_SHOW);
+        Pump(400);
+        failures += SaveWindow(chooser.hwnd(), outFolder + "option_select_macro.bmp") ? 0 : 1;
+        DestroyWindow(chooser.hwnd());
     } else {
         ++failures;
     }

@@ -1,0 +1,128 @@
+#include "option/select_macro_dialog_win.h"
+
+#include <cstring>
+
+#include "option/button_assignment.h"
+#include "option/button_menu_win.h"
+#include "skin/skin_menu_win.h"
+
+namespace kestra {
+namespace {
+
+constexpr int kOkEntry = 1;
+constexpr int kCancelEntry = 2;
+constexpr int kCloseEntry = 3;
+constexpr int kBoxEntry = 4;
+constexpr int kFirstOptionEntry = 5;
+
+}  // namespace
+
+CSelectMacroDialog::CSelectMacroDialog(HWND owner, const MacroLibrary& macros, int32_t playOption,
+                                       int macroIndex)
+    : SkinWindow("skin_select_macro.ini"),
+      owner_(owner),
+      macros_(macros),
+      playOption_(playOption >= 0 && playOption < kOptionCount ? playOption : 0),
+      macroIndex_(macroIndex >= 0 && static_cast<size_t>(macroIndex) < macros.macros().size()
+                      ? macroIndex
+                      : -1) {}
+
+void CSelectMacroDialog::PlaceControls(const SkinFile& file, const SkinStateImages& images) {
+    PlaceButton(ok_, file.ReadEntry(kOkEntry), images);
+    PlaceButton(cancel_, file.ReadEntry(kCancelEntry), images);
+    PlaceButton(close_, file.ReadEntry(kCloseEntry), images);
+    PlaceButton(box_, file.ReadEntry(kBoxEntry), images);
+    for (int i = 0; i < kOptionCount; ++i)
+        PlaceButton(options_[i], file.ReadEntry(kFirstOptionEntry + i), images);
+    ShowChoice();
+}
+
+void CSelectMacroDialog::ShowChoice() {
+    std::string name;
+    if (macroIndex_ >= 0) {
+        const Macro& m = macros_.macros()[macroIndex_];
+        name.assign(m.name, strnlen(m.name, sizeof m.name));
+    }
+    box_.SetCaption("  " + name);
+    for (int i = 0; i < kOptionCount; ++i) options_[i].SetCheck(i == playOption_ ? 1 : 0);
+    if (box_.hwnd()) InvalidateRect(box_.hwnd(), nullptr, FALSE);
+}
+
+LRESULT CSelectMacroDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CLOSE) {
+        End(IDCANCEL);
+        return 0;
+    }
+    return SkinWindow::OnMessage(message, wParam, lParam);
+}
+
+LRESULT CSelectMacroDialog::OnCommand(WPARAM wParam, LPARAM lParam) {
+    const HWND from = reinterpret_cast<HWND>(lParam);
+    if (from != nullptr && HIWORD(wParam) == BN_CLICKED) {
+        if (from == box_.hwnd()) {
+            OnBoxClicked();
+            return 0;
+        }
+        for (int i = 0; i < kOptionCount; ++i) {
+            if (from == options_[i].hwnd()) {
+                playOption_ = i;
+                ShowChoice();
+                return 0;
+            }
+        }
+        if (from == ok_.hwnd()) {
+            End(IDOK);
+            return 0;
+        }
+        if (from == cancel_.hwnd() || from == close_.hwnd()) {
+            End(IDCANCEL);
+            return 0;
+        }
+    }
+    return SkinWindow::OnCommand(wParam, lParam);
+}
+
+void CSelectMacroDialog::OnBoxClicked() {
+    if (ChoiceMenuGuard().IgnoresClickAt(GetTickCount())) return;
+    const int32_t command = TrackBoxMenu(hwnd(), box_.hwnd(), MacroChooserMenu(macros_), nullptr);
+    ChoiceMenuGuard().MenuClosed(GetTickCount());
+    box_.SetHover(false);
+    const int index = MacroChooserIndex(command, macros_);
+    if (index >= 0) macroIndex_ = index;
+    ShowChoice();
+}
+
+void CSelectMacroDialog::End(int result) {
+    if (done_) return;
+    result_ = result;
+    done_ = true;
+    PostMessageA(hwnd(), WM_NULL, 0, 0);  // wakes the modal loop
+}
+
+int CSelectMacroDialog::RunModal() {
+    done_ = false;
+    result_ = IDCANCEL;
+    if (!CreatePopup(owner_)) return IDCANCEL;
+    const bool reenableOwner = owner_ != nullptr && IsWindowEnabled(owner_);
+    if (reenableOwner) EnableWindow(owner_, FALSE);
+    ShowWindow(hwnd(), SW_SHOW);
+    UpdateWindow(hwnd());
+    SetForegroundWindow(hwnd());
+    MSG msg;
+    while (!done_) {
+        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            PostQuitMessage(static_cast<int>(msg.wParam));  // the caller's loop must see it too
+            break;
+        }
+        if (got == -1 || !IsWindow(hwnd())) break;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    // Enabled again before the dialog goes, so activation returns to the owner.
+    if (reenableOwner) EnableWindow(owner_, TRUE);
+    if (hwnd() != nullptr) DestroyWindow(hwnd());
+    return done_ ? result_ : IDCANCEL;
+}
+
+}  // namespace kestra
