@@ -5,6 +5,7 @@
 #include "option/launch_program_dialog_win.h"
 #include "option/player_dialog_win.h"
 #include "option/select_macro_dialog_win.h"
+#include "option/shortcut_dialog_win.h"
 #include "skin/skin_menu_win.h"
 #include "skin/skin_window_win.h"
 
@@ -70,6 +71,14 @@ bool EditorDialogs::ChooseMacro(int32_t& playOption, int& macroIndex) {
     if (dialog.RunModal() != IDOK) return false;
     playOption = dialog.playOption();
     macroIndex = dialog.macroIndex();
+    return true;
+}
+
+bool EditorDialogs::ChooseShortcut(uint8_t& key, uint8_t flags[5]) {
+    CShortcutDialog dialog(owner_, key, flags);
+    if (dialog.RunModal() != IDOK) return false;
+    key = dialog.key();
+    for (int j = 0; j < 5; ++j) flags[j] = dialog.flags()[j];
     return true;
 }
 

@@ -20,9 +20,8 @@ namespace kestra {
 int32_t TrackBoxMenu(HWND owner, HWND box, const std::vector<FunctionMenuItem>& items,
                      const LanguageText* texts);
 
-// The dialogs a box command opens, over `owner`. The shortcut dialog and the
-// macro manager are still to come: until then the shortcut's command ends as
-// if cancelled and the manager's does nothing.
+// The dialogs a box command opens, over `owner`. The macro manager is still
+// to come: until then its command does nothing.
 class EditorDialogs : public ButtonEditorDialogs {
 public:
     EditorDialogs(HWND owner, const MacroLibrary& macros, std::function<void()> clickWarning)
@@ -33,7 +32,7 @@ public:
     bool ChoosePlayer(int32_t& player) override;
     void ManageMacros() override {}
     bool ChooseMacro(int32_t& playOption, int& macroIndex) override;
-    bool ChooseShortcut(uint8_t&, uint8_t*) override { return false; }
+    bool ChooseShortcut(uint8_t& key, uint8_t flags[5]) override;
     bool ChooseProgram(std::string& path) override;
 
 private:

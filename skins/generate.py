@@ -546,6 +546,22 @@ def select_macro_dialog():
     return w
 
 
+def shortcut_dialog():
+    """The key of a key combination: its name (the program's own edit lies
+    on the white box), the five flags, OK, Cancel and the corner cross."""
+    w = Window("skin_shortcut.ini", 360, 196, radius=10)
+    w.text(16, 20, "Key combination", 14, True, TEXT, "lm")
+    w.add("4", "close", 326, 8, 26, 22, "icon", label="\u00d7")
+    w.text(16, 56, "Press a key", 12, False, TEXT_DIM, "lm")
+    w.add("10", "key", 16, 68, 328, 24, "readout")
+    for i, label in enumerate(("Key alone", "Shift", "Ctrl", "Alt", "Win")):
+        x, width = (16, 92) if i == 0 else (50 + i * 60, 56)
+        w.add(str(5 + i), "flag%d" % i, x, 112, width, 24, "check", label=label)
+    w.add("3", "cancel", 140, 158, 96, 28, label="Cancel")
+    w.add("2", "ok", 248, 158, 96, 28, "primary", label="OK")
+    return w
+
+
 def warning(skin_file, title, lines, buttons):
     """A small confirmation: the wording is part of the images."""
     w = Window(skin_file, 260, 130, radius=10)
@@ -755,7 +771,7 @@ def main():
     os.makedirs(out, exist_ok=True)
     for window in [main_window()] + pages() + warnings() + [cartoon_dialog(), dpi_colour_dialog(),
                                                                 player_dialog(), launch_program_dialog(),
-                                                                select_macro_dialog()]:
+                                                                select_macro_dialog(), shortcut_dialog()]:
         write_window(window, out)
     dpi_row_mask().save(os.path.join(out, "DPI_Window_Mask.bmp"))
     shared_images(out)

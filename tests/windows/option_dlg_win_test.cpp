@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "option/button_page_win.h"
+#include "option/key_names.h"
 #include "option/macro_library.h"
 #include "settings/file_system.h"
 #include "settings/ini_file.h"
@@ -692,6 +693,63 @@ TEST_F(BoxMenuTest, TheButtonPagesMacroChooserPutsTheChosenMacroOnTheButton) {
     auto& buttonPage = static_cast<CButtonPage&>(dialog->page(COptionDlg::kButtonPage));
     EXPECT_EQ("  Jump", buttonPage.box(5).caption());
     EXPECT_EQ("  Jump", dialog->box(5).caption());
+}
+
+void PressKey(WORD virtualKey) {
+    INPUT key[2] = {};
+    key[0].type = key[1].type = INPUT_KEYBOARD;
+    key[0].ki.wVk = key[1].ki.wVk = virtualKey;
+    key[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, key, sizeof(INPUT));
+    Sleep(100);
+}
+
+TEST_F(BoxMenuTest, TheShortcutDialogCapturesEveryKeyAndStoresKeyAndFlags) {
+    Open();
+    HWND main = dialog->hwnd();
+    const char kSkin[] = "skin_shortcut.ini";
+    std::string title;
+    {
+        User user([&] {
+            if (!PickMenu({9})) return false;  // "Key Combination..."
+            HWND w = nullptr;
+            for (int i = 0; i < 250 && w == nullptr; ++i) {
+                HWND f = GetForegroundWindow();
+                if (f != nullptr && f != main) w = f;
+                Sleep(20);
+            }
+            if (w == nullptr) return false;
+            char text[64] = "";
+            GetWindowTextA(w, text, sizeof text);
+            title = text;
+            PressKey(VK_RETURN);  // captured, does not end the dialog
+            PressKey(VK_F5);
+            e2e::ClickSkinEntry(*folder_, kSkin, 7, {w, {0, 0}});  // Ctrl
+            e2e::ClickSkinEntry(*folder_, kSkin, 6, {w, {0, 0}});  // Shift
+            e2e::ClickSkinEntry(*folder_, kSkin, 2, {w, {0, 0}});  // OK
+            return true;
+        });
+        e2e::ClickSkinEntry(*folder_, "skin_main.ini", 23, {main, {0, 0}});
+        ASSERT_TRUE(WaitUntil([&] { return user.done(); }, 15000));
+    }
+    e2e::SettleInput();
+    EXPECT_EQ("Q.VENO Shortcut Dialog", title);
+    EXPECT_EQ(5, Button(3).function);
+    EXPECT_EQ(1, Button(3).stepCount);
+    EXPECT_EQ(62, Button(3).steps[0].key);  // F5
+    EXPECT_EQ(kShift | kCtrl, Button(3).steps[0].action);
+    EXPECT_EQ("  Shift+Ctrl+F5", dialog->box(3).caption());
+
+    // The hook is gone with the dialog: a pressed key is down for the system again.
+    INPUT key = {};
+    key.type = INPUT_KEYBOARD;
+    key.ki.wVk = 'Q';
+    SendInput(1, &key, sizeof key);
+    e2e::SettleInput();
+    EXPECT_NE(0, GetAsyncKeyState('Q') & 0x8000);
+    key.ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(1, &key, sizeof key);
+    e2e::SettleInput();
 }
 
 }  // namespace

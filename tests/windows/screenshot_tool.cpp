@@ -40,6 +40,7 @@
 #include "option/option_dlg_win.h"
 #include "option/player_dialog_win.h"
 #include "option/select_macro_dialog_win.h"
+#include "option/shortcut_dialog_win.h"
 #include "settings/ipc_names.h"
 #include "skin/bitmap_edit_win.h"
 #include "skin/double_click_win.h"
@@ -740,6 +741,17 @@ int ShootPages(const std::string& programFolder, const std::string& outFolder) {
         Pump(400);
         failures += SaveWindow(chooser.hwnd(), outFolder + "option_select_macro.bmp") ? 0 : 1;
         DestroyWindow(chooser.hwnd());
+    } else {
+        ++failures;
+    }
+    // The shortcut dialog of Ctrl with A.
+    const uint8_t ctrl[5] = {0, 0, 1, 0, 0};
+    CShortcutDialog shortcut(dialog.hwnd(), 4, ctrl);
+    if (shortcut.CreatePopup(dialog.hwnd())) {
+        ShowWindow(shortcut.hwnd(), SW_SHOW);
+        Pump(400);
+        failures += SaveWindow(shortcut.hwnd(), outFolder + "option_shortcut_dialog.bmp") ? 0 : 1;
+        DestroyWindow(shortcut.hwnd());
     } else {
         ++failures;
     }

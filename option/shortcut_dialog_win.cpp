@@ -1,0 +1,165 @@
+#include "option/shortcut_dialog_win.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "option/button_assignment.h"
+#include "option/key_names.h"
+
+namespace kestra {
+namespace {
+
+constexpr int kEditEntry = 10;
+constexpr int kOkEntry = 2;
+constexpr int kCancelEntry = 3;
+constexpr int kCloseEntry = 4;
+constexpr int kFirstCheckEntry = 5;
+constexpr int kEditControlId = 301;
+
+// The dialog the hook posts to; one shortcut dialog is open at a time.
+HWND g_hookTarget = nullptr;
+
+}  // namespace
+
+CShortcutDialog::CShortcutDialog(HWND owner, uint8_t key, const uint8_t flags[5])
+    : SkinWindow("skin_shortcut.ini"), owner_(owner), key_(key) {
+    for (int j = 0; j < kFlagCount; ++j) flags_[j] = flags[j] ? 1 : 0;
+}
+
+CShortcutDialog::~CShortcutDialog() {
+    RemoveHook();
+}
+
+LRESULT CALLBACK CShortcutDialog::KeyboardHook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION && g_hookTarget != nullptr) {
+        const auto* event = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+        PostMessageA(g_hookTarget, UM_SHORTCUT_KEY, event->vkCode, event->flags & LLKHF_UP);
+        char line[16];
+        snprintf(line, sizeof line, "%lx\n", static_cast<unsigned long>(event->vkCode));
+        OutputDebugStringA(line);
+        return 1;  // no other program sees the key
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void CShortcutDialog::RemoveHook() {
+    if (!hook_) return;
+    char line[64];
+    const HHOOK handle = hook_.get();
+    const bool removed = UnhookWindowsHookEx(hook_.release()) != 0;
+    snprintf(line, sizeof line, "%p %s", static_cast<void*>(handle),
+             removed ? "UnHhook: Success \r\n" : "UnHhook: Fail \r\n");
+    OutputDebugStringA(line);
+    g_hookTarget = nullptr;
+}
+
+void CShortcutDialog::PlaceControls(const SkinFile& file, const SkinStateImages& images) {
+    SetWindowTextA(hwnd(), "Q.VENO Shortcut Dialog");
+    PlaceButton(ok_, file.ReadEntry(kOkEntry), images);
+    PlaceButton(cancel_, file.ReadEntry(kCancelEntry), images);
+    PlaceButton(close_, file.ReadEntry(kCloseEntry), images);
+    for (int j = 0; j < kFlagCount; ++j) {
+        PlaceButton(checks_[j], file.ReadEntry(kFirstCheckEntry + j), images);
+        checks_[j].SetToggleMode(true);
+    }
+    const SkinRect r = file.ReadEntry(kEditEntry).rect;
+    if (r.right > r.left &&
+        edit_.Create(hwnd(), RECT{r.left + 4, r.top + 4, r.right - 4, r.bottom - 2}, WS_VISIBLE,
+                     kEditControlId)) {
+        edit_.SetColours(0x000000, 0xFFFFFF);
+        edit_.ApplyFont();
+    }
+    uint32_t virtualKey = 0;
+    KeyIndexToVirtualKey(key_, layout_, virtualKey);
+    edit_.SetText(KeyName(virtualKey));
+    ShowFlags();
+    // Without the hook the dialog still opens; no key can then be captured.
+    g_hookTarget = hwnd();
+    hook_.reset(SetWindowsHookExA(WH_KEYBOARD_LL, &KeyboardHook, GetModuleHandleA(nullptr), 0));
+    if (!hook_) g_hookTarget = nullptr;
+}
+
+void CShortcutDialog::ShowFlags() {
+    for (int j = 0; j < kFlagCount; ++j) {
+        const bool enabled = ModifierCheckEnabled(flags_, j);
+        checks_[j].SetCheck(flags_[0] ? (j == 0 ? 1 : 0) : flags_[j]);
+        checks_[j].Enable(enabled);
+        if (checks_[j].hwnd()) InvalidateRect(checks_[j].hwnd(), nullptr, FALSE);
+    }
+}
+
+void CShortcutDialog::ShowKey(uint32_t virtualKey) {
+    VirtualKeyToKeyIndex(virtualKey, layout_, key_);
+    edit_.SetText(KeyName(virtualKey));
+}
+
+LRESULT CShortcutDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == UM_SHORTCUT_KEY) {
+        ShowKey(static_cast<uint32_t>(wParam));
+        return 0;
+    }
+    if (message == WM_CLOSE) {
+        End(IDCANCEL);
+        return 0;
+    }
+    if (message == WM_DESTROY) RemoveHook();
+    return SkinWindow::OnMessage(message, wParam, lParam);
+}
+
+LRESULT CShortcutDialog::OnCommand(WPARAM wParam, LPARAM lParam) {
+    const HWND from = reinterpret_cast<HWND>(lParam);
+    if (from != nullptr && HIWORD(wParam) == BN_CLICKED) {
+        for (int j = 0; j < kFlagCount; ++j) {
+            if (from == checks_[j].hwnd()) {
+                flags_[j] = checks_[j].checked() ? 1 : 0;
+                ShowFlags();
+                return 0;
+            }
+        }
+        if (from == ok_.hwnd()) {
+            End(IDOK);
+            return 0;
+        }
+        if (from == cancel_.hwnd() || from == close_.hwnd()) {
+            End(IDCANCEL);
+            return 0;
+        }
+    }
+    return SkinWindow::OnCommand(wParam, lParam);
+}
+
+void CShortcutDialog::End(int result) {
+    if (done_) return;
+    result_ = result;
+    done_ = true;
+    PostMessageA(hwnd(), WM_NULL, 0, 0);  // wakes the modal loop
+}
+
+int CShortcutDialog::RunModal() {
+    done_ = false;
+    result_ = IDCANCEL;
+    if (!CreatePopup(owner_)) return IDCANCEL;
+    const bool reenableOwner = owner_ != nullptr && IsWindowEnabled(owner_);
+    if (reenableOwner) EnableWindow(owner_, FALSE);
+    ShowWindow(hwnd(), SW_SHOW);
+    UpdateWindow(hwnd());
+    SetForegroundWindow(hwnd());
+    MSG msg;
+    while (!done_) {
+        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            PostQuitMessage(static_cast<int>(msg.wParam));  // the caller's loop must see it too
+            break;
+        }
+        if (got == -1 || !IsWindow(hwnd())) break;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    RemoveHook();
+    // Enabled again before the dialog goes, so activation returns to the owner.
+    if (reenableOwner) EnableWindow(owner_, TRUE);
+    if (hwnd() != nullptr) DestroyWindow(hwnd());
+    return done_ ? result_ : IDCANCEL;
+}
+
+}  // namespace kestra
