@@ -64,11 +64,11 @@ LRESULT CDpiColourDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         return 0;
     }
     if (message == WM_CLOSE) {
-        End(IDCANCEL);
+        EndModal(IDCANCEL);
         return 0;
     }
     if (message == WM_KEYDOWN && (wParam == VK_ESCAPE || wParam == VK_RETURN)) {
-        End(wParam == VK_RETURN ? IDOK : IDCANCEL);
+        EndModal(wParam == VK_RETURN ? IDOK : IDCANCEL);
         return 0;
     }
     return SkinWindow::OnMessage(message, wParam, lParam);
@@ -78,11 +78,11 @@ LRESULT CDpiColourDialog::OnCommand(WPARAM wParam, LPARAM lParam) {
     const HWND from = reinterpret_cast<HWND>(lParam);
     if (from != nullptr && HIWORD(wParam) == BN_CLICKED) {
         if (from == ok_.hwnd()) {
-            End(IDOK);
+            EndModal(IDOK);
             return 0;
         }
         if (from == cancel_.hwnd() || from == close_.hwnd()) {
-            End(IDCANCEL);
+            EndModal(IDCANCEL);
             return 0;
         }
     }
@@ -116,40 +116,6 @@ void CDpiColourDialog::Paint(HDC dc, const RECT& client) {
                       font_.get());
     }
     BitBlt(dc, 0, 0, width, height, memory.get(), 0, 0, SRCCOPY);
-}
-
-void CDpiColourDialog::End(int result) {
-    if (done_) return;
-    result_ = result;
-    done_ = true;
-    PostMessageA(hwnd(), WM_NULL, 0, 0);  // wakes the modal loop
-}
-
-int CDpiColourDialog::RunModal() {
-    done_ = false;
-    result_ = IDCANCEL;
-    if (!CreatePopup(owner_)) return IDCANCEL;
-    const bool reenableOwner = owner_ != nullptr && IsWindowEnabled(owner_);
-    if (reenableOwner) EnableWindow(owner_, FALSE);
-    ShowWindow(hwnd(), SW_SHOW);
-    UpdateWindow(hwnd());
-    SetForegroundWindow(hwnd());
-    MSG msg;
-    while (!done_) {
-        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-        if (got == 0) {
-            PostQuitMessage(static_cast<int>(msg.wParam));  // the caller's loop must see it too
-            break;
-        }
-        if (got == -1) break;
-        if (!IsWindow(hwnd())) break;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-    // Enabled again before the dialog goes, so activation returns to the owner.
-    if (reenableOwner) EnableWindow(owner_, TRUE);
-    if (hwnd() != nullptr) DestroyWindow(hwnd());
-    return done_ ? result_ : IDCANCEL;
 }
 
 }  // namespace kestra

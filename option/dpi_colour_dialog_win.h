@@ -20,7 +20,7 @@ public:
     CDpiColourDialog(HWND owner, uint32_t colour, int level = -1);
 
     // IDOK or IDCANCEL; the owner is disabled meanwhile.
-    int RunModal();
+    int RunModal() { return SkinWindow::RunModal(owner_); }
     uint32_t colour() const { return colour_; }
 
     CclickHSlider& slider(int channel) { return sliders_[channel]; }
@@ -34,8 +34,6 @@ protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    void End(int result);
-
     HWND owner_;
     uint32_t colour_;
     int level_;
@@ -48,8 +46,6 @@ private:
     RECT title_ = {0, 0, 0, 0};  // "8"
     Font font_;
     Font titleFont_;
-    bool done_ = false;
-    int result_ = IDCANCEL;
 };
 
 }  // namespace kestra

@@ -52,6 +52,44 @@ Font CreateSkinFont(SkinFontKind kind) {
     return Font();
 }
 
+int SkinWindow::RunModal(HWND owner) {
+    modalEnded_ = false;
+    modalResult_ = IDCANCEL;
+    if (!CreatePopup(owner)) {
+        modalEnded_ = true;
+        return IDCANCEL;
+    }
+    const bool reenableOwner = owner != nullptr && IsWindowEnabled(owner);
+    if (reenableOwner) EnableWindow(owner, FALSE);
+    ShowWindow(hwnd(), SW_SHOW);
+    UpdateWindow(hwnd());
+    SetForegroundWindow(hwnd());
+    MSG msg;
+    while (!modalEnded_ && IsWindow(hwnd())) {
+        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            PostQuitMessage(static_cast<int>(msg.wParam));  // the caller's loop must see it too
+            break;
+        }
+        if (got == -1) break;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    // Enabled again before the window goes, so activation returns to the owner.
+    if (reenableOwner) EnableWindow(owner, TRUE);
+    const int result = modalEnded_ ? modalResult_ : IDCANCEL;
+    modalEnded_ = true;
+    if (hwnd() != nullptr) DestroyWindow(hwnd());
+    return result;
+}
+
+void SkinWindow::EndModal(int result) {
+    if (modalEnded_) return;
+    modalResult_ = result;
+    modalEnded_ = true;
+    if (hwnd() != nullptr) PostMessageA(hwnd(), WM_NULL, 0, 0);  // wakes the loop
+}
+
 bool SkinWindow::CreatePopup(HWND owner) {
     if (!CreateFrameworkWindow(0, PlainClass(), WS_POPUP | WS_CLIPCHILDREN, 0, 0, 0, 0, owner)) {
         return false;
@@ -144,8 +182,7 @@ void SkinWindow::Paint(HDC dc, const RECT& client) {
            SRCCOPY);
 }
 
-void SkinWindow::PaintMessage(HDC dc, const RECT& client, const std::string& message,
-                              HFONT font) {
+void SkinWindow::PaintMessage(HDC dc, const RECT& client, const std::string& message, HFONT font) {
     const int width = client.right - client.left;
     const int height = client.bottom - client.top;
     MemoryDC memory(CreateCompatibleDC(dc));

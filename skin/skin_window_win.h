@@ -40,6 +40,15 @@ public:
     // A page inside a parent's client area (placed at its origin).
     bool CreateChild(HWND parent);
 
+    // Shows the window as a popup over `owner`, which is disabled meanwhile,
+    // and pumps messages until EndModal (or the window's destruction); the
+    // window is gone when it returns. IDCANCEL when it could not be created
+    // or ended without a result.
+    int RunModal(HWND owner);
+    // Ends RunModal with `result`; later calls change nothing.
+    void EndModal(int result);
+    bool modalEnded() const { return modalEnded_; }
+
     const SIZE& skinSize() const { return size_; }
     bool hasRegion() const { return hasRegion_; }
 
@@ -78,6 +87,8 @@ private:
     void LoadSkin();
 
     std::string skinFileName_;
+    bool modalEnded_ = true;
+    int modalResult_ = IDCANCEL;
     Bitmap mask_;
     Bitmap background_;
     SIZE size_ = {0, 0};

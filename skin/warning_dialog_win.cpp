@@ -36,12 +36,12 @@ LRESULT WarningDialog::OnCommand(WPARAM wParam, LPARAM lParam) {
     const HWND from = reinterpret_cast<HWND>(lParam);
     if (from != nullptr) {
         if (from == buttons_[0].hwnd()) {
-            End(IDOK);
+            EndModal(IDOK);
             return 0;
         }
         for (int i = 1; i < buttonCount_; ++i) {
             if (from == buttons_[i].hwnd()) {
-                End(IDCANCEL);
+                EndModal(IDCANCEL);
                 return 0;
             }
         }
@@ -58,49 +58,11 @@ void WarningDialog::Paint(HDC dc, const RECT& client) {
 }
 
 LRESULT WarningDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_CLOSE:
-            End(IDCANCEL);
-            return 0;
-        case WM_DESTROY:
-            done_ = true;
-            break;
-        default:
-            break;
+    if (message == WM_CLOSE) {
+        EndModal(IDCANCEL);
+        return 0;
     }
     return SkinWindow::OnMessage(message, wParam, lParam);
-}
-
-void WarningDialog::End(int result) {
-    if (done_) return;
-    result_ = result;
-    done_ = true;
-    PostMessageA(hwnd(), WM_NULL, 0, 0);  // wakes the modal loop
-}
-
-int WarningDialog::RunModal() {
-    done_ = false;
-    result_ = IDCANCEL;
-    if (!CreatePopup(owner_)) return IDCANCEL;
-    const bool reenableOwner = owner_ != nullptr && IsWindowEnabled(owner_);
-    if (reenableOwner) EnableWindow(owner_, FALSE);
-    ShowWindow(hwnd(), SW_SHOW);
-    UpdateWindow(hwnd());
-    MSG msg;
-    while (!done_) {
-        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-        if (got == 0) {
-            PostQuitMessage(static_cast<int>(msg.wParam));  // the caller's loop must see it too
-            break;
-        }
-        if (got == -1) break;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-    // Enabled again before the dialog goes, so activation returns to the owner.
-    if (reenableOwner) EnableWindow(owner_, TRUE);
-    if (hwnd() != nullptr) DestroyWindow(hwnd());
-    return result_;
 }
 
 }  // namespace kestra

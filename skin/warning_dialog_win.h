@@ -22,7 +22,7 @@ public:
     void SetMessage(const std::string& text) { message_ = text; }
     // Shows the dialog and returns IDOK or IDCANCEL once a button ends it.
     // The owner is disabled meanwhile.
-    int RunModal();
+    int RunModal() { return SkinWindow::RunModal(owner_); }
 
     int buttonCount() const { return buttonCount_; }
     SkinButton& button(int index) { return buttons_[index]; }
@@ -35,16 +35,12 @@ protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    void End(int result);
-
     WarningKind kind_;
     HWND owner_;
     std::string message_;
     SkinButton buttons_[3];
     int buttonCount_;
     Font font_;
-    bool done_ = false;
-    int result_ = IDCANCEL;
 };
 
 }  // namespace kestra
