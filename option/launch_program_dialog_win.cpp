@@ -61,7 +61,7 @@ void CLaunchProgramDialog::PlaceControls(const SkinFile& file, const SkinStateIm
 
 LRESULT CLaunchProgramDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CLOSE) {
-        End(IDCANCEL);
+        EndModal(IDCANCEL);
         return 0;
     }
     return SkinWindow::OnMessage(message, wParam, lParam);
@@ -77,49 +77,19 @@ LRESULT CLaunchProgramDialog::OnCommand(WPARAM wParam, LPARAM lParam) {
         }
         if (from == ok_.hwnd()) {
             path_ = edit_.Text();
-            End(IDOK);
+            EndModal(IDOK);
             return 0;
         }
         if (from == cancel_.hwnd() || from == close_.hwnd()) {
-            End(IDCANCEL);
+            EndModal(IDCANCEL);
             return 0;
         }
     }
     return SkinWindow::OnCommand(wParam, lParam);
 }
 
-void CLaunchProgramDialog::End(int result) {
-    if (done_) return;
-    result_ = result;
-    done_ = true;
-    PostMessageA(hwnd(), WM_NULL, 0, 0);  // wakes the modal loop
-}
-
-int CLaunchProgramDialog::RunModal() {
-    done_ = false;
-    result_ = IDCANCEL;
-    if (!CreatePopup(owner_)) return IDCANCEL;
-    const bool reenableOwner = owner_ != nullptr && IsWindowEnabled(owner_);
-    if (reenableOwner) EnableWindow(owner_, FALSE);
-    ShowWindow(hwnd(), SW_SHOW);
-    UpdateWindow(hwnd());
-    SetForegroundWindow(hwnd());
+void CLaunchProgramDialog::OnModalShown() {
     if (edit_.hwnd() != nullptr) SetFocus(edit_.hwnd());
-    MSG msg;
-    while (!done_) {
-        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-        if (got == 0) {
-            PostQuitMessage(static_cast<int>(msg.wParam));  // the caller's loop must see it too
-            break;
-        }
-        if (got == -1 || !IsWindow(hwnd())) break;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-    // Enabled again before the dialog goes, so activation returns to the owner.
-    if (reenableOwner) EnableWindow(owner_, TRUE);
-    if (hwnd() != nullptr) DestroyWindow(hwnd());
-    return done_ ? result_ : IDCANCEL;
 }
 
 }  // namespace kestra

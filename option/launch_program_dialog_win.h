@@ -22,18 +22,17 @@ public:
     CLaunchProgramDialog(HWND owner, std::string path, Browser browse = Browser());
 
     // IDOK or IDCANCEL; the owner is disabled meanwhile.
-    int RunModal();
+    int RunModal() { return SkinWindow::RunModal(owner_); }
     // The edit's text when the dialog ended with OK.
     const std::string& path() const { return path_; }
 
 protected:
     void PlaceControls(const SkinFile& file, const SkinStateImages& images) override;
     LRESULT OnCommand(WPARAM wParam, LPARAM lParam) override;
+    void OnModalShown() override;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    void End(int result);
-
     HWND owner_;
     std::string path_;
     Browser browse_;
@@ -42,8 +41,6 @@ private:
     SkinButton ok_;            // "3"
     SkinButton cancel_;        // "4"
     SkinButton close_;         // "5"
-    bool done_ = false;
-    int result_ = IDCANCEL;
 };
 
 // The system's open-file dialog for programs, starting on the user's desktop.

@@ -27,7 +27,7 @@ void CPlayerDialog::PlaceControls(const SkinFile& file, const SkinStateImages& i
 
 LRESULT CPlayerDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CLOSE) {
-        End(IDCANCEL);
+        EndModal(IDCANCEL);
         return 0;
     }
     return SkinWindow::OnMessage(message, wParam, lParam);
@@ -41,11 +41,11 @@ LRESULT CPlayerDialog::OnCommand(WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         if (from == ok_.hwnd()) {
-            End(IDOK);
+            EndModal(IDOK);
             return 0;
         }
         if (from == cancel_.hwnd() || from == close_.hwnd()) {
-            End(IDCANCEL);
+            EndModal(IDCANCEL);
             return 0;
         }
     }
@@ -62,39 +62,6 @@ void CPlayerDialog::OnBoxClicked() {
         box_.SetCaption(std::string("  ") + PlayerName(player_));
     }
     InvalidateRect(box_.hwnd(), nullptr, FALSE);
-}
-
-void CPlayerDialog::End(int result) {
-    if (done_) return;
-    result_ = result;
-    done_ = true;
-    PostMessageA(hwnd(), WM_NULL, 0, 0);  // wakes the modal loop
-}
-
-int CPlayerDialog::RunModal() {
-    done_ = false;
-    result_ = IDCANCEL;
-    if (!CreatePopup(owner_)) return IDCANCEL;
-    const bool reenableOwner = owner_ != nullptr && IsWindowEnabled(owner_);
-    if (reenableOwner) EnableWindow(owner_, FALSE);
-    ShowWindow(hwnd(), SW_SHOW);
-    UpdateWindow(hwnd());
-    SetForegroundWindow(hwnd());
-    MSG msg;
-    while (!done_) {
-        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-        if (got == 0) {
-            PostQuitMessage(static_cast<int>(msg.wParam));  // the caller's loop must see it too
-            break;
-        }
-        if (got == -1 || !IsWindow(hwnd())) break;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-    // Enabled again before the dialog goes, so activation returns to the owner.
-    if (reenableOwner) EnableWindow(owner_, TRUE);
-    if (hwnd() != nullptr) DestroyWindow(hwnd());
-    return done_ ? result_ : IDCANCEL;
 }
 
 }  // namespace kestra

@@ -17,7 +17,7 @@ public:
     CPlayerDialog(HWND owner, int32_t player);
 
     // IDOK or IDCANCEL; the owner is disabled meanwhile.
-    int RunModal();
+    int RunModal() { return SkinWindow::RunModal(owner_); }
     int32_t player() const { return player_; }
 
     SkinButton& playerBox() { return box_; }
@@ -30,7 +30,6 @@ protected:
 
 private:
     void OnBoxClicked();
-    void End(int result);
 
     HWND owner_;
     int32_t player_;
@@ -38,8 +37,6 @@ private:
     SkinButton ok_;      // "2"
     SkinButton cancel_;  // "3"
     SkinButton close_;   // "4"
-    bool done_ = false;
-    int result_ = IDCANCEL;
 };
 
 }  // namespace kestra

@@ -20,7 +20,7 @@ public:
     CSelectMacroDialog(HWND owner, const MacroLibrary& macros, int32_t playOption, int macroIndex);
 
     // IDOK or IDCANCEL; the owner is disabled meanwhile.
-    int RunModal();
+    int RunModal() { return SkinWindow::RunModal(owner_); }
     int32_t playOption() const { return playOption_; }
     int macroIndex() const { return macroIndex_; }
 
@@ -33,7 +33,6 @@ private:
     static constexpr int kOptionCount = 3;
     void OnBoxClicked();
     void ShowChoice();
-    void End(int result);
 
     HWND owner_;
     const MacroLibrary& macros_;
@@ -44,8 +43,6 @@ private:
     SkinButton close_;                  // "3"
     SkinButton box_;                    // "4"
     SkinButton options_[kOptionCount];  // "5".."7"
-    bool done_ = false;
-    int result_ = IDCANCEL;
 };
 
 }  // namespace kestra

@@ -26,7 +26,7 @@ public:
     ~CShortcutDialog() override;
 
     // IDOK or IDCANCEL; the owner is disabled meanwhile.
-    int RunModal();
+    int RunModal() { return SkinWindow::RunModal(owner_); }
     uint8_t key() const { return key_; }
     const uint8_t* flags() const { return flags_; }
 
@@ -41,7 +41,6 @@ private:
     void ShowFlags();
     void ShowKey(uint32_t virtualKey);
     void RemoveHook();
-    void End(int result);
 
     HWND owner_;
     uint8_t key_;
@@ -53,8 +52,6 @@ private:
     SkinButton cancel_;              // "3"
     SkinButton close_;               // "4"
     SkinButton checks_[kFlagCount];  // "5".."9"
-    bool done_ = false;
-    int result_ = IDCANCEL;
 };
 
 }  // namespace kestra

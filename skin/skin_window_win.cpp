@@ -64,6 +64,7 @@ int SkinWindow::RunModal(HWND owner) {
     ShowWindow(hwnd(), SW_SHOW);
     UpdateWindow(hwnd());
     SetForegroundWindow(hwnd());
+    OnModalShown();
     MSG msg;
     while (!modalEnded_ && IsWindow(hwnd())) {
         const BOOL got = GetMessageA(&msg, nullptr, 0, 0);

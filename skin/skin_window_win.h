@@ -45,7 +45,8 @@ public:
     // window is gone when it returns. IDCANCEL when it could not be created
     // or ended without a result.
     int RunModal(HWND owner);
-    // Ends RunModal with `result`; later calls change nothing.
+    // Ends RunModal with `result`; later calls change nothing (nor does one
+    // after the window is gone).
     void EndModal(int result);
     bool modalEnded() const { return modalEnded_; }
 
@@ -69,6 +70,8 @@ protected:
     // the rectangle 20,50-220,94 (the message dialogs' text), drawn
     // off-screen first so that it does not flicker.
     void PaintMessage(HDC dc, const RECT& client, const std::string& message, HFONT font);
+    // RunModal has shown the window and made it the foreground one.
+    virtual void OnModalShown() {}
     // True for the few windows that let the system erase their background.
     virtual bool ErasesBackground() const { return false; }
 
