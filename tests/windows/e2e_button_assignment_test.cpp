@@ -1,0 +1,267 @@
+// Button assignment from Option.exe to the mouse and back, with Monitor.exe
+// and the virtual mouse: a key combination and a program given through the
+// main window's box popups and their dialogs by real pointer and keyboard
+// input; after Apply the profile file, the shared block and the button table
+// the mouse received hold exactly those, and a press of the mouse's button
+// makes Monitor inject the combination.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "device/device_commands.h"
+#include "option/key_names.h"
+#include "settings/ipc_names.h"
+#include "settings/settings_files.h"
+#include "tests/windows/e2e_harness_win.h"
+
+namespace kestra {
+namespace e2e {
+namespace {
+
+constexpr DWORD kSettle = 8000;
+constexpr char kMain[] = "skin_main.ini";
+constexpr char kShortcut[] = "skin_shortcut.ini";
+constexpr char kLaunch[] = "skin_lanuch_program.ini";
+
+std::string Line(const char* kind, const uint8_t* bytes, size_t count) {
+    std::string line = kind;
+    char digits[4];
+    for (size_t i = 0; i < count; ++i) {
+        snprintf(digits, sizeof digits, " %02X", bytes[i]);
+        line += digits;
+    }
+    return line;
+}
+
+std::string Differences(const ProfileSettings& a, const ProfileSettings& b) {
+    std::string text;
+    const auto* x = reinterpret_cast<const uint8_t*>(&a);
+    const auto* y = reinterpret_cast<const uint8_t*>(&b);
+    for (size_t i = 0; i < sizeof a; ++i) {
+        if (x[i] != y[i]) text += " " + std::to_string(i);
+    }
+    return "differing bytes at" + text;
+}
+
+// Whether a popup menu is open on the screen.
+BOOL CALLBACK FindMenuWindow(HWND window, LPARAM data) {
+    char name[16] = "";
+    GetClassNameA(window, name, sizeof name);
+    if (strcmp(name, "#32768") != 0 || !IsWindowVisible(window)) return TRUE;
+    *reinterpret_cast<bool*>(data) = true;
+    return FALSE;
+}
+bool MenuOpen() {
+    bool open = false;
+    EnumWindows(&FindMenuWindow, reinterpret_cast<LPARAM>(&open));
+    return open;
+}
+
+void PressKey(WORD virtualKey) {
+    INPUT key[2] = {};
+    key[0].type = key[1].type = INPUT_KEYBOARD;
+    key[0].ki.wVk = key[1].ki.wVk = virtualKey;
+    key[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, key, sizeof(INPUT));
+    SettleInput();
+}
+
+// Picks the entry at `position` of the box popup that is open, with the
+// keyboard as a user may: the popup's top level has no separators, so the
+// entry is that many steps down. (Another process's menu items cannot be
+// located on the screen from here.)
+bool PickMenuEntry(int position) {
+    if (!WaitUntil(MenuOpen, kSettle)) return false;
+    for (int i = 0; i <= position; ++i) PressKey(VK_DOWN);
+    PressKey(VK_RETURN);
+    return WaitUntil([] { return !MenuOpen(); }, kSettle);
+}
+
+void TypeText(const std::string& text) {
+    for (char c : text) {
+        INPUT key[2] = {};
+        key[0].type = key[1].type = INPUT_KEYBOARD;
+        key[0].ki.wScan = key[1].ki.wScan = static_cast<unsigned char>(c);
+        key[0].ki.dwFlags = KEYEVENTF_UNICODE;
+        key[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+        SendInput(2, key, sizeof(INPUT));
+    }
+    SettleInput();
+}
+
+class ButtonAssignmentEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder.ok()) << folder.path();
+        ASSERT_TRUE(folder.Has("Option.exe"));
+    }
+    void TearDown() override { MovePointerTo({0, 0}); }
+    void StartSystem() {
+        ASSERT_TRUE(mouse.Start());
+        ASSERT_TRUE(monitor.Start());
+        ASSERT_TRUE(WaitUntil([&] { return LogHas(mouse, "get 80"); }, kSettle))
+            << Observed(folder, mouse);
+        ASSERT_TRUE(option.Start(folder.File("Option.exe")));
+        window = WaitForWindow(kOptionWindowTitle, 15000);
+        ASSERT_NE(nullptr, window);
+        ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(window) != 0; }, kSettle))
+            << Observed(folder, mouse);
+        SetForegroundWindow(window);
+        ASSERT_TRUE(mouse.ClearLog());
+    }
+    SkinPlace Main() const { return {window, {0, 0}}; }
+    // Option's window in front other than its main window: a dialog it opened.
+    HWND WaitForDialog() {
+        HWND found = nullptr;
+        WaitUntil(
+            [&] {
+                HWND w = GetForegroundWindow();
+                DWORD process = 0;
+                GetWindowThreadProcessId(w, &process);
+                if (w != nullptr && w != window && process == option.id()) found = w;
+                return found != nullptr;
+            },
+            kSettle);
+        return found;
+    }
+    bool WaitForMain() {
+        return WaitUntil([&] { return GetForegroundWindow() == window; }, kSettle);
+    }
+
+    ProgramFolder folder;
+    VirtualMouse mouse{folder};
+    MonitorProgram monitor{folder};
+    Process option;
+    HWND window = nullptr;
+};
+
+TEST_F(ButtonAssignmentEndToEnd, ACombinationAndAProgramReachTheMouseAndTheCombinationIsInjected) {
+    StartSystem();
+    std::unique_ptr<SettingsStore> before(new SettingsStore());
+    ASSERT_TRUE(ReadSharedBlock(*before));
+    ASSERT_EQ(0, before->CurrentProfile);
+    ProfileSettings expected = before->profiles[0];
+
+    // Button 3: "Key Combination..." (entry 9), F5, Ctrl and Shift, OK.
+    ClickSkinEntry(folder, kMain, 23, Main());
+    ASSERT_TRUE(PickMenuEntry(9)) << Observed(folder, mouse);
+    HWND dialog = WaitForDialog();
+    ASSERT_NE(nullptr, dialog) << Observed(folder, mouse);
+    PressKey(VK_F5);
+    ClickSkinEntry(folder, kShortcut, 7, {dialog, {0, 0}});  // Ctrl
+    ClickSkinEntry(folder, kShortcut, 6, {dialog, {0, 0}});  // Shift
+    ClickSkinEntry(folder, kShortcut, 2, {dialog, {0, 0}});  // OK
+    ASSERT_TRUE(WaitForMain()) << Observed(folder, mouse);
+    ButtonAssignment& combination = expected.buttons[3];
+    combination.function = 5;
+    combination.stepCount = 1;
+    combination.steps[0] = MacroStep{62, static_cast<uint8_t>(kShift | kCtrl), 0};  // F5
+
+    // Button 4: "Launch Program..." (entry 15), the virtual mouse's own program typed.
+    const std::string program = folder.File("vmouse.exe");
+    ClickSkinEntry(folder, kMain, 24, Main());
+    ASSERT_TRUE(PickMenuEntry(15)) << Observed(folder, mouse);
+    dialog = WaitForDialog();
+    ASSERT_NE(nullptr, dialog) << Observed(folder, mouse);
+    ClickSkinEntry(folder, kLaunch, 1, {dialog, {0, 0}});
+    TypeText(program);
+    ClickSkinEntry(folder, kLaunch, 3, {dialog, {0, 0}});  // OK
+    ASSERT_TRUE(WaitForMain()) << Observed(folder, mouse);
+    expected.buttons[4].function = 17;
+    ASSERT_LT(program.size(), sizeof expected.buttons[4].programPath);
+    memset(expected.buttons[4].programPath, 0, sizeof expected.buttons[4].programPath);
+    memcpy(expected.buttons[4].programPath, program.data(), program.size());
+    // Nothing reaches the mouse before Apply.
+    EXPECT_TRUE(mouse.Log().empty());
+
+    const RECT apply = SkinEntryRect(folder, kMain, 14);
+    HWND applyButton = ChildWindowFromPointEx(
+        window, {(apply.left + apply.right) / 2, (apply.top + apply.bottom) / 2},
+        CWP_SKIPINVISIBLE);
+    ASSERT_NE(nullptr, applyButton);
+    ASSERT_NE(window, applyButton);
+    ClickSkinEntry(folder, kMain, 14, Main());
+    ASSERT_TRUE(WaitUntil([&] { return LogHas(mouse, "set 02"); }, 20000))
+        << Observed(folder, mouse);
+    // Option gives its buttons back when Monitor reports the apply done.
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(applyButton) != 0; }, kSettle))
+        << Observed(folder, mouse);
+
+    ProfileSettings saved = before->profiles[0];
+    ASSERT_TRUE(LoadProfile(ProfileFilePath(folder.path(), 0), saved));
+    ProfileSettings inFile = before->profiles[0];
+    const std::string scratch = folder.File("expected.gmp");
+    ASSERT_TRUE(SaveProfile(scratch, expected));
+    ASSERT_TRUE(LoadProfile(scratch, inFile));
+    EXPECT_EQ(0, memcmp(&inFile, &saved, sizeof saved)) << Differences(inFile, saved);
+    EXPECT_EQ(5, saved.buttons[3].function);
+    EXPECT_EQ(62, saved.buttons[3].steps[0].key);
+    EXPECT_EQ(kShift | kCtrl, saved.buttons[3].steps[0].action);
+    EXPECT_EQ(17, saved.buttons[4].function);
+    EXPECT_EQ(program, saved.buttons[4].programPath);
+
+    std::unique_ptr<SettingsStore> after(new SettingsStore());
+    ASSERT_TRUE(ReadSharedBlock(*after));
+    EXPECT_EQ(0, memcmp(&expected, &after->profiles[0], sizeof expected))
+        << Differences(expected, after->profiles[0]);
+    for (int p = 1; p < kProfileCount; ++p) {
+        EXPECT_EQ(0, memcmp(&before->profiles[p], &after->profiles[p], sizeof expected)) << p;
+    }
+
+    // The mouse got the button table of profile 1 alone, with both entries
+    // as the encoder gives them, and no macro: the combination is Monitor's.
+    DeviceBlock table{};
+    bool anyMacro = false;
+    for (int b = 0; b < kButtonCount; ++b) {
+        bool needsMacro = false;
+        const ButtonCode code = EncodeButton(expected, 0, b, &needsMacro);
+        anyMacro = anyMacro || needsMacro;
+        table[4 * b] = code.kind;
+        table[4 * b + 1] = code.b1;
+        table[4 * b + 2] = code.b2;
+        table[4 * b + 3] = code.b3;
+    }
+    EXPECT_FALSE(anyMacro);
+    const FeatureReport open = OpenApplyReport();
+    const FeatureReport header = MakeFeatureReport(kCmdButtonTable, 1, kBlockFollows);
+    const FeatureReport select = SelectProfileReport(0);
+    const std::vector<std::string> wanted = {
+        Line("set", open.data(), open.size()),
+        Line("set", header.data(), header.size()),
+        Line("out", table.data(), kBlockSize / 2),
+        Line("out", table.data() + kBlockSize / 2, kBlockSize / 2),
+        Line("set", select.data(), select.size()),
+    };
+    EXPECT_EQ(wanted, mouse.Log());
+    // In the mouse's own terms: Ctrl and Shift as the report's modifier bits
+    // with F5's usage; the program as launch entry 10 naming its button.
+    EXPECT_EQ("00 03 3E 00", Line("", table.data() + 12, 4).substr(1));
+    EXPECT_EQ("06 00 0A 05", Line("", table.data() + 16, 4).substr(1));
+    // The two entries differ from what the buttons had before.
+    bool unused = false;
+    for (int b : {3, 4}) {
+        const ButtonCode was = EncodeButton(before->profiles[0], 0, b, &unused);
+        const uint8_t* now = table.data() + 4 * b;
+        EXPECT_FALSE(was.kind == now[0] && was.b1 == now[1] && was.b2 == now[2] && was.b3 == now[3])
+            << b;
+    }
+
+    // The mouse's button 3 pressed and released: Monitor types the combination.
+    KeyObserver keys;
+    ASSERT_TRUE(keys.ok());
+    ASSERT_TRUE(mouse.Event(0x4000, 0x0004));
+    ASSERT_TRUE(mouse.Event(0x4000, 0x0104));
+    EXPECT_TRUE(WaitUntil([&] { return keys.Keys().size() >= 6; }, kSettle))
+        << keys.Describe() << Observed(folder, mouse);
+    Sleep(300);  // and nothing more comes
+    EXPECT_EQ("+17 +16 +116 -116 -16 -17 ", keys.Describe());
+}
+
+}  // namespace
+}  // namespace e2e
+}  // namespace kestra
