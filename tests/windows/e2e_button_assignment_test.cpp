@@ -3,7 +3,8 @@
 // main window's box popups and their dialogs by real pointer and keyboard
 // input; after Apply the profile file, the shared block and the button table
 // the mouse received hold exactly those, and a press of the mouse's button
-// makes Monitor inject the combination.
+// makes Monitor inject the combination. Likewise a macro of the library on
+// another profile's button reaches the mouse and is played by Monitor.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -15,6 +16,9 @@
 
 #include "device/device_commands.h"
 #include "option/key_names.h"
+#include "option/macro_library.h"
+#include "settings/file_system.h"
+#include "settings/ini_file.h"
 #include "settings/ipc_names.h"
 #include "settings/settings_files.h"
 #include "tests/windows/e2e_harness_win.h"
@@ -260,6 +264,117 @@ TEST_F(ButtonAssignmentEndToEnd, ACombinationAndAProgramReachTheMouseAndTheCombi
         << keys.Describe() << Observed(folder, mouse);
     Sleep(300);  // and nothing more comes
     EXPECT_EQ("+17 +16 +116 -116 -16 -17 ", keys.Describe());
+}
+
+// The macro library file as Option keeps it, written before Option starts:
+// one macro, so the main window's macro submenu offers it first.
+bool WriteMacroLibrary(const ProgramFolder& folder, const Macro& macro) {
+    IniDocument doc;
+    doc.Set("Macros", "number", "1");
+    doc.Set("Macros", "0", EncodeIniStruct(&macro, sizeof macro));
+    EnsureDirectory(folder.path() + "config");
+    return WriteFileAtomically(folder.path() + "config\\sequence.dat", doc.Serialize());
+}
+
+TEST_F(ButtonAssignmentEndToEnd, AMacroOnProfileTwoReachesTheMouseAndMonitorPlaysIt) {
+    // A down and up, then C down and up, played once.
+    Macro macro;
+    memset(&macro, 0, sizeof macro);
+    strcpy(macro.name, "two keys");
+    macro.repeatCount = 1;
+    const MacroStep steps[] = {{0x04, 1, 20}, {0x04, 2, 20}, {0x06, 1, 20}, {0x06, 2, 20}};
+    macro.stepCount = 4;
+    memcpy(macro.steps, steps, sizeof steps);
+    ASSERT_TRUE(WriteMacroLibrary(folder, macro));
+    StartSystem();
+    std::unique_ptr<SettingsStore> before(new SettingsStore());
+    ASSERT_TRUE(ReadSharedBlock(*before));
+    ASSERT_EQ(0, before->CurrentProfile);
+
+    // Profile 2's button, then button 5's box: the first submenu is "Macro",
+    // its manager entry, a separator, then the library's macros.
+    ClickSkinEntry(folder, kMain, 6, Main());
+    ClickSkinEntry(folder, kMain, 25, Main());
+    ASSERT_TRUE(WaitUntil(MenuOpen, kSettle)) << Observed(folder, mouse);
+    PressKey(VK_DOWN);   // "Macro"
+    PressKey(VK_RIGHT);  // opens it on the manager entry
+    PressKey(VK_DOWN);   // the macro, past the separator
+    PressKey(VK_RETURN);
+    ASSERT_TRUE(WaitUntil([] { return !MenuOpen(); }, kSettle)) << Observed(folder, mouse);
+    EXPECT_TRUE(mouse.Log().empty());
+
+    ProfileSettings expected = before->profiles[1];
+    ButtonAssignment& button = expected.buttons[5];
+    button.function = 16;
+    memset(button.label, 0, sizeof button.label);
+    strcpy(button.label, macro.name);
+    button.stepCount = 4;
+    memset(button.steps, 0, sizeof button.steps);
+    memcpy(button.steps, steps, sizeof steps);
+    button.repeatCount = 1;
+
+    const RECT apply = SkinEntryRect(folder, kMain, 14);
+    HWND applyButton = ChildWindowFromPointEx(
+        window, {(apply.left + apply.right) / 2, (apply.top + apply.bottom) / 2},
+        CWP_SKIPINVISIBLE);
+    ASSERT_NE(nullptr, applyButton);
+    ASSERT_NE(window, applyButton);
+    ClickSkinEntry(folder, kMain, 14, Main());
+    ASSERT_TRUE(WaitUntil([&] { return LogHas(mouse, "set 02"); }, 20000))
+        << Observed(folder, mouse);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(applyButton) != 0; }, kSettle))
+        << Observed(folder, mouse);
+
+    std::unique_ptr<SettingsStore> after(new SettingsStore());
+    ASSERT_TRUE(ReadSharedBlock(*after));
+    EXPECT_EQ(1, after->CurrentProfile);
+    EXPECT_EQ(0, memcmp(&expected, &after->profiles[1], sizeof expected))
+        << Differences(expected, after->profiles[1]);
+    for (int p : {0, 2, 3, 4}) {
+        EXPECT_EQ(0, memcmp(&before->profiles[p], &after->profiles[p], sizeof expected)) << p;
+    }
+
+    // Profile 2's table and, after it, a macro block for each button that
+    // needs one, as the encoder gives them; then profile 2 selected.
+    DeviceBlock table{};
+    std::vector<int> macroButtons;
+    for (int b = 0; b < kButtonCount; ++b) {
+        bool needsMacro = false;
+        const ButtonCode code = EncodeButton(expected, 1, b, &needsMacro);
+        if (needsMacro) macroButtons.push_back(b);
+        table[4 * b] = code.kind;
+        table[4 * b + 1] = code.b1;
+        table[4 * b + 2] = code.b2;
+        table[4 * b + 3] = code.b3;
+    }
+    ASSERT_EQ(std::vector<int>{5}, macroButtons);
+    EXPECT_EQ(9, table[4 * 5]);
+    const FeatureReport open = OpenApplyReport();
+    const FeatureReport header = MakeFeatureReport(kCmdButtonTable, 2, kBlockFollows);
+    const FeatureReport macroHeader = MakeFeatureReport(kCmdMacro, MacroSlot(1, 5), kBlockFollows);
+    const DeviceBlock block = BuildDeviceMacro(expected.buttons[5]);
+    const FeatureReport select = SelectProfileReport(1);
+    const std::vector<std::string> wanted = {
+        Line("set", open.data(), open.size()),
+        Line("set", header.data(), header.size()),
+        Line("out", table.data(), kBlockSize / 2),
+        Line("out", table.data() + kBlockSize / 2, kBlockSize / 2),
+        Line("set", macroHeader.data(), macroHeader.size()),
+        Line("out", block.data(), kBlockSize / 2),
+        Line("out", block.data() + kBlockSize / 2, kBlockSize / 2),
+        Line("set", select.data(), select.size()),
+    };
+    EXPECT_EQ(wanted, mouse.Log());
+
+    // The mouse's button 5 pressed and released: Monitor plays the macro once.
+    KeyObserver keys;
+    ASSERT_TRUE(keys.ok());
+    ASSERT_TRUE(mouse.Event(0x4000, 0x0006));
+    ASSERT_TRUE(mouse.Event(0x4000, 0x0106));
+    EXPECT_TRUE(WaitUntil([&] { return keys.Keys().size() >= 4; }, kSettle))
+        << keys.Describe() << Observed(folder, mouse);
+    Sleep(300);  // and nothing more comes
+    EXPECT_EQ("+65 -65 +67 -67 ", keys.Describe());
 }
 
 }  // namespace
