@@ -4,7 +4,8 @@
 // input; after Apply the profile file, the shared block and the button table
 // the mouse received hold exactly those, and a press of the mouse's button
 // makes Monitor inject the combination. Likewise a macro of the library on
-// another profile's button reaches the mouse and is played by Monitor.
+// another profile's button reaches the mouse and is played by Monitor, and
+// a program given there is started by the mouse's launch event.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -276,7 +277,8 @@ bool WriteMacroLibrary(const ProgramFolder& folder, const Macro& macro) {
     return WriteFileAtomically(folder.path() + "config\\sequence.dat", doc.Serialize());
 }
 
-TEST_F(ButtonAssignmentEndToEnd, AMacroOnProfileTwoReachesTheMouseAndMonitorPlaysIt) {
+TEST_F(ButtonAssignmentEndToEnd,
+       AMacroAndAProgramOnProfileTwoReachTheMouseAndMonitorPlaysAndStartsThem) {
     // A down and up, then C down and up, played once.
     Macro macro;
     memset(&macro, 0, sizeof macro);
@@ -301,6 +303,19 @@ TEST_F(ButtonAssignmentEndToEnd, AMacroOnProfileTwoReachesTheMouseAndMonitorPlay
     PressKey(VK_DOWN);   // the macro, past the separator
     PressKey(VK_RETURN);
     ASSERT_TRUE(WaitUntil([] { return !MenuOpen(); }, kSettle)) << Observed(folder, mouse);
+
+    // Button 4: "Launch Program..." (entry 15), a script that leaves a file.
+    const std::string program = folder.File("launched.cmd");
+    const std::string trace = folder.File("launched.txt");
+    ASSERT_TRUE(WriteFileAtomically(program, "echo launched> \"%~dp0launched.txt\"\r\n"));
+    ClickSkinEntry(folder, kMain, 24, Main());
+    ASSERT_TRUE(PickMenuEntry(15)) << Observed(folder, mouse);
+    HWND dialog = WaitForDialog();
+    ASSERT_NE(nullptr, dialog) << Observed(folder, mouse);
+    ClickSkinEntry(folder, kLaunch, 1, {dialog, {0, 0}});
+    TypeText(program);
+    ClickSkinEntry(folder, kLaunch, 3, {dialog, {0, 0}});  // OK
+    ASSERT_TRUE(WaitForMain()) << Observed(folder, mouse);
     EXPECT_TRUE(mouse.Log().empty());
 
     ProfileSettings expected = before->profiles[1];
@@ -312,6 +327,10 @@ TEST_F(ButtonAssignmentEndToEnd, AMacroOnProfileTwoReachesTheMouseAndMonitorPlay
     memset(button.steps, 0, sizeof button.steps);
     memcpy(button.steps, steps, sizeof steps);
     button.repeatCount = 1;
+    expected.buttons[4].function = 17;
+    ASSERT_LT(program.size(), sizeof expected.buttons[4].programPath);
+    memset(expected.buttons[4].programPath, 0, sizeof expected.buttons[4].programPath);
+    memcpy(expected.buttons[4].programPath, program.data(), program.size());
 
     const RECT apply = SkinEntryRect(folder, kMain, 14);
     HWND applyButton = ChildWindowFromPointEx(
@@ -375,6 +394,13 @@ TEST_F(ButtonAssignmentEndToEnd, AMacroOnProfileTwoReachesTheMouseAndMonitorPlay
         << keys.Describe() << Observed(folder, mouse);
     Sleep(300);  // and nothing more comes
     EXPECT_EQ("+65 -65 +67 -67 ", keys.Describe());
+
+    // The mouse's launch event for button 4: Monitor starts the script.
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(trace.c_str()));
+    ASSERT_TRUE(mouse.Event(0x000A, 0x0005));
+    EXPECT_TRUE(WaitUntil(
+        [&] { return GetFileAttributesA(trace.c_str()) != INVALID_FILE_ATTRIBUTES; }, 15000))
+        << Observed(folder, mouse);
 }
 
 }  // namespace
