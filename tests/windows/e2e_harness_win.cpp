@@ -513,6 +513,33 @@ int ReadConfigInt(const ProgramFolder& folder, const char* key, int fallback, co
     return IniFile(ConfigIniPath(folder.path())).GetInt(section, key, fallback);
 }
 
+std::string BmpBytes(int w, int h, const PixelFn& pixel) {
+    const int stride = (w * 3 + 3) & ~3;
+    BITMAPFILEHEADER file = {};
+    BITMAPINFOHEADER info = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(file) + sizeof(info);
+    file.bfSize = file.bfOffBits + stride * h;
+    info.biSize = sizeof(info);
+    info.biWidth = w;
+    info.biHeight = h;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
+    bytes.append(reinterpret_cast<const char*>(&info), sizeof(info));
+    for (int row = h - 1; row >= 0; --row) {
+        std::string line(stride, '\0');
+        for (int x = 0; x < w; ++x) {
+            const COLORREF c = pixel(x, row);
+            line[x * 3] = static_cast<char>(GetBValue(c));
+            line[x * 3 + 1] = static_cast<char>(GetGValue(c));
+            line[x * 3 + 2] = static_cast<char>(GetRValue(c));
+        }
+        bytes += line;
+    }
+    return bytes;
+}
+
 std::string Observed(const ProgramFolder& folder, VirtualMouse& mouse) {
     std::string config;
     ReadWholeFile(ConfigIniPath(folder.path()), config);

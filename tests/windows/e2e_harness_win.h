@@ -224,6 +224,11 @@ private:
 // whatever `edit` changes, saved into the folder as Option would save it.
 void WriteSettings(const ProgramFolder& folder, const std::function<void(SettingsStore&)>& edit);
 
+// The bytes of a 24-bit bottom-up BMP file whose pixels `pixel` gives: the
+// images of test skins.
+using PixelFn = std::function<COLORREF(int x, int y)>;
+std::string BmpBytes(int w, int h, const PixelFn& pixel);
+
 // Integer value of config.ini's section "Setting" (or another), `fallback`
 // when missing.
 int ReadConfigInt(const ProgramFolder& folder, const char* key, int fallback,
