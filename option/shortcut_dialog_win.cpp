@@ -73,10 +73,29 @@ void CShortcutDialog::PlaceControls(const SkinFile& file, const SkinStateImages&
     KeyIndexToVirtualKey(key_, layout_, virtualKey);
     edit_.SetText(KeyName(virtualKey));
     ShowFlags();
-    // Without the hook the dialog still opens; no key can then be captured.
+    // Without the hook the dialog still takes the keys that reach its own
+    // window (PreTranslateModalMessage); only those the system keeps for
+    // itself, such as Alt+Tab, are then out of reach.
     g_hookTarget = hwnd();
-    hook_.reset(SetWindowsHookExA(WH_KEYBOARD_LL, &KeyboardHook, GetModuleHandleA(nullptr), 0));
+    hook_.reset(InstallHook());
     if (!hook_) g_hookTarget = nullptr;
+}
+
+HHOOK CShortcutDialog::InstallHook() {
+    return SetWindowsHookExA(WH_KEYBOARD_LL, &KeyboardHook, GetModuleHandleA(nullptr), 0);
+}
+
+bool CShortcutDialog::PreTranslateModalMessage(const MSG& msg) {
+    if (hook_) return false;
+    const bool keyMessage = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN ||
+                            msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP ||
+                            msg.message == WM_CHAR || msg.message == WM_SYSCHAR;
+    if (!keyMessage || (msg.hwnd != hwnd() && !IsChild(hwnd(), msg.hwnd))) return false;
+    // Key names come from the key itself; characters never reach the edit.
+    if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) {
+        ShowKey(static_cast<uint32_t>(msg.wParam));
+    }
+    return true;
 }
 
 void CShortcutDialog::ShowFlags() {

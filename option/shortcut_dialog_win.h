@@ -34,6 +34,9 @@ protected:
     void PlaceControls(const SkinFile& file, const SkinStateImages& images) override;
     LRESULT OnCommand(WPARAM wParam, LPARAM lParam) override;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool PreTranslateModalMessage(const MSG& msg) override;
+    // The system-wide keyboard hook; null where it cannot be installed.
+    virtual HHOOK InstallHook();
 
 private:
     static constexpr int kFlagCount = 5;

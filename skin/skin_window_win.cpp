@@ -73,6 +73,7 @@ int SkinWindow::RunModal(HWND owner) {
             break;
         }
         if (got == -1) break;
+        if (PreTranslateModalMessage(msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }

@@ -72,6 +72,9 @@ protected:
     void PaintMessage(HDC dc, const RECT& client, const std::string& message, HFONT font);
     // RunModal has shown the window and made it the foreground one.
     virtual void OnModalShown() {}
+    // A message RunModal's loop took from the queue, before it is dispatched;
+    // true when the window has handled it.
+    virtual bool PreTranslateModalMessage(const MSG&) { return false; }
     // True for the few windows that let the system erase their background.
     virtual bool ErasesBackground() const { return false; }
 

@@ -17,6 +17,7 @@
 #include "option/button_page_win.h"
 #include "option/key_names.h"
 #include "option/macro_library.h"
+#include "option/shortcut_dialog_win.h"
 #include "settings/file_system.h"
 #include "settings/ini_file.h"
 #include "settings/ipc_names.h"
@@ -750,6 +751,47 @@ TEST_F(BoxMenuTest, TheShortcutDialogCapturesEveryKeyAndStoresKeyAndFlags) {
     key.ki.dwFlags = KEYEVENTF_KEYUP;
     SendInput(1, &key, sizeof key);
     e2e::SettleInput();
+}
+
+// A shortcut dialog whose system-wide hook is refused, as a policy or a
+// full hook chain may refuse it.
+class UnhookedShortcutDialog : public CShortcutDialog {
+public:
+    using CShortcutDialog::CShortcutDialog;
+
+protected:
+    HHOOK InstallHook() override { return nullptr; }
+};
+
+TEST_F(BoxMenuTest, WithoutItsHookTheShortcutDialogStillTakesTheKeysTypedIntoIt) {
+    Open();
+    const uint8_t flags[5] = {0, 0, 0, 0, 0};
+    UnhookedShortcutDialog shortcut(dialog->hwnd(), 4, flags);  // A
+    int result = 0;
+    {
+        auto type = [&] {
+            HWND w = nullptr;
+            for (int i = 0; i < 250 && w == nullptr; ++i) {
+                HWND f = GetForegroundWindow();
+                if (f != nullptr && f == shortcut.hwnd()) w = f;
+                Sleep(20);
+            }
+            if (w == nullptr) return false;
+            PressKey(VK_ESCAPE);  // a key like any other: the dialog stays
+            PressKey(VK_F7);
+            if (!IsWindowVisible(w)) return false;
+            e2e::ClickSkinEntry(*folder_, "skin_shortcut.ini", 2, {w, {0, 0}});  // OK
+            return true;
+        };
+        // Escape is the dialog's own key here, so a failed script closes it.
+        User user([&] { return type() || !PostMessageA(shortcut.hwnd(), WM_CLOSE, 0, 0); });
+        result = shortcut.RunModal();
+        ASSERT_TRUE(WaitUntil([&] { return user.done(); }, 15000));
+    }
+    EXPECT_EQ(IDOK, result);
+    uint32_t virtualKey = 0;
+    ASSERT_TRUE(KeyIndexToVirtualKey(shortcut.key(), SystemKeyboardLayout(), virtualKey));
+    EXPECT_EQ(static_cast<uint32_t>(VK_F7), virtualKey);
 }
 
 }  // namespace
