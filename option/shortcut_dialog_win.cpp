@@ -19,6 +19,23 @@ constexpr int kEditControlId = 301;
 // The dialog the hook posts to; one shortcut dialog is open at a time.
 HWND g_hookTarget = nullptr;
 
+// A window's key message names Shift, Ctrl and Alt without their side; the
+// key table (like the hook) knows only the sided keys.
+uint32_t SidedVirtualKey(WPARAM virtualKey, LPARAM keyData) {
+    const bool extended = (keyData & 0x01000000) != 0;
+    switch (virtualKey) {
+    case VK_SHIFT:
+        return MapVirtualKeyA((keyData >> 16) & 0xFF, MAPVK_VSC_TO_VK_EX) == VK_RSHIFT ? VK_RSHIFT
+                                                                                       : VK_LSHIFT;
+    case VK_CONTROL:
+        return extended ? VK_RCONTROL : VK_LCONTROL;
+    case VK_MENU:
+        return extended ? VK_RMENU : VK_LMENU;
+    default:
+        return static_cast<uint32_t>(virtualKey);
+    }
+}
+
 }  // namespace
 
 CShortcutDialog::CShortcutDialog(HWND owner, uint8_t key, const uint8_t flags[5])
@@ -93,7 +110,7 @@ bool CShortcutDialog::PreTranslateModalMessage(const MSG& msg) {
     if (!keyMessage || (msg.hwnd != hwnd() && !IsChild(hwnd(), msg.hwnd))) return false;
     // Key names come from the key itself; characters never reach the edit.
     if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) {
-        ShowKey(static_cast<uint32_t>(msg.wParam));
+        ShowKey(SidedVirtualKey(msg.wParam, msg.lParam));
     }
     return true;
 }
