@@ -4,8 +4,9 @@
 // input; after Apply the profile file, the shared block and the button table
 // the mouse received hold exactly those, and a press of the mouse's button
 // makes Monitor inject the combination. Likewise a macro of the library on
-// another profile's button reaches the mouse and is played by Monitor, and
-// a program given there is started by the mouse's launch event.
+// another profile's button, chosen on the button page through the macro
+// chooser, reaches the mouse and is played by Monitor, and a program given
+// there is started by the mouse's launch event.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -32,6 +33,8 @@ constexpr DWORD kSettle = 8000;
 constexpr char kMain[] = "skin_main.ini";
 constexpr char kShortcut[] = "skin_shortcut.ini";
 constexpr char kLaunch[] = "skin_lanuch_program.ini";
+constexpr char kButtonPage[] = "skin_button_page.ini";
+constexpr char kSelectMacro[] = "skin_select_macro.ini";
 
 std::string Line(const char* kind, const uint8_t* bytes, size_t count) {
     std::string line = kind;
@@ -65,6 +68,31 @@ bool MenuOpen() {
     bool open = false;
     EnumWindows(&FindMenuWindow, reinterpret_cast<LPARAM>(&open));
     return open;
+}
+
+// The page Option shows: the largest visible child of its window.
+struct ChildSearch {
+    HWND parent;
+    HWND child;
+    LONG area;
+};
+BOOL CALLBACK TakeLargerChild(HWND child, LPARAM data) {
+    auto& search = *reinterpret_cast<ChildSearch*>(data);
+    RECT r;
+    if (GetParent(child) != search.parent || !IsWindowVisible(child) || !GetWindowRect(child, &r)) {
+        return TRUE;
+    }
+    const LONG area = (r.right - r.left) * (r.bottom - r.top);
+    if (area > search.area) {
+        search.area = area;
+        search.child = child;
+    }
+    return TRUE;
+}
+HWND LargestVisibleChild(HWND parent) {
+    ChildSearch search{parent, nullptr, 0};
+    EnumChildWindows(parent, &TakeLargerChild, reinterpret_cast<LPARAM>(&search));
+    return search.child;
 }
 
 void PressKey(WORD virtualKey) {
@@ -134,6 +162,7 @@ protected:
             kSettle);
         return found;
     }
+    HWND ShownPage() const { return LargestVisibleChild(window); }
     bool WaitForMain() {
         return WaitUntil([&] { return GetForegroundWindow() == window; }, kSettle);
     }
@@ -293,10 +322,27 @@ TEST_F(ButtonAssignmentEndToEnd,
     ASSERT_TRUE(ReadSharedBlock(*before));
     ASSERT_EQ(0, before->CurrentProfile);
 
-    // Profile 2's button, then button 5's box: the first submenu is "Macro",
-    // its manager entry, a separator, then the library's macros.
+    // Profile 2's button, then button 5's box on the button page: the first
+    // submenu is "Macro", its first entry the chooser.
     ClickSkinEntry(folder, kMain, 6, Main());
-    ClickSkinEntry(folder, kMain, 25, Main());
+    const HWND page = ShownPage();
+    ASSERT_NE(nullptr, page);
+    ClickSkinEntry(folder, kButtonPage, 25, {page, {0, 0}});
+    ASSERT_TRUE(WaitUntil(MenuOpen, kSettle)) << Observed(folder, mouse);
+    PressKey(VK_DOWN);   // "Macro"
+    PressKey(VK_RIGHT);  // opens it on "Choose Macro..."
+    PressKey(VK_RETURN);
+    HWND dialog = WaitForDialog();
+    ASSERT_NE(nullptr, dialog) << Observed(folder, mouse);
+    ClickSkinEntry(folder, kSelectMacro, 4, {dialog, {0, 0}});  // the macro box
+    ASSERT_TRUE(PickMenuEntry(0)) << Observed(folder, mouse);  // the library's one macro
+    ClickSkinEntry(folder, kSelectMacro, 6, {dialog, {0, 0}});  // play option 1
+    ClickSkinEntry(folder, kSelectMacro, 1, {dialog, {0, 0}});  // OK
+    ASSERT_TRUE(WaitForMain()) << Observed(folder, mouse);
+
+    // Button 6 through the main window's own macro submenu: the manager
+    // entry, a separator, then the library's macros.
+    ClickSkinEntry(folder, kMain, 26, Main());
     ASSERT_TRUE(WaitUntil(MenuOpen, kSettle)) << Observed(folder, mouse);
     PressKey(VK_DOWN);   // "Macro"
     PressKey(VK_RIGHT);  // opens it on the manager entry
@@ -310,7 +356,7 @@ TEST_F(ButtonAssignmentEndToEnd,
     ASSERT_TRUE(WriteFileAtomically(program, "echo launched> \"%~dp0launched.txt\"\r\n"));
     ClickSkinEntry(folder, kMain, 24, Main());
     ASSERT_TRUE(PickMenuEntry(15)) << Observed(folder, mouse);
-    HWND dialog = WaitForDialog();
+    dialog = WaitForDialog();
     ASSERT_NE(nullptr, dialog) << Observed(folder, mouse);
     ClickSkinEntry(folder, kLaunch, 1, {dialog, {0, 0}});
     TypeText(program);
@@ -319,14 +365,17 @@ TEST_F(ButtonAssignmentEndToEnd,
     EXPECT_TRUE(mouse.Log().empty());
 
     ProfileSettings expected = before->profiles[1];
-    ButtonAssignment& button = expected.buttons[5];
-    button.function = 16;
-    memset(button.label, 0, sizeof button.label);
-    strcpy(button.label, macro.name);
-    button.stepCount = 4;
-    memset(button.steps, 0, sizeof button.steps);
-    memcpy(button.steps, steps, sizeof steps);
-    button.repeatCount = 1;
+    for (int b : {5, 6}) {
+        ButtonAssignment& button = expected.buttons[b];
+        button.function = 16;
+        memset(button.label, 0, sizeof button.label);
+        strcpy(button.label, macro.name);
+        button.stepCount = 4;
+        memset(button.steps, 0, sizeof button.steps);
+        memcpy(button.steps, steps, sizeof steps);
+        button.repeatCount = 1;
+    }
+    expected.buttons[5].playOption = 1;
     expected.buttons[4].function = 17;
     ASSERT_LT(program.size(), sizeof expected.buttons[4].programPath);
     memset(expected.buttons[4].programPath, 0, sizeof expected.buttons[4].programPath);
@@ -366,23 +415,26 @@ TEST_F(ButtonAssignmentEndToEnd,
         table[4 * b + 2] = code.b2;
         table[4 * b + 3] = code.b3;
     }
-    ASSERT_EQ(std::vector<int>{5}, macroButtons);
+    ASSERT_EQ((std::vector<int>{5, 6}), macroButtons);
     EXPECT_EQ(9, table[4 * 5]);
     const FeatureReport open = OpenApplyReport();
     const FeatureReport header = MakeFeatureReport(kCmdButtonTable, 2, kBlockFollows);
-    const FeatureReport macroHeader = MakeFeatureReport(kCmdMacro, MacroSlot(1, 5), kBlockFollows);
-    const DeviceBlock block = BuildDeviceMacro(expected.buttons[5]);
     const FeatureReport select = SelectProfileReport(1);
-    const std::vector<std::string> wanted = {
+    std::vector<std::string> wanted = {
         Line("set", open.data(), open.size()),
         Line("set", header.data(), header.size()),
         Line("out", table.data(), kBlockSize / 2),
         Line("out", table.data() + kBlockSize / 2, kBlockSize / 2),
-        Line("set", macroHeader.data(), macroHeader.size()),
-        Line("out", block.data(), kBlockSize / 2),
-        Line("out", block.data() + kBlockSize / 2, kBlockSize / 2),
-        Line("set", select.data(), select.size()),
     };
+    for (int b : macroButtons) {
+        const FeatureReport macroHeader =
+            MakeFeatureReport(kCmdMacro, MacroSlot(1, b), kBlockFollows);
+        const DeviceBlock block = BuildDeviceMacro(expected.buttons[b]);
+        wanted.push_back(Line("set", macroHeader.data(), macroHeader.size()));
+        wanted.push_back(Line("out", block.data(), kBlockSize / 2));
+        wanted.push_back(Line("out", block.data() + kBlockSize / 2, kBlockSize / 2));
+    }
+    wanted.push_back(Line("set", select.data(), select.size()));
     EXPECT_EQ(wanted, mouse.Log());
 
     // The mouse's button 5 pressed and released: Monitor plays the macro once.
