@@ -23,15 +23,12 @@ constexpr int kValueWidth = 42;
 }  // namespace
 
 CDpiColourDialog::CDpiColourDialog(HWND owner, uint32_t colour, int level)
-    : SkinWindow("skin_dpi_color.ini"),
-      owner_(owner),
+    : SkinDialog("skin_dpi_color.ini", owner),
       colour_(colour & 0x00FFFFFF),
       level_(level >= 0 && level < 5 ? level : -1) {}
 
 void CDpiColourDialog::PlaceControls(const SkinFile& file, const SkinStateImages& images) {
-    PlaceButton(ok_, file.ReadEntry(kOkEntry), images);
-    PlaceButton(cancel_, file.ReadEntry(kCancelEntry), images);
-    PlaceButton(close_, file.ReadEntry(kCloseEntry), images);
+    PlaceDialogButtons(file, images, kOkEntry, kCancelEntry, kCloseEntry);
     const SkinRect p = file.ReadEntry(kPreviewEntry).rect;
     preview_ = RECT{p.left, p.top, p.right, p.bottom};
     for (int i = 0; i < 3; ++i) {
@@ -63,30 +60,11 @@ LRESULT CDpiColourDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         }
         return 0;
     }
-    if (message == WM_CLOSE) {
-        EndModal(IDCANCEL);
-        return 0;
-    }
     if (message == WM_KEYDOWN && (wParam == VK_ESCAPE || wParam == VK_RETURN)) {
         EndModal(wParam == VK_RETURN ? IDOK : IDCANCEL);
         return 0;
     }
-    return SkinWindow::OnMessage(message, wParam, lParam);
-}
-
-LRESULT CDpiColourDialog::OnCommand(WPARAM wParam, LPARAM lParam) {
-    const HWND from = reinterpret_cast<HWND>(lParam);
-    if (from != nullptr && HIWORD(wParam) == BN_CLICKED) {
-        if (from == ok_.hwnd()) {
-            EndModal(IDOK);
-            return 0;
-        }
-        if (from == cancel_.hwnd() || from == close_.hwnd()) {
-            EndModal(IDCANCEL);
-            return 0;
-        }
-    }
-    return SkinWindow::OnCommand(wParam, lParam);
+    return SkinDialog::OnMessage(message, wParam, lParam);
 }
 
 void CDpiColourDialog::Paint(HDC dc, const RECT& client) {

@@ -9,37 +9,28 @@
 
 #include "skin/gdi_win.h"
 #include "skin/skin_button_win.h"
-#include "skin/skin_window_win.h"
+#include "skin/skin_dialog_win.h"
 #include "skin/slider_win.h"
 
 namespace kestra {
 
-class CDpiColourDialog : public SkinWindow {
+class CDpiColourDialog : public SkinDialog {
 public:
     // `colour` is 0x00BBGGRR; `level` (0..4) names the level in the title.
     CDpiColourDialog(HWND owner, uint32_t colour, int level = -1);
 
-    // IDOK or IDCANCEL; the owner is disabled meanwhile.
-    int RunModal() { return SkinWindow::RunModal(owner_); }
     uint32_t colour() const { return colour_; }
 
     CclickHSlider& slider(int channel) { return sliders_[channel]; }
-    SkinButton& okButton() { return ok_; }
-    SkinButton& cancelButton() { return cancel_; }
 
 protected:
     void PlaceControls(const SkinFile& file, const SkinStateImages& images) override;
-    LRESULT OnCommand(WPARAM wParam, LPARAM lParam) override;
     void Paint(HDC dc, const RECT& client) override;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    HWND owner_;
     uint32_t colour_;
     int level_;
-    SkinButton ok_;                // "1"
-    SkinButton cancel_;            // "2"
-    SkinButton close_;             // "3"
     RECT preview_ = {0, 0, 0, 0};  // "4"
     CclickHSlider sliders_[3];     // "5".."7"
     RECT values_[3] = {};

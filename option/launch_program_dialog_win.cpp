@@ -36,16 +36,13 @@ bool BrowseForProgram(HWND owner, std::string& path) {
 }
 
 CLaunchProgramDialog::CLaunchProgramDialog(HWND owner, std::string path, Browser browse)
-    : SkinWindow("skin_lanuch_program.ini"),
-      owner_(owner),
+    : SkinDialog("skin_lanuch_program.ini", owner),
       path_(std::move(path)),
       browse_(browse ? std::move(browse) : Browser(&BrowseForProgram)) {}
 
 void CLaunchProgramDialog::PlaceControls(const SkinFile& file, const SkinStateImages& images) {
     PlaceButton(browseButton_, file.ReadEntry(kBrowseEntry), images);
-    PlaceButton(ok_, file.ReadEntry(kOkEntry), images);
-    PlaceButton(cancel_, file.ReadEntry(kCancelEntry), images);
-    PlaceButton(close_, file.ReadEntry(kCloseEntry), images);
+    PlaceDialogButtons(file, images, kOkEntry, kCancelEntry, kCloseEntry);
     // The edit sits inside the entry's box, its text clear of the edges.
     const SkinRect r = file.ReadEntry(kEditEntry).rect;
     if (r.right > r.left &&
@@ -59,12 +56,9 @@ void CLaunchProgramDialog::PlaceControls(const SkinFile& file, const SkinStateIm
     }
 }
 
-LRESULT CLaunchProgramDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_CLOSE) {
-        EndModal(IDCANCEL);
-        return 0;
-    }
-    return SkinWindow::OnMessage(message, wParam, lParam);
+bool CLaunchProgramDialog::OnOk() {
+    path_ = edit_.Text();
+    return true;
 }
 
 LRESULT CLaunchProgramDialog::OnCommand(WPARAM wParam, LPARAM lParam) {
@@ -75,17 +69,8 @@ LRESULT CLaunchProgramDialog::OnCommand(WPARAM wParam, LPARAM lParam) {
             if (browse_(hwnd(), chosen)) edit_.SetText(chosen);
             return 0;
         }
-        if (from == ok_.hwnd()) {
-            path_ = edit_.Text();
-            EndModal(IDOK);
-            return 0;
-        }
-        if (from == cancel_.hwnd() || from == close_.hwnd()) {
-            EndModal(IDCANCEL);
-            return 0;
-        }
     }
-    return SkinWindow::OnCommand(wParam, lParam);
+    return SkinDialog::OnCommand(wParam, lParam);
 }
 
 void CLaunchProgramDialog::OnModalShown() {

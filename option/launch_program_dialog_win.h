@@ -10,19 +10,17 @@
 
 #include "skin/bitmap_edit_win.h"
 #include "skin/skin_button_win.h"
-#include "skin/skin_window_win.h"
+#include "skin/skin_dialog_win.h"
 
 namespace kestra {
 
-class CLaunchProgramDialog : public SkinWindow {
+class CLaunchProgramDialog : public SkinDialog {
 public:
     // Asks for a program file, starting from `path`; false when cancelled.
     using Browser = std::function<bool(HWND owner, std::string& path)>;
 
     CLaunchProgramDialog(HWND owner, std::string path, Browser browse = Browser());
 
-    // IDOK or IDCANCEL; the owner is disabled meanwhile.
-    int RunModal() { return SkinWindow::RunModal(owner_); }
     // The edit's text when the dialog ended with OK.
     const std::string& path() const { return path_; }
 
@@ -30,17 +28,13 @@ protected:
     void PlaceControls(const SkinFile& file, const SkinStateImages& images) override;
     LRESULT OnCommand(WPARAM wParam, LPARAM lParam) override;
     void OnModalShown() override;
-    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool OnOk() override;
 
 private:
-    HWND owner_;
     std::string path_;
     Browser browse_;
     BitmapEdit edit_;          // "1"
     SkinButton browseButton_;  // "2"
-    SkinButton ok_;            // "3"
-    SkinButton cancel_;        // "4"
-    SkinButton close_;         // "5"
 };
 
 // The system's open-file dialog for programs, starting on the user's desktop.

@@ -15,22 +15,12 @@ constexpr int kCloseEntry = 4;
 }  // namespace
 
 CPlayerDialog::CPlayerDialog(HWND owner, int32_t player)
-    : SkinWindow("skin_select_player.ini"), owner_(owner), player_(player) {}
+    : SkinDialog("skin_select_player.ini", owner), player_(player) {}
 
 void CPlayerDialog::PlaceControls(const SkinFile& file, const SkinStateImages& images) {
     PlaceButton(box_, file.ReadEntry(kBoxEntry), images);
-    PlaceButton(ok_, file.ReadEntry(kOkEntry), images);
-    PlaceButton(cancel_, file.ReadEntry(kCancelEntry), images);
-    PlaceButton(close_, file.ReadEntry(kCloseEntry), images);
+    PlaceDialogButtons(file, images, kOkEntry, kCancelEntry, kCloseEntry);
     box_.SetCaption(std::string("  ") + PlayerName(player_));
-}
-
-LRESULT CPlayerDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_CLOSE) {
-        EndModal(IDCANCEL);
-        return 0;
-    }
-    return SkinWindow::OnMessage(message, wParam, lParam);
 }
 
 LRESULT CPlayerDialog::OnCommand(WPARAM wParam, LPARAM lParam) {
@@ -40,16 +30,8 @@ LRESULT CPlayerDialog::OnCommand(WPARAM wParam, LPARAM lParam) {
             OnBoxClicked();
             return 0;
         }
-        if (from == ok_.hwnd()) {
-            EndModal(IDOK);
-            return 0;
-        }
-        if (from == cancel_.hwnd() || from == close_.hwnd()) {
-            EndModal(IDCANCEL);
-            return 0;
-        }
     }
-    return SkinWindow::OnCommand(wParam, lParam);
+    return SkinDialog::OnCommand(wParam, lParam);
 }
 
 void CPlayerDialog::OnBoxClicked() {

@@ -19,8 +19,7 @@ constexpr int kFirstOptionEntry = 5;
 
 CSelectMacroDialog::CSelectMacroDialog(HWND owner, const MacroLibrary& macros, int32_t playOption,
                                        int macroIndex)
-    : SkinWindow("skin_select_macro.ini"),
-      owner_(owner),
+    : SkinDialog("skin_select_macro.ini", owner),
       macros_(macros),
       playOption_(playOption >= 0 && playOption < kOptionCount ? playOption : 0),
       macroIndex_(macroIndex >= 0 && static_cast<size_t>(macroIndex) < macros.macros().size()
@@ -28,9 +27,7 @@ CSelectMacroDialog::CSelectMacroDialog(HWND owner, const MacroLibrary& macros, i
                       : -1) {}
 
 void CSelectMacroDialog::PlaceControls(const SkinFile& file, const SkinStateImages& images) {
-    PlaceButton(ok_, file.ReadEntry(kOkEntry), images);
-    PlaceButton(cancel_, file.ReadEntry(kCancelEntry), images);
-    PlaceButton(close_, file.ReadEntry(kCloseEntry), images);
+    PlaceDialogButtons(file, images, kOkEntry, kCancelEntry, kCloseEntry);
     PlaceButton(box_, file.ReadEntry(kBoxEntry), images);
     for (int i = 0; i < kOptionCount; ++i)
         PlaceButton(options_[i], file.ReadEntry(kFirstOptionEntry + i), images);
@@ -48,14 +45,6 @@ void CSelectMacroDialog::ShowChoice() {
     if (box_.hwnd()) InvalidateRect(box_.hwnd(), nullptr, FALSE);
 }
 
-LRESULT CSelectMacroDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_CLOSE) {
-        EndModal(IDCANCEL);
-        return 0;
-    }
-    return SkinWindow::OnMessage(message, wParam, lParam);
-}
-
 LRESULT CSelectMacroDialog::OnCommand(WPARAM wParam, LPARAM lParam) {
     const HWND from = reinterpret_cast<HWND>(lParam);
     if (from != nullptr && HIWORD(wParam) == BN_CLICKED) {
@@ -70,16 +59,8 @@ LRESULT CSelectMacroDialog::OnCommand(WPARAM wParam, LPARAM lParam) {
                 return 0;
             }
         }
-        if (from == ok_.hwnd()) {
-            EndModal(IDOK);
-            return 0;
-        }
-        if (from == cancel_.hwnd() || from == close_.hwnd()) {
-            EndModal(IDCANCEL);
-            return 0;
-        }
     }
-    return SkinWindow::OnCommand(wParam, lParam);
+    return SkinDialog::OnCommand(wParam, lParam);
 }
 
 void CSelectMacroDialog::OnBoxClicked() {

@@ -10,37 +10,30 @@
 
 #include "option/macro_library.h"
 #include "skin/skin_button_win.h"
-#include "skin/skin_window_win.h"
+#include "skin/skin_dialog_win.h"
 
 namespace kestra {
 
-class CSelectMacroDialog : public SkinWindow {
+class CSelectMacroDialog : public SkinDialog {
 public:
     // `macroIndex` -1: no macro chosen yet.
     CSelectMacroDialog(HWND owner, const MacroLibrary& macros, int32_t playOption, int macroIndex);
 
-    // IDOK or IDCANCEL; the owner is disabled meanwhile.
-    int RunModal() { return SkinWindow::RunModal(owner_); }
     int32_t playOption() const { return playOption_; }
     int macroIndex() const { return macroIndex_; }
 
 protected:
     void PlaceControls(const SkinFile& file, const SkinStateImages& images) override;
     LRESULT OnCommand(WPARAM wParam, LPARAM lParam) override;
-    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     static constexpr int kOptionCount = 3;
     void OnBoxClicked();
     void ShowChoice();
 
-    HWND owner_;
     const MacroLibrary& macros_;
     int32_t playOption_;
     int macroIndex_;
-    SkinButton ok_;                     // "1"
-    SkinButton cancel_;                 // "2"
-    SkinButton close_;                  // "3"
     SkinButton box_;                    // "4"
     SkinButton options_[kOptionCount];  // "5".."7"
 };

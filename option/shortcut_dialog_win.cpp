@@ -39,7 +39,7 @@ uint32_t SidedVirtualKey(WPARAM virtualKey, LPARAM keyData) {
 }  // namespace
 
 CShortcutDialog::CShortcutDialog(HWND owner, uint8_t key, const uint8_t flags[5])
-    : SkinWindow("skin_shortcut.ini"), owner_(owner), key_(key) {
+    : SkinDialog("skin_shortcut.ini", owner), key_(key) {
     for (int j = 0; j < kFlagCount; ++j) flags_[j] = flags[j] ? 1 : 0;
 }
 
@@ -72,9 +72,7 @@ void CShortcutDialog::RemoveHook() {
 
 void CShortcutDialog::PlaceControls(const SkinFile& file, const SkinStateImages& images) {
     SetWindowTextA(hwnd(), "Q.VENO Shortcut Dialog");
-    PlaceButton(ok_, file.ReadEntry(kOkEntry), images);
-    PlaceButton(cancel_, file.ReadEntry(kCancelEntry), images);
-    PlaceButton(close_, file.ReadEntry(kCloseEntry), images);
+    PlaceDialogButtons(file, images, kOkEntry, kCancelEntry, kCloseEntry);
     for (int j = 0; j < kFlagCount; ++j) {
         PlaceButton(checks_[j], file.ReadEntry(kFirstCheckEntry + j), images);
         checks_[j].SetToggleMode(true);
@@ -134,12 +132,8 @@ LRESULT CShortcutDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         ShowKey(static_cast<uint32_t>(wParam));
         return 0;
     }
-    if (message == WM_CLOSE) {
-        EndModal(IDCANCEL);
-        return 0;
-    }
     if (message == WM_DESTROY) RemoveHook();
-    return SkinWindow::OnMessage(message, wParam, lParam);
+    return SkinDialog::OnMessage(message, wParam, lParam);
 }
 
 LRESULT CShortcutDialog::OnCommand(WPARAM wParam, LPARAM lParam) {
@@ -152,16 +146,8 @@ LRESULT CShortcutDialog::OnCommand(WPARAM wParam, LPARAM lParam) {
                 return 0;
             }
         }
-        if (from == ok_.hwnd()) {
-            EndModal(IDOK);
-            return 0;
-        }
-        if (from == cancel_.hwnd() || from == close_.hwnd()) {
-            EndModal(IDCANCEL);
-            return 0;
-        }
     }
-    return SkinWindow::OnCommand(wParam, lParam);
+    return SkinDialog::OnCommand(wParam, lParam);
 }
 
 }  // namespace kestra

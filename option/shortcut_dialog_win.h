@@ -13,20 +13,18 @@
 #include "skin/bitmap_edit_win.h"
 #include "skin/gdi_win.h"
 #include "skin/skin_button_win.h"
-#include "skin/skin_window_win.h"
+#include "skin/skin_dialog_win.h"
 
 namespace kestra {
 
 // A key captured by the hook: wParam the virtual key, lParam 0x80 on release.
 constexpr UINT UM_SHORTCUT_KEY = 0x40A;
 
-class CShortcutDialog : public SkinWindow {
+class CShortcutDialog : public SkinDialog {
 public:
     CShortcutDialog(HWND owner, uint8_t key, const uint8_t flags[5]);
     ~CShortcutDialog() override;
 
-    // IDOK or IDCANCEL; the owner is disabled meanwhile.
-    int RunModal() { return SkinWindow::RunModal(owner_); }
     uint8_t key() const { return key_; }
     const uint8_t* flags() const { return flags_; }
 
@@ -45,15 +43,11 @@ private:
     void ShowKey(uint32_t virtualKey);
     void RemoveHook();
 
-    HWND owner_;
     uint8_t key_;
     uint8_t flags_[kFlagCount];
     SystemKeyboardLayout layout_;
     Hook hook_;
     BitmapEdit edit_;                // "10"
-    SkinButton ok_;                  // "2"
-    SkinButton cancel_;              // "3"
-    SkinButton close_;               // "4"
     SkinButton checks_[kFlagCount];  // "5".."9"
 };
 
