@@ -23,156 +23,19 @@
 #include "settings/ini_file.h"
 #include "settings/ipc_names.h"
 #include "settings/settings_files.h"
-#include "tests/windows/e2e_harness_win.h"
+#include "tests/windows/e2e_option_fixture_win.h"
 
 namespace kestra {
 namespace e2e {
 namespace {
 
-constexpr DWORD kSettle = 8000;
 constexpr char kMain[] = "skin_main.ini";
 constexpr char kShortcut[] = "skin_shortcut.ini";
 constexpr char kLaunch[] = "skin_lanuch_program.ini";
 constexpr char kButtonPage[] = "skin_button_page.ini";
 constexpr char kSelectMacro[] = "skin_select_macro.ini";
 
-std::string Line(const char* kind, const uint8_t* bytes, size_t count) {
-    std::string line = kind;
-    char digits[4];
-    for (size_t i = 0; i < count; ++i) {
-        snprintf(digits, sizeof digits, " %02X", bytes[i]);
-        line += digits;
-    }
-    return line;
-}
-
-std::string Differences(const ProfileSettings& a, const ProfileSettings& b) {
-    std::string text;
-    const auto* x = reinterpret_cast<const uint8_t*>(&a);
-    const auto* y = reinterpret_cast<const uint8_t*>(&b);
-    for (size_t i = 0; i < sizeof a; ++i) {
-        if (x[i] != y[i]) text += " " + std::to_string(i);
-    }
-    return "differing bytes at" + text;
-}
-
-// Whether a popup menu is open on the screen.
-BOOL CALLBACK FindMenuWindow(HWND window, LPARAM data) {
-    char name[16] = "";
-    GetClassNameA(window, name, sizeof name);
-    if (strcmp(name, "#32768") != 0 || !IsWindowVisible(window)) return TRUE;
-    *reinterpret_cast<bool*>(data) = true;
-    return FALSE;
-}
-bool MenuOpen() {
-    bool open = false;
-    EnumWindows(&FindMenuWindow, reinterpret_cast<LPARAM>(&open));
-    return open;
-}
-
-// The page Option shows: the largest visible child of its window.
-struct ChildSearch {
-    HWND parent;
-    HWND child;
-    LONG area;
-};
-BOOL CALLBACK TakeLargerChild(HWND child, LPARAM data) {
-    auto& search = *reinterpret_cast<ChildSearch*>(data);
-    RECT r;
-    if (GetParent(child) != search.parent || !IsWindowVisible(child) || !GetWindowRect(child, &r)) {
-        return TRUE;
-    }
-    const LONG area = (r.right - r.left) * (r.bottom - r.top);
-    if (area > search.area) {
-        search.area = area;
-        search.child = child;
-    }
-    return TRUE;
-}
-HWND LargestVisibleChild(HWND parent) {
-    ChildSearch search{parent, nullptr, 0};
-    EnumChildWindows(parent, &TakeLargerChild, reinterpret_cast<LPARAM>(&search));
-    return search.child;
-}
-
-void PressKey(WORD virtualKey) {
-    INPUT key[2] = {};
-    key[0].type = key[1].type = INPUT_KEYBOARD;
-    key[0].ki.wVk = key[1].ki.wVk = virtualKey;
-    key[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, key, sizeof(INPUT));
-    SettleInput();
-}
-
-// Picks the entry at `position` of the box popup that is open, with the
-// keyboard as a user may: the popup's top level has no separators, so the
-// entry is that many steps down. (Another process's menu items cannot be
-// located on the screen from here.)
-bool PickMenuEntry(int position) {
-    if (!WaitUntil(MenuOpen, kSettle)) return false;
-    for (int i = 0; i <= position; ++i) PressKey(VK_DOWN);
-    PressKey(VK_RETURN);
-    return WaitUntil([] { return !MenuOpen(); }, kSettle);
-}
-
-void TypeText(const std::string& text) {
-    for (char c : text) {
-        INPUT key[2] = {};
-        key[0].type = key[1].type = INPUT_KEYBOARD;
-        key[0].ki.wScan = key[1].ki.wScan = static_cast<unsigned char>(c);
-        key[0].ki.dwFlags = KEYEVENTF_UNICODE;
-        key[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
-        SendInput(2, key, sizeof(INPUT));
-    }
-    SettleInput();
-}
-
-class ButtonAssignmentEndToEnd : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(folder.ok()) << folder.path();
-        ASSERT_TRUE(folder.Has("Option.exe"));
-    }
-    void TearDown() override { MovePointerTo({0, 0}); }
-    void StartSystem() {
-        ASSERT_TRUE(mouse.Start());
-        ASSERT_TRUE(monitor.Start());
-        ASSERT_TRUE(WaitUntil([&] { return LogHas(mouse, "get 80"); }, kSettle))
-            << Observed(folder, mouse);
-        ASSERT_TRUE(option.Start(folder.File("Option.exe")));
-        window = WaitForWindow(kOptionWindowTitle, 15000);
-        ASSERT_NE(nullptr, window);
-        ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(window) != 0; }, kSettle))
-            << Observed(folder, mouse);
-        SetForegroundWindow(window);
-        ASSERT_TRUE(mouse.ClearLog());
-    }
-    SkinPlace Main() const { return {window, {0, 0}}; }
-    // Option's window in front other than its main window: a dialog it opened.
-    HWND WaitForDialog() {
-        HWND found = nullptr;
-        WaitUntil(
-            [&] {
-                HWND w = GetForegroundWindow();
-                DWORD process = 0;
-                GetWindowThreadProcessId(w, &process);
-                if (w != nullptr && w != window && process == option.id()) found = w;
-                return found != nullptr;
-            },
-            kSettle);
-        return found;
-    }
-    HWND ShownPage() const { return LargestVisibleChild(window); }
-    bool WaitForMain() {
-        return WaitUntil([&] { return GetForegroundWindow() == window; }, kSettle);
-    }
-
-    ProgramFolder folder;
-    VirtualMouse mouse{folder};
-    MonitorProgram monitor{folder};
-    Process option;
-    HWND window = nullptr;
-};
+class ButtonAssignmentEndToEnd : public OptionSystemTest {};
 
 TEST_F(ButtonAssignmentEndToEnd, ACombinationAndAProgramReachTheMouseAndTheCombinationIsInjected) {
     StartSystem();
@@ -232,7 +95,7 @@ TEST_F(ButtonAssignmentEndToEnd, ACombinationAndAProgramReachTheMouseAndTheCombi
     const std::string scratch = folder.File("expected.gmp");
     ASSERT_TRUE(SaveProfile(scratch, expected));
     ASSERT_TRUE(LoadProfile(scratch, inFile));
-    EXPECT_EQ(0, memcmp(&inFile, &saved, sizeof saved)) << Differences(inFile, saved);
+    EXPECT_EQ(0, memcmp(&inFile, &saved, sizeof saved)) << ProfileDifferences(inFile, saved);
     EXPECT_EQ(5, saved.buttons[3].function);
     EXPECT_EQ(62, saved.buttons[3].steps[0].key);
     EXPECT_EQ(kShift | kCtrl, saved.buttons[3].steps[0].action);
@@ -242,7 +105,7 @@ TEST_F(ButtonAssignmentEndToEnd, ACombinationAndAProgramReachTheMouseAndTheCombi
     std::unique_ptr<SettingsStore> after(new SettingsStore());
     ASSERT_TRUE(ReadSharedBlock(*after));
     EXPECT_EQ(0, memcmp(&expected, &after->profiles[0], sizeof expected))
-        << Differences(expected, after->profiles[0]);
+        << ProfileDifferences(expected, after->profiles[0]);
     for (int p = 1; p < kProfileCount; ++p) {
         EXPECT_EQ(0, memcmp(&before->profiles[p], &after->profiles[p], sizeof expected)) << p;
     }
@@ -265,17 +128,17 @@ TEST_F(ButtonAssignmentEndToEnd, ACombinationAndAProgramReachTheMouseAndTheCombi
     const FeatureReport header = MakeFeatureReport(kCmdButtonTable, 1, kBlockFollows);
     const FeatureReport select = SelectProfileReport(0);
     const std::vector<std::string> wanted = {
-        Line("set", open.data(), open.size()),
-        Line("set", header.data(), header.size()),
-        Line("out", table.data(), kBlockSize / 2),
-        Line("out", table.data() + kBlockSize / 2, kBlockSize / 2),
-        Line("set", select.data(), select.size()),
+        ReportLine("set", open.data(), open.size()),
+        ReportLine("set", header.data(), header.size()),
+        ReportLine("out", table.data(), kBlockSize / 2),
+        ReportLine("out", table.data() + kBlockSize / 2, kBlockSize / 2),
+        ReportLine("set", select.data(), select.size()),
     };
     EXPECT_EQ(wanted, mouse.Log());
     // In the mouse's own terms: Ctrl and Shift as the report's modifier bits
     // with F5's usage; the program as launch entry 10 naming its button.
-    EXPECT_EQ("00 03 3E 00", Line("", table.data() + 12, 4).substr(1));
-    EXPECT_EQ("06 00 0A 05", Line("", table.data() + 16, 4).substr(1));
+    EXPECT_EQ("00 03 3E 00", ReportLine("", table.data() + 12, 4).substr(1));
+    EXPECT_EQ("06 00 0A 05", ReportLine("", table.data() + 16, 4).substr(1));
     // The two entries differ from what the buttons had before.
     bool unused = false;
     for (int b : {3, 4}) {
@@ -397,7 +260,7 @@ TEST_F(ButtonAssignmentEndToEnd,
     ASSERT_TRUE(ReadSharedBlock(*after));
     EXPECT_EQ(1, after->CurrentProfile);
     EXPECT_EQ(0, memcmp(&expected, &after->profiles[1], sizeof expected))
-        << Differences(expected, after->profiles[1]);
+        << ProfileDifferences(expected, after->profiles[1]);
     for (int p : {0, 2, 3, 4}) {
         EXPECT_EQ(0, memcmp(&before->profiles[p], &after->profiles[p], sizeof expected)) << p;
     }
@@ -421,20 +284,20 @@ TEST_F(ButtonAssignmentEndToEnd,
     const FeatureReport header = MakeFeatureReport(kCmdButtonTable, 2, kBlockFollows);
     const FeatureReport select = SelectProfileReport(1);
     std::vector<std::string> wanted = {
-        Line("set", open.data(), open.size()),
-        Line("set", header.data(), header.size()),
-        Line("out", table.data(), kBlockSize / 2),
-        Line("out", table.data() + kBlockSize / 2, kBlockSize / 2),
+        ReportLine("set", open.data(), open.size()),
+        ReportLine("set", header.data(), header.size()),
+        ReportLine("out", table.data(), kBlockSize / 2),
+        ReportLine("out", table.data() + kBlockSize / 2, kBlockSize / 2),
     };
     for (int b : macroButtons) {
         const FeatureReport macroHeader =
             MakeFeatureReport(kCmdMacro, MacroSlot(1, b), kBlockFollows);
         const DeviceBlock block = BuildDeviceMacro(expected.buttons[b]);
-        wanted.push_back(Line("set", macroHeader.data(), macroHeader.size()));
-        wanted.push_back(Line("out", block.data(), kBlockSize / 2));
-        wanted.push_back(Line("out", block.data() + kBlockSize / 2, kBlockSize / 2));
+        wanted.push_back(ReportLine("set", macroHeader.data(), macroHeader.size()));
+        wanted.push_back(ReportLine("out", block.data(), kBlockSize / 2));
+        wanted.push_back(ReportLine("out", block.data() + kBlockSize / 2, kBlockSize / 2));
     }
-    wanted.push_back(Line("set", select.data(), select.size()));
+    wanted.push_back(ReportLine("set", select.data(), select.size()));
     EXPECT_EQ(wanted, mouse.Log());
 
     // The mouse's button 5 pressed and released: Monitor plays the macro once.

@@ -15,27 +15,16 @@
 #include "settings/ipc_names.h"
 #include "settings/settings_files.h"
 #include "skin/slider_math.h"
-#include "tests/windows/e2e_harness_win.h"
+#include "tests/windows/e2e_option_fixture_win.h"
 
 namespace kestra {
 namespace e2e {
 namespace {
 
-constexpr DWORD kSettle = 8000;
 constexpr char kMain[] = "skin_main.ini";
 constexpr char kDpi[] = "skin_DPI.ini";
 constexpr char kPerformance[] = "skin_performance.ini";
 constexpr char kColour[] = "skin_dpi_color.ini";
-
-std::string Line(const char* kind, const uint8_t* bytes, size_t count) {
-    std::string line = kind;
-    char digits[4];
-    for (size_t i = 0; i < count; ++i) {
-        snprintf(digits, sizeof digits, " %02X", bytes[i]);
-        line += digits;
-    }
-    return line;
-}
 
 // The system's double-click time as the user's settings hold it.
 int StoredDoubleClickTime() {
@@ -55,43 +44,15 @@ void StoreDoubleClickTime(int ms) {
                           SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
 }
 
-struct PopupSearch {
-    DWORD process;
-    HWND main;
-    HWND found;
-};
-BOOL CALLBACK FindPopup(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<PopupSearch*>(data);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (process == search->process && window != search->main && IsWindowVisible(window)) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// The byte offsets at which two profiles differ, for a failure's message.
-std::string Differences(const ProfileSettings& a, const ProfileSettings& b) {
-    std::string text;
-    const auto* x = reinterpret_cast<const uint8_t*>(&a);
-    const auto* y = reinterpret_cast<const uint8_t*>(&b);
-    for (size_t i = 0; i < sizeof a; ++i) {
-        if (x[i] != y[i]) text += " " + std::to_string(i);
-    }
-    return "differing bytes at" + text;
-}
-
 // Where a track click `at` pixels from a slider's left lands.
 int ClickedValue(int at, int trackLength, ValueRange range) {
     return RoundSliderValue(TrackClickValue(at, trackLength, range), 1, false, range);
 }
 
-class OptionPagesEndToEnd : public ::testing::Test {
+class OptionPagesEndToEnd : public OptionSystemTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(folder.ok()) << folder.path();
-        ASSERT_TRUE(folder.Has("Option.exe"));
+        OptionSystemTest::SetUp();
         systemDoubleClick = StoredDoubleClickTime();
         // Monitor writes the pointer and wheel settings on Apply; they go back
         // afterwards, so that every test starts from the same system.
@@ -103,24 +64,13 @@ protected:
         SystemParametersInfoA(SPI_SETMOUSE, 0, systemMouse, SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
         SystemParametersInfoA(SPI_SETWHEELSCROLLLINES, systemWheelLines, nullptr,
                               SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
-        MovePointerTo({0, 0});
+        OptionSystemTest::TearDown();
     }
     void StartSystem() {
-        ASSERT_TRUE(mouse.Start());
-        ASSERT_TRUE(monitor.Start());
-        ASSERT_TRUE(WaitUntil([&] { return LogHas(mouse, "get 80"); }, kSettle))
-            << Observed(folder, mouse);
-        ASSERT_TRUE(option.Start(folder.File("Option.exe")));
-        window = WaitForWindow(kOptionWindowTitle, 15000);
-        ASSERT_NE(nullptr, window);
-        ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(window) != 0; }, kSettle))
-            << Observed(folder, mouse);
-        SetForegroundWindow(window);
+        OptionSystemTest::StartSystem();
         const RECT area = SkinEntryRect(folder, kMain, 42);
         page = {window, {area.left, area.top}};
-        ASSERT_TRUE(mouse.ClearLog());
     }
-    SkinPlace Main() const { return {window, {0, 0}}; }
     SkinPlace Row(int level) const {
         const RECT r = SkinEntryRect(folder, kDpi, 5 + level);
         return {window, {page.origin.x + r.left, page.origin.y + r.top}};
@@ -129,33 +79,6 @@ protected:
     void ClickTrack(const SkinPlace& place, const RECT& slider, int at) {
         ClickOnScreen(ScreenPoint(place, slider.left + at, (slider.top + slider.bottom) / 2));
     }
-    HWND WaitForPopup() {
-        PopupSearch search = {option.id(), window, nullptr};
-        WaitUntil(
-            [&] {
-                search.found = nullptr;
-                EnumWindows(&FindPopup, reinterpret_cast<LPARAM>(&search));
-                return search.found != nullptr;
-            },
-            kSettle);
-        return search.found;
-    }
-    bool PopupGone() {
-        PopupSearch search = {option.id(), window, nullptr};
-        return WaitUntil(
-            [&] {
-                search.found = nullptr;
-                EnumWindows(&FindPopup, reinterpret_cast<LPARAM>(&search));
-                return search.found == nullptr;
-            },
-            kSettle);
-    }
-
-    ProgramFolder folder;
-    VirtualMouse mouse{folder};
-    MonitorProgram monitor{folder};
-    Process option;
-    HWND window = nullptr;
     SkinPlace page = {nullptr, {0, 0}};
     int systemDoubleClick = -1;
     int systemMouse[3] = {};
@@ -248,7 +171,7 @@ TEST_F(OptionPagesEndToEnd, LevelsSensitivityReportRateAndDoubleClickReachTheMou
     const std::string scratch = folder.File("expected.gmp");
     ASSERT_TRUE(SaveProfile(scratch, expected));
     ASSERT_TRUE(LoadProfile(scratch, inFile));
-    EXPECT_EQ(0, memcmp(&inFile, &saved, sizeof saved)) << Differences(inFile, saved);
+    EXPECT_EQ(0, memcmp(&inFile, &saved, sizeof saved)) << ProfileDifferences(inFile, saved);
     EXPECT_EQ(3, saved.CpiLevel_X[1]);
     EXPECT_EQ(144, saved.CpiLevel_X[3]);
     EXPECT_EQ(0, saved.dpiStepFlag[4]);
@@ -264,7 +187,7 @@ TEST_F(OptionPagesEndToEnd, LevelsSensitivityReportRateAndDoubleClickReachTheMou
     std::unique_ptr<SettingsStore> after(new SettingsStore());
     ASSERT_TRUE(ReadSharedBlock(*after));
     EXPECT_EQ(0, memcmp(&expected, &after->profiles[0], sizeof expected))
-        << Differences(expected, after->profiles[0]);
+        << ProfileDifferences(expected, after->profiles[0]);
     for (int p = 1; p < kProfileCount; ++p) {
         EXPECT_EQ(0, memcmp(&before->profiles[p], &after->profiles[p], sizeof expected)) << p;
     }
@@ -278,13 +201,13 @@ TEST_F(OptionPagesEndToEnd, LevelsSensitivityReportRateAndDoubleClickReachTheMou
     const DeviceBlock bytes = BuildConfigBlock(expected);
     const FeatureReport select = SelectProfileReport(0);
     const std::vector<std::string> wanted = {
-        Line("set", open.data(), open.size()),
-        Line("set", rate.data(), rate.size()),
-        Line("set", level.data(), level.size()),
-        Line("set", block.data(), block.size()),
-        Line("out", bytes.data(), kBlockSize / 2),
-        Line("out", bytes.data() + kBlockSize / 2, kBlockSize / 2),
-        Line("set", select.data(), select.size()),
+        ReportLine("set", open.data(), open.size()),
+        ReportLine("set", rate.data(), rate.size()),
+        ReportLine("set", level.data(), level.size()),
+        ReportLine("set", block.data(), block.size()),
+        ReportLine("out", bytes.data(), kBlockSize / 2),
+        ReportLine("out", bytes.data() + kBlockSize / 2, kBlockSize / 2),
+        ReportLine("set", select.data(), select.size()),
     };
     EXPECT_EQ(wanted, mouse.Log());
     EXPECT_EQ("set 03 01 02 00 00 00 00 F9", wanted[1]);  // 500 Hz: every 2 ms
@@ -375,7 +298,7 @@ TEST_F(OptionPagesEndToEnd, ADamagedProfileShowsBothPagesAndKeepsWhatWasNotTouch
     std::unique_ptr<SettingsStore> after(new SettingsStore());
     ASSERT_TRUE(ReadSharedBlock(*after));
     EXPECT_EQ(0, memcmp(&expected, &after->profiles[before->CurrentProfile], sizeof expected))
-        << Differences(expected, after->profiles[before->CurrentProfile]);
+        << ProfileDifferences(expected, after->profiles[before->CurrentProfile]);
     EXPECT_TRUE(option.running());
 }
 

@@ -12,76 +12,15 @@
 #include "settings/ini_file.h"
 #include "settings/ipc_names.h"
 #include "settings/settings_files.h"
-#include "skin/skin_file.h"
-#include "tests/windows/e2e_harness_win.h"
+#include "tests/windows/e2e_option_fixture_win.h"
 
 namespace kestra {
 namespace e2e {
 namespace {
 
-constexpr DWORD kSettle = 8000;
-
-// The control of a skinned window at the centre of its skin entry.
-HWND ControlAt(const ProgramFolder& folder, const char* skinFile, HWND window, int entry) {
-    const SkinControlEntry control = SkinFile(folder.File("skins\\") + skinFile).ReadEntry(entry);
-    POINT centre = {(control.rect.left + control.rect.right) / 2,
-                    (control.rect.top + control.rect.bottom) / 2};
-    HWND child = ChildWindowFromPointEx(window, centre, CWP_SKIPINVISIBLE);
-    return child != window ? child : nullptr;
-}
-
-// A window of Option's process other than its main window (a warning).
-struct PopupSearch {
-    DWORD process;
-    HWND main;
-    HWND found;
-};
-BOOL CALLBACK FindPopup(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<PopupSearch*>(data);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (process == search->process && window != search->main && IsWindowVisible(window)) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-class OptionEndToEnd : public ::testing::Test {
+class OptionEndToEnd : public OptionSystemTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(folder.ok()) << folder.path();
-        ASSERT_TRUE(folder.Has("Option.exe"));
-    }
-    void StartSystem() {
-        ASSERT_TRUE(mouse.Start());
-        ASSERT_TRUE(monitor.Start());
-        ASSERT_TRUE(WaitUntil([&] { return LogHas(mouse, "get 80"); }, kSettle))
-            << Observed(folder, mouse);
-        ASSERT_TRUE(option.Start(folder.File("Option.exe")));
-        window = WaitForWindow(kOptionWindowTitle, 15000);
-        ASSERT_NE(nullptr, window);
-        ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(window) != 0; }, kSettle))
-            << Observed(folder, mouse);
-        ASSERT_TRUE(mouse.ClearLog());
-    }
-    HWND Control(int entry) { return ControlAt(folder, "skin_main.ini", window, entry); }
-    HWND WaitForWarning() {
-        PopupSearch search = {option.id(), window, nullptr};
-        WaitUntil(
-            [&] {
-                EnumWindows(&FindPopup, reinterpret_cast<LPARAM>(&search));
-                return search.found != nullptr;
-            },
-            kSettle);
-        return search.found;
-    }
-
-    ProgramFolder folder;
-    VirtualMouse mouse{folder};
-    MonitorProgram monitor{folder};
-    Process option;
-    HWND window = nullptr;
+    HWND Control(int entry) const { return MainControl(entry); }
 };
 
 TEST_F(OptionEndToEnd, ApplyReachesTheMouseAndMonitorsAnswerGivesTheButtonsBack) {
@@ -117,7 +56,7 @@ TEST_F(OptionEndToEnd, ResetAllAppliesEverythingWithMarkedFlags) {
     });
     StartSystem();
     PostMessageA(Control(45), BM_CLICK, 0, 0);
-    HWND warning = WaitForWarning();
+    HWND warning = WaitForPopup();
     ASSERT_NE(nullptr, warning);
     HWND confirm = ControlAt(folder, "skin_reset_all_warn.ini", warning, 1);
     ASSERT_NE(nullptr, confirm);

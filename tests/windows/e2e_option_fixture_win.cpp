@@ -1,0 +1,183 @@
+#include "tests/windows/e2e_option_fixture_win.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "settings/ipc_names.h"
+#include "skin/skin_file.h"
+
+namespace kestra {
+namespace e2e {
+namespace {
+
+BOOL CALLBACK FindMenuWindow(HWND window, LPARAM data) {
+    char name[16] = "";
+    GetClassNameA(window, name, sizeof name);
+    if (strcmp(name, "#32768") != 0 || !IsWindowVisible(window)) return TRUE;
+    *reinterpret_cast<bool*>(data) = true;
+    return FALSE;
+}
+
+struct PopupSearch {
+    DWORD process;
+    HWND main;
+    HWND found;
+};
+BOOL CALLBACK FindPopup(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<PopupSearch*>(data);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == search->process && window != search->main && IsWindowVisible(window)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+HWND FindPopupOf(DWORD process, HWND main) {
+    PopupSearch search = {process, main, nullptr};
+    EnumWindows(&FindPopup, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+struct ChildSearch {
+    HWND parent;
+    HWND child;
+    LONG area;
+};
+BOOL CALLBACK TakeLargerChild(HWND child, LPARAM data) {
+    auto& search = *reinterpret_cast<ChildSearch*>(data);
+    RECT r;
+    if (GetParent(child) != search.parent || !IsWindowVisible(child) || !GetWindowRect(child, &r)) {
+        return TRUE;
+    }
+    const LONG area = (r.right - r.left) * (r.bottom - r.top);
+    if (area > search.area) {
+        search.area = area;
+        search.child = child;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+std::string ReportLine(const char* kind, const uint8_t* bytes, size_t count) {
+    std::string line = kind;
+    char digits[4];
+    for (size_t i = 0; i < count; ++i) {
+        snprintf(digits, sizeof digits, " %02X", bytes[i]);
+        line += digits;
+    }
+    return line;
+}
+
+std::string ProfileDifferences(const ProfileSettings& a, const ProfileSettings& b) {
+    std::string text;
+    const auto* x = reinterpret_cast<const uint8_t*>(&a);
+    const auto* y = reinterpret_cast<const uint8_t*>(&b);
+    for (size_t i = 0; i < sizeof a; ++i) {
+        if (x[i] != y[i]) text += " " + std::to_string(i);
+    }
+    return "differing bytes at" + text;
+}
+
+bool MenuOpen() {
+    bool open = false;
+    EnumWindows(&FindMenuWindow, reinterpret_cast<LPARAM>(&open));
+    return open;
+}
+
+void PressKey(WORD virtualKey) {
+    INPUT key[2] = {};
+    key[0].type = key[1].type = INPUT_KEYBOARD;
+    key[0].ki.wVk = key[1].ki.wVk = virtualKey;
+    key[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, key, sizeof(INPUT));
+    SettleInput();
+}
+
+bool PickMenuEntry(int position) {
+    if (!WaitUntil(MenuOpen, kSettle)) return false;
+    for (int i = 0; i <= position; ++i) PressKey(VK_DOWN);
+    PressKey(VK_RETURN);
+    return WaitUntil([] { return !MenuOpen(); }, kSettle);
+}
+
+void TypeText(const std::string& text) {
+    for (char c : text) {
+        INPUT key[2] = {};
+        key[0].type = key[1].type = INPUT_KEYBOARD;
+        key[0].ki.wScan = key[1].ki.wScan = static_cast<unsigned char>(c);
+        key[0].ki.dwFlags = KEYEVENTF_UNICODE;
+        key[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+        SendInput(2, key, sizeof(INPUT));
+    }
+    SettleInput();
+}
+
+HWND ControlAt(const ProgramFolder& folder, const char* skinFile, HWND window, int entry) {
+    const SkinControlEntry control = SkinFile(folder.File("skins\\") + skinFile).ReadEntry(entry);
+    POINT centre = {(control.rect.left + control.rect.right) / 2,
+                    (control.rect.top + control.rect.bottom) / 2};
+    HWND child = ChildWindowFromPointEx(window, centre, CWP_SKIPINVISIBLE);
+    return child != window ? child : nullptr;
+}
+
+void OptionSystemTest::SetUp() {
+    ASSERT_TRUE(folder.ok()) << folder.path();
+    ASSERT_TRUE(folder.Has("Option.exe"));
+}
+
+void OptionSystemTest::TearDown() {
+    MovePointerTo({0, 0});
+}
+
+void OptionSystemTest::StartSystem() {
+    ASSERT_TRUE(mouse.Start());
+    ASSERT_TRUE(monitor.Start());
+    ASSERT_TRUE(WaitUntil([&] { return LogHas(mouse, "get 80"); }, kSettle))
+        << Observed(folder, mouse);
+    ASSERT_TRUE(option.Start(folder.File("Option.exe")));
+    window = WaitForWindow(kOptionWindowTitle, 15000);
+    ASSERT_NE(nullptr, window);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(window) != 0; }, kSettle))
+        << Observed(folder, mouse);
+    SetForegroundWindow(window);
+    ASSERT_TRUE(mouse.ClearLog());
+}
+
+HWND OptionSystemTest::ShownPage() const {
+    ChildSearch search{window, nullptr, 0};
+    EnumChildWindows(window, &TakeLargerChild, reinterpret_cast<LPARAM>(&search));
+    return search.child;
+}
+
+HWND OptionSystemTest::WaitForPopup() {
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindPopupOf(option.id(), window)) != nullptr; }, kSettle);
+    return found;
+}
+
+bool OptionSystemTest::PopupGone() {
+    return WaitUntil([&] { return FindPopupOf(option.id(), window) == nullptr; }, kSettle);
+}
+
+HWND OptionSystemTest::WaitForDialog() {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            HWND w = GetForegroundWindow();
+            DWORD process = 0;
+            GetWindowThreadProcessId(w, &process);
+            if (w != nullptr && w != window && process == option.id()) found = w;
+            return found != nullptr;
+        },
+        kSettle);
+    return found;
+}
+
+bool OptionSystemTest::WaitForMain() {
+    return WaitUntil([&] { return GetForegroundWindow() == window; }, kSettle);
+}
+
+}  // namespace e2e
+}  // namespace kestra
