@@ -76,18 +76,7 @@ TEST_F(ButtonAssignmentEndToEnd, ACombinationAndAProgramReachTheMouseAndTheCombi
     // Nothing reaches the mouse before Apply.
     EXPECT_TRUE(mouse.Log().empty());
 
-    const RECT apply = SkinEntryRect(folder, kMain, 14);
-    HWND applyButton = ChildWindowFromPointEx(
-        window, {(apply.left + apply.right) / 2, (apply.top + apply.bottom) / 2},
-        CWP_SKIPINVISIBLE);
-    ASSERT_NE(nullptr, applyButton);
-    ASSERT_NE(window, applyButton);
-    ClickSkinEntry(folder, kMain, 14, Main());
-    ASSERT_TRUE(WaitUntil([&] { return LogHas(mouse, "set 02"); }, 20000))
-        << Observed(folder, mouse);
-    // Option gives its buttons back when Monitor reports the apply done.
-    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(applyButton) != 0; }, kSettle))
-        << Observed(folder, mouse);
+    ASSERT_TRUE(ClickApplyAndWait()) << Observed(folder, mouse);
 
     ProfileSettings saved = before->profiles[0];
     ASSERT_TRUE(LoadProfile(ProfileFilePath(folder.path(), 0), saved));
@@ -244,17 +233,7 @@ TEST_F(ButtonAssignmentEndToEnd,
     memset(expected.buttons[4].programPath, 0, sizeof expected.buttons[4].programPath);
     memcpy(expected.buttons[4].programPath, program.data(), program.size());
 
-    const RECT apply = SkinEntryRect(folder, kMain, 14);
-    HWND applyButton = ChildWindowFromPointEx(
-        window, {(apply.left + apply.right) / 2, (apply.top + apply.bottom) / 2},
-        CWP_SKIPINVISIBLE);
-    ASSERT_NE(nullptr, applyButton);
-    ASSERT_NE(window, applyButton);
-    ClickSkinEntry(folder, kMain, 14, Main());
-    ASSERT_TRUE(WaitUntil([&] { return LogHas(mouse, "set 02"); }, 20000))
-        << Observed(folder, mouse);
-    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(applyButton) != 0; }, kSettle))
-        << Observed(folder, mouse);
+    ASSERT_TRUE(ClickApplyAndWait()) << Observed(folder, mouse);
 
     std::unique_ptr<SettingsStore> after(new SettingsStore());
     ASSERT_TRUE(ReadSharedBlock(*after));

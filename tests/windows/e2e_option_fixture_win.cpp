@@ -179,5 +179,13 @@ bool OptionSystemTest::WaitForMain() {
     return WaitUntil([&] { return GetForegroundWindow() == window; }, kSettle);
 }
 
+bool OptionSystemTest::ClickApplyAndWait() {
+    HWND apply = MainControl(14);
+    if (apply == nullptr) return false;
+    ClickSkinEntry(folder, "skin_main.ini", 14, Main());
+    return WaitUntil([&] { return LogHas(mouse, "set 02"); }, 20000) &&
+           WaitUntil([&] { return IsWindowEnabled(apply) != 0; }, kSettle);
+}
+
 }  // namespace e2e
 }  // namespace kestra

@@ -56,6 +56,10 @@ protected:
     // Option's window in front other than its main window: a dialog it opened.
     HWND WaitForDialog();
     bool WaitForMain();
+    // Clicks Apply where the skin places it and waits until the mouse has
+    // been told its profile (the last report of an apply) and Option has
+    // given its buttons back on Monitor's answer.
+    bool ClickApplyAndWait();
 
     ProgramFolder folder;
     VirtualMouse mouse{folder};

@@ -159,9 +159,7 @@ TEST_F(OptionPagesEndToEnd, LevelsSensitivityReportRateAndDoubleClickReachTheMou
     // Nothing has reached the mouse or the files before Apply.
     EXPECT_TRUE(mouse.Log().empty());
 
-    ClickSkinEntry(folder, kMain, 14, Main());
-    ASSERT_TRUE(WaitUntil([&] { return LogHas(mouse, "set 02"); }, 20000))
-        << Observed(folder, mouse);
+    ASSERT_TRUE(ClickApplyAndWait()) << Observed(folder, mouse);
 
     // The file holds what saving the expected profile gives (read over the
     // profile as it was, so that only what a file holds counts).
@@ -291,9 +289,7 @@ TEST_F(OptionPagesEndToEnd, ADamagedProfileShowsBothPagesAndKeepsWhatWasNotTouch
     expected.PollingRate = 0;
     ClickSkinEntry(folder, kMain, 40, Main());
     ASSERT_TRUE(option.running());
-    ClickSkinEntry(folder, kMain, 14, Main());
-    ASSERT_TRUE(WaitUntil([&] { return LogHas(mouse, "set 02"); }, 20000))
-        << Observed(folder, mouse);
+    ASSERT_TRUE(ClickApplyAndWait()) << Observed(folder, mouse);
 
     std::unique_ptr<SettingsStore> after(new SettingsStore());
     ASSERT_TRUE(ReadSharedBlock(*after));
