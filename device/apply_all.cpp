@@ -1,5 +1,6 @@
 #include "device/apply_all.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace kestra {
@@ -11,14 +12,6 @@ DeviceApplier::DeviceApplier(ReportLink& link, Waiter& waiter)
 
 int DeviceApplier::Send(const FeatureReport& report) {
     return link_.SetFeature(report.data(), kFeatureReportSize);
-}
-
-bool DeviceApplier::SendWithBlock(const FeatureReport& report, const DeviceBlock& block) {
-    Send(report);
-    link_.WriteReport(block.data(), kOutputReportSize);
-    if (!PauseUnlessAborted(waiter_, 100)) return false;
-    link_.WriteReport(block.data() + kOutputReportSize, kOutputReportSize);
-    return PauseUnlessAborted(waiter_, 100);
 }
 
 void DeviceApplier::ClearMacros() {
@@ -59,51 +52,84 @@ int DeviceApplier::SelectProfile(const SettingsStore& store) {
     return result;
 }
 
-int DeviceApplier::ApplyAll(const SettingsStore& store, ApplyMode mode) {
+namespace {
+
+void AddFeature(ApplyPlan& plan, const FeatureReport& report, int pauseMs) {
+    ApplyStep step{false, {}, pauseMs};
+    std::copy(report.begin(), report.end(), step.bytes.begin());
+    plan.push_back(step);
+}
+
+// A feature report followed by its block in two output reports, each half
+// given 100 ms; `pauseAfterMs` more follow the second half.
+void AddWithBlock(ApplyPlan& plan, const FeatureReport& report, const DeviceBlock& block,
+                  int pauseAfterMs) {
+    AddFeature(plan, report, 0);
+    for (int half = 0; half < 2; ++half) {
+        ApplyStep step{true, {}, half == 0 ? 100 : 100 + pauseAfterMs};
+        std::copy(block.begin() + half * kOutputReportSize,
+                  block.begin() + (half + 1) * kOutputReportSize, step.bytes.begin());
+        plan.push_back(step);
+    }
+}
+
+}  // namespace
+
+ApplyPlan DeviceApplier::Plan(const SettingsStore& store, ApplyMode mode) {
     const bool all = mode == ApplyMode::kAll;
     const ChangeFlags& flags = store.flags;
-
-    Send(OpenApplyReport());
-    if (!PauseUnlessAborted(waiter_, 200)) return 0;
-
+    ApplyPlan plan;
+    AddFeature(plan, OpenApplyReport(), 200);
     for (int p = 0; p < kProfileCount; ++p) {
-        if (!all && flags.polling[p] != 1) continue;
-        Send(PollingRateReport(store.profiles[p], p));
-        if (!PauseUnlessAborted(waiter_, 200)) return 0;
+        if (all || flags.polling[p] == 1) AddFeature(plan, PollingRateReport(store.profiles[p], p), 200);
     }
     for (int p = 0; p < kProfileCount; ++p) {
-        if (!all && flags.level[p] != 1) continue;
-        Send(CpiLevelReport(store.profiles[p], p));
-        if (!PauseUnlessAborted(waiter_, 200)) return 0;
+        if (all || flags.level[p] == 1) AddFeature(plan, CpiLevelReport(store.profiles[p], p), 200);
     }
     for (int p = 0; p < kProfileCount; ++p) {
         if (!all && flags.block[p] != 1) continue;
-        const FeatureReport report =
-            MakeFeatureReport(kCmdConfigBlock, static_cast<uint8_t>(p + 1), kBlockFollows);
-        if (!SendWithBlock(report, BuildConfigBlock(store.profiles[p]))) return 0;
-        if (!PauseUnlessAborted(waiter_, 200)) return 0;
+        AddWithBlock(plan,
+                     MakeFeatureReport(kCmdConfigBlock, static_cast<uint8_t>(p + 1), kBlockFollows),
+                     BuildConfigBlock(store.profiles[p]), 200);
     }
-
     ClearMacros();
     for (int p = 0; p < kProfileCount; ++p) {
         bool changed = all;
         for (int b = 0; b < kButtonCount && !changed; ++b) changed = flags.buttons[p][b] == 1;
         if (!changed) continue;
         BuildButtonTable(store, p);
-        const FeatureReport report =
-            MakeFeatureReport(kCmdButtonTable, static_cast<uint8_t>(p + 1), kBlockFollows);
-        if (!SendWithBlock(report, table_)) return 0;
-        if (!PauseUnlessAborted(waiter_, 100)) return 0;
+        AddWithBlock(plan,
+                     MakeFeatureReport(kCmdButtonTable, static_cast<uint8_t>(p + 1), kBlockFollows),
+                     table_, 100);
         for (int b = 0; b < kButtonCount; ++b) {
-            if (!marks_[p][b]) continue;
-            const FeatureReport macro =
-                MakeFeatureReport(kCmdMacro, MacroSlot(p, b), kBlockFollows);
-            if (!SendWithBlock(macro, macros_[p][b])) return 0;
+            if (marks_[p][b]) {
+                AddWithBlock(plan, MakeFeatureReport(kCmdMacro, MacroSlot(p, b), kBlockFollows),
+                             macros_[p][b], 0);
+            }
         }
     }
+    AddFeature(plan, SelectProfileReport(store.CurrentProfile), 200);
+    return plan;
+}
 
+int DeviceApplier::ApplyAll(const SettingsStore& store, ApplyMode mode, ApplyProgress* progress) {
+    const ApplyPlan plan = Plan(store, mode);
+    int remainingMs = 0;
+    for (const ApplyStep& step : plan) remainingMs += step.pauseMs;
+    const int total = static_cast<int>(plan.size());
     int result = 0;
-    if (!SelectProfileStep(store, &result)) return 0;
+    for (int i = 0; i < total; ++i) {
+        const ApplyStep& step = plan[i];
+        // The last report selects the profile; its result is the apply's.
+        if (step.output) {
+            link_.WriteReport(step.bytes.data(), kOutputReportSize);
+        } else {
+            result = link_.SetFeature(step.bytes.data(), kFeatureReportSize);
+        }
+        if (progress != nullptr) progress->ReportSent(i + 1, total, remainingMs);
+        remainingMs -= step.pauseMs;
+        if (step.pauseMs > 0 && !PauseUnlessAborted(waiter_, step.pauseMs)) return 0;
+    }
     memcpy(lastApplied_.get(), &store, sizeof(SettingsStore));
     return result;
 }

@@ -2,7 +2,10 @@
 // the change flags mark or everything. Runs on the device thread.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "device/device_commands.h"
 #include "device/report_link.h"
@@ -11,6 +14,22 @@
 namespace kestra {
 
 enum class ApplyMode { kChangedOnly, kAll };
+
+// One report of an apply and the pause the mouse needs after it.
+struct ApplyStep {
+    bool output;  // an output report of 64 bytes; otherwise a feature report of 8
+    std::array<uint8_t, kOutputReportSize> bytes;
+    int pauseMs;
+};
+using ApplyPlan = std::vector<ApplyStep>;
+
+// Told after each report of an apply: how many of the plan's reports are
+// sent and the pauses still to come, the one after this report included.
+class ApplyProgress {
+public:
+    virtual ~ApplyProgress() = default;
+    virtual void ReportSent(int sent, int total, int remainingPauseMs) = 0;
+};
 
 class DeviceApplier {
 public:
@@ -21,7 +40,10 @@ public:
     // Returns 0 when stopped by an abort, otherwise the result of the final
     // select-profile command. Only a run that reaches its end updates the
     // last-applied copy.
-    int ApplyAll(const SettingsStore& store, ApplyMode mode);
+    int ApplyAll(const SettingsStore& store, ApplyMode mode, ApplyProgress* progress = nullptr);
+    // Every report ApplyAll sends for `store`, in order, with its pauses;
+    // builds the button tables and macros on the way.
+    ApplyPlan Plan(const SettingsStore& store, ApplyMode mode);
     // Makes `CurrentProfile` active on the mouse; 0 when aborted in its pause,
     // otherwise the result of the feature report.
     int SelectProfile(const SettingsStore& store);
@@ -35,8 +57,6 @@ public:
     const DeviceBlock& Macro(int profile, int button) const { return macros_[profile][button]; }
 
 private:
-    // A feature report followed by its block in two output reports.
-    bool SendWithBlock(const FeatureReport& report, const DeviceBlock& block);
     int Send(const FeatureReport& report);
     // False when aborted in the pause after the report.
     bool SelectProfileStep(const SettingsStore& store, int* result);

@@ -40,6 +40,7 @@ void MonitorLogic::ConnectedStart(int opened, bool openOption) {
         // start goes on meanwhile and that check ends Monitor on a mismatch.
         effects_.StartTimer(TIMER_FIRMWARE_CHECK, kFirmwareCheckMs);
         effects_.AddTrayIcon();
+        UpdateTrayTip();
         if (openOption) effects_.OpenCustomizer();
         flags_.connected = kDevicePresent;
     } else {
@@ -79,6 +80,7 @@ void MonitorLogic::OnApplySettings() {
     OsdSettings osd;
     if (effects_.ReadOsdSettings(osd)) osd_ = osd;
     addOns_->OsdSettingsChanged(osd_);
+    UpdateTrayTip();
     if (connected() && effects_.PostDeviceJob(DEVICE_JOB_APPLY)) return;
     effects_.PostToOption(UM_APPLY_DONE);
     effects_.DebugLine("OnApplyAllSetting  Send Enable OK/Apply Button\n");
@@ -88,6 +90,7 @@ void MonitorLogic::OnReloadSettings(bool systemToo) {
     effects_.ReadBlock(*working_);
     NormaliseCurrentProfile(*working_);
     if (systemToo) ApplySystemSettings(false);
+    UpdateTrayTip();
 }
 
 void MonitorLogic::OnDeviceEvent(uint32_t eventWord, DevicePresence* presence) {
@@ -178,6 +181,7 @@ void MonitorLogic::LaunchProgram(int number) {
 void MonitorLogic::DeviceChange(const EventDecision& d) {
     if (!ApplyDeviceChange(*working_, d.kind, d.value)) return;
     effects_.WriteBlock(*working_);
+    UpdateTrayTip();
     char line[64];
     snprintf(line, sizeof line, "Show OSD %lu\n", static_cast<unsigned long>(effects_.OsdWindow()));
     effects_.DebugLine(line);
@@ -196,10 +200,19 @@ void MonitorLogic::OnAppWatch() {
     if (won < 0 || won == working_->CurrentProfile) return;
     working_->CurrentProfile = won;
     effects_.WriteBlock(*working_);
+    UpdateTrayTip();
     effects_.PostDeviceJob(DEVICE_JOB_SELECT_PROFILE);
     ApplySystemSettings(false);
     effects_.PostToOption(UM_PROFILE_CHANGED);
     addOns_->ShowProfile(won, ProfileIndicationReason::kProgramWatch, osd_);
+}
+
+void MonitorLogic::UpdateTrayTip() {
+    const TrayTipInfo now = TrayTipOf(*working_);
+    if (trayTipShown_ && now == trayTip_) return;
+    trayTip_ = now;
+    trayTipShown_ = true;
+    effects_.ShowTrayTip(now);
 }
 
 bool MonitorLogic::OnCopyData(const void* data, size_t size) {
@@ -219,6 +232,10 @@ DeviceJobs::DeviceJobs(DeviceApplier& applier, ReportLink& link, Waiter& waiter,
       effects_(effects),
       snapshot_(new SettingsStore()) {}
 
+void DeviceJobs::ReportSent(int sent, int total, int remainingPauseMs) {
+    effects_.PostApplyProgressToOption(sent, total, remainingPauseMs);
+}
+
 void DeviceJobs::Run(unsigned job, int connection) {
     // Busy before the presence test: a removal sets the abort flag only for a
     // busy thread, so a removal between the test and the job could otherwise
@@ -232,7 +249,7 @@ void DeviceJobs::Run(unsigned job, int connection) {
     switch (job) {
         case DEVICE_JOB_APPLY:
             effects_.Snapshot(*snapshot_);
-            applier_.ApplyAll(*snapshot_, ApplyMode::kChangedOnly);
+            applier_.ApplyAll(*snapshot_, ApplyMode::kChangedOnly, this);
             if (!effects_.PostApplyDoneToOption()) {
                 effects_.DebugLine("OnApplyAllSetting Don't find Zeph Option Dialog\n");
             }
@@ -247,7 +264,7 @@ void DeviceJobs::Run(unsigned job, int connection) {
                 break;
             }
             effects_.Snapshot(*snapshot_);
-            applier_.ApplyAll(*snapshot_, ApplyMode::kAll);
+            applier_.ApplyAll(*snapshot_, ApplyMode::kAll, this);
             // Done only when it ran to its end, and only the request it served:
             // an arrival meanwhile has asked again.
             if (!waiter_.AbortRequested()) fullApplyRequest_.compare_exchange_strong(request, 0);

@@ -16,6 +16,7 @@
 #include "monitor/add_ons.h"
 #include "monitor/dispatch.h"
 #include "monitor/macro_player.h"
+#include "monitor/tray_tip.h"
 #include "settings/system_mouse.h"
 
 namespace kestra {
@@ -44,6 +45,8 @@ public:
     virtual void SaveDevicePresence(int state) = 0;
     virtual bool ReadOsdSettings(OsdSettings& osd) = 0;
     virtual void AddTrayIcon() = 0;
+    // The tray icon's tip shows this profile and level from now on.
+    virtual void ShowTrayTip(const TrayTipInfo& info) = 0;
     virtual void RemoveTrayIcon() = 0;
     // Brings up Option, or starts it.
     virtual void OpenCustomizer() = 0;
@@ -108,6 +111,8 @@ private:
     void ButtonAction(int number, bool pressed);
     void LaunchProgram(int number);
     void DeviceChange(const EventDecision& decision);
+    // Tells the tray tip the active profile and level when they changed.
+    void UpdateTrayTip();
 
     MonitorEffects& effects_;
     DeviceFlags& flags_;
@@ -123,6 +128,8 @@ private:
     std::unique_ptr<SettingsStore> applied_;
     OsdSettings osd_{};
     KeyRepeat keyRepeat_;
+    TrayTipInfo trayTip_;
+    bool trayTipShown_ = false;
 };
 
 // What the device thread needs besides the mouse.
@@ -133,11 +140,14 @@ public:
     // The settings to send: a consistent copy of Monitor's settings.
     virtual void Snapshot(SettingsStore& store) = 0;
     virtual bool PostApplyDoneToOption() = 0;
+    // After each report of an apply (UM_APPLY_PROGRESS), to Option's window
+    // if there is one.
+    virtual void PostApplyProgressToOption(int sent, int total, int remainingPauseMs) = 0;
     virtual void ShowProfileSelected(int profile) = 0;
 };
 
 // The device thread's jobs. Every job is dropped unless the mouse is present.
-class DeviceJobs {
+class DeviceJobs : private ApplyProgress {
 public:
     DeviceJobs(DeviceApplier& applier, ReportLink& link, Waiter& waiter, DeviceFlags& flags,
                FirmwareEffects& firmware, DeviceJobEffects& effects);
@@ -155,6 +165,8 @@ public:
     bool fullApplyPending() const { return fullApplyRequest_.load() != 0; }
 
 private:
+    void ReportSent(int sent, int total, int remainingPauseMs) override;
+
     DeviceApplier& applier_;
     ReportLink& link_;
     Waiter& waiter_;

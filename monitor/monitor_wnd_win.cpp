@@ -4,8 +4,10 @@
 #include <shellapi.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "monitor/add_ons_win.h"
 #include "settings/ini_file.h"
@@ -447,6 +449,37 @@ void CMonitorWnd::AddTrayIcon() {
     data.hIcon = smallIcon_;
     CopyLanguageText(&language_, kTextTrayTip, data.szTip, sizeof data.szTip);
     trayIcon_ = Shell_NotifyIconA(NIM_ADD, &data) != FALSE;
+    if (trayIcon_ && trayTip_.profile >= 0) ShowTrayTip(trayTip_);
+}
+
+namespace {
+
+std::u16string FromCodePage(const std::string& text) {
+    if (text.empty()) return u"";
+    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                           nullptr, 0);
+    if (length <= 0) return u"";
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
+    return std::u16string(wide.begin(), wide.end());
+}
+
+}  // namespace
+
+void CMonitorWnd::ShowTrayTip(const TrayTipInfo& info) {
+    trayTip_ = info;
+    if (!trayIcon_) return;
+    char product[128] = "";
+    CopyLanguageText(&language_, kTextTrayTip, product, sizeof product);
+    const std::u16string tip = TrayTipText(FromCodePage(product), FromCodePage(info.name), info);
+    NOTIFYICONDATAW data = {};
+    data.cbSize = sizeof data;
+    data.hWnd = hwnd();
+    data.uID = kTrayIconId;
+    data.uFlags = NIF_TIP;
+    const size_t length = std::min(tip.size(), sizeof data.szTip / sizeof data.szTip[0] - 1);
+    for (size_t i = 0; i < length; ++i) data.szTip[i] = static_cast<WCHAR>(tip[i]);
+    Shell_NotifyIconW(NIM_MODIFY, &data);
 }
 
 void CMonitorWnd::RemoveTrayIcon() {
@@ -548,6 +581,15 @@ void CMonitorWnd::Snapshot(SettingsStore& store) {
 
 bool CMonitorWnd::PostApplyDoneToOption() {
     return PostToOption(UM_APPLY_DONE);
+}
+
+void CMonitorWnd::PostApplyProgressToOption(int sent, int total, int remainingPauseMs) {
+    HWND option = FindByTitle(kOptionWindowTitle);
+    if (option == nullptr) return;
+    PostMessageA(option, UM_APPLY_PROGRESS,
+                 static_cast<WPARAM>(PackApplyProgress(static_cast<unsigned>(sent),
+                                                       static_cast<unsigned>(total))),
+                 static_cast<LPARAM>(remainingPauseMs));
 }
 
 void CMonitorWnd::ShowProfileSelected(int profile) {

@@ -80,6 +80,7 @@ private:
     void SaveDevicePresence(int state) override;
     bool ReadOsdSettings(OsdSettings& osd) override;
     void AddTrayIcon() override;
+    void ShowTrayTip(const TrayTipInfo& info) override;
     void RemoveTrayIcon() override;
     void OpenCustomizer() override { OnCustomizer(); }
     std::string ForegroundProgram() override;
@@ -107,6 +108,7 @@ private:
     // DeviceJobEffects (device thread)
     void Snapshot(SettingsStore& store) override;
     bool PostApplyDoneToOption() override;
+    void PostApplyProgressToOption(int sent, int total, int remainingPauseMs) override;
     void ShowProfileSelected(int profile) override;
 
     // Waiter (device thread)
@@ -140,6 +142,7 @@ private:
     HANDLE deviceThread_ = nullptr;
     DWORD deviceThreadId_ = 0;
     bool trayIcon_ = false;
+    TrayTipInfo trayTip_;  // what the icon's tip shows below the product
     HICON smallIcon_ = nullptr;
     UINT taskbarCreated_ = 0;
 };

@@ -22,6 +22,14 @@ constexpr int kWindowIcon = 128;
 constexpr int kTextWindow = 1000;
 constexpr int kTextApplied = 1001;
 constexpr int kPageAreaEntry = 42;
+constexpr int kApplyProgressEntry = 48;
+// The bar along the bottom of the progress area, and its colours: the skin's
+// accent on a dark track.
+constexpr int kProgressBarHeight = 4;
+constexpr COLORREF kProgressTrack = RGB(18, 18, 20);
+constexpr COLORREF kProgressTrackEdge = RGB(58, 58, 64);
+constexpr COLORREF kProgressFill = RGB(230, 30, 30);
+constexpr COLORREF kProgressText = RGB(150, 150, 156);
 constexpr int kFirstProfileEntry = 5;
 constexpr int kFirstBoxEntry = 20;
 constexpr int kFirstOrientationEntry = 35;
@@ -71,6 +79,7 @@ const MessageEntry<COptionDlg> COptionDlg::kMessages[] = {
     {UM_BLOCK_REFRESH, &COptionDlg::OnBlockRefresh},
     {UM_PROFILE_CHANGED, &COptionDlg::OnProfileChanged},
     {UM_APPLY_DONE, &COptionDlg::OnApplyDone},
+    {UM_APPLY_PROGRESS, &COptionDlg::OnApplyProgress},
     {UM_DEVICE_VALUES_CHANGED, &COptionDlg::OnDeviceValuesChanged},
     {UM_OPTION_IGNORED_A, &COptionDlg::OnIgnored},
     {UM_OPTION_IGNORED_B, &COptionDlg::OnIgnored},
@@ -145,6 +154,11 @@ void COptionDlg::PlaceControls(const SkinFile& file, const SkinStateImages& imag
     }
     for (int i = 0; i < 2; ++i) {
         PlaceButton(orientation_[i], file.ReadEntry(kFirstOrientationEntry + i), images);
+    }
+    SkinRect progress;
+    if (file.ReadArea(kApplyProgressEntry, progress) && progress.right > progress.left &&
+        progress.bottom - progress.top > kProgressBarHeight) {
+        progressArea_ = RECT{progress.left, progress.top, progress.right, progress.bottom};
     }
     CreatePages(file);
 }
@@ -298,6 +312,7 @@ LRESULT COptionDlg::OnPaintMessage(WPARAM wParam, LPARAM lParam) {
 void COptionDlg::Paint(HDC dc, const RECT& client) {
     if (!IsIconic(hwnd())) {
         SkinWindow::Paint(dc, client);
+        PaintApplyProgress(dc);
         return;
     }
     if (!bigIcon_) return;
@@ -345,6 +360,11 @@ LRESULT COptionDlg::OnProfileChanged(WPARAM, LPARAM) {
 
 LRESULT COptionDlg::OnApplyDone(WPARAM, LPARAM) {
     logic_->OnApplyDone();
+    return 0;
+}
+
+LRESULT COptionDlg::OnApplyProgress(WPARAM wParam, LPARAM lParam) {
+    logic_->OnApplyProgress(static_cast<unsigned long>(wParam), static_cast<long>(lParam));
     return 0;
 }
 
@@ -548,6 +568,37 @@ void COptionDlg::ShowApplyPending(bool pending) {
     apply_.Enable(!pending);
     if (ok_.hwnd()) UpdateWindow(ok_.hwnd());
     if (apply_.hwnd()) UpdateWindow(apply_.hwnd());
+}
+
+void COptionDlg::ShowApplyProgress(const ApplyProgressState& progress) {
+    progress_ = progress;
+    if (hwnd() != nullptr && progressArea_.right > progressArea_.left) {
+        InvalidateRect(hwnd(), &progressArea_, FALSE);
+    }
+}
+
+void COptionDlg::PaintApplyProgress(HDC dc) {
+    if (!progress_.visible() || progressArea_.right <= progressArea_.left) return;
+    RECT bar = progressArea_;
+    bar.top = bar.bottom - kProgressBarHeight;
+    Brush track(CreateSolidBrush(kProgressTrack));
+    Brush edge(CreateSolidBrush(kProgressTrackEdge));
+    Brush fill(CreateSolidBrush(kProgressFill));
+    FillRect(dc, &bar, track.get());
+    FrameRect(dc, &bar, edge.get());
+    RECT done = bar;
+    done.right = bar.left + progress_.FillWidth(bar.right - bar.left);
+    if (done.right > done.left) FillRect(dc, &done, fill.get());
+
+    if (!progressFont_) progressFont_ = CreateSkinFont(SkinFontKind::kMessage);
+    RECT text = progressArea_;
+    text.bottom = bar.top - 2;
+    const std::string line = progress_.Text();
+    ScopedSelectObject selectFont(dc, progressFont_.get());
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, kProgressText);
+    DrawTextA(dc, line.c_str(), static_cast<int>(line.size()), &text,
+              DT_LEFT | DT_BOTTOM | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
 }
 
 void COptionDlg::RefreshBoxTexts() {

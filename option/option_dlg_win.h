@@ -98,6 +98,7 @@ private:
     LRESULT OnBlockRefresh(WPARAM wParam, LPARAM lParam);
     LRESULT OnProfileChanged(WPARAM wParam, LPARAM lParam);
     LRESULT OnApplyDone(WPARAM wParam, LPARAM lParam);
+    LRESULT OnApplyProgress(WPARAM wParam, LPARAM lParam);
     LRESULT OnDeviceValuesChanged(WPARAM wParam, LPARAM lParam);
     LRESULT OnIgnored(WPARAM wParam, LPARAM lParam);
 
@@ -139,6 +140,8 @@ private:
     uint32_t TickCount() override;
     uint32_t SecondsSince1970() override;
     void ShowApplyPending(bool pending) override;
+    void ShowApplyProgress(const ApplyProgressState& progress) override;
+    void PaintApplyProgress(HDC dc);
     void RefreshPages(unsigned pages) override;
 
     std::string programFolder_;
@@ -179,6 +182,9 @@ private:
     std::unique_ptr<COptionPage> pages_[kPageCount];
     Page shownPage_ = kButtonPage;
     RECT pageArea_ = {0, 0, 0, 0};
+    RECT progressArea_ = {0, 0, 0, 0};  // "48": the text over a thin bar
+    ApplyProgressState progress_;
+    Font progressFont_;
     int openBox_ = -1;  // the box whose popup is open
     bool ended_ = false;
     bool painted_ = false;

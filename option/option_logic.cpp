@@ -85,6 +85,10 @@ void OptionLogic::Apply(int mode) {
 void OptionLogic::EndPending() {
     gate_.End();
     effects_.ShowApplyPending(false);
+    if (progress_.visible()) {
+        progress_.Clear();
+        effects_.ShowApplyProgress(progress_);
+    }
 }
 
 void OptionLogic::SelectProfile(int index) {
@@ -160,6 +164,11 @@ void OptionLogic::OnDeviceValuesChanged() {
 
 void OptionLogic::OnApplyDone() {
     EndPending();
+}
+
+void OptionLogic::OnApplyProgress(unsigned long packed, long remainingPauseMs) {
+    if (!gate_.pending() || !progress_.Take(packed, remainingPauseMs)) return;
+    effects_.ShowApplyProgress(progress_);
 }
 
 void OptionLogic::OnApplyWatch() {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "option/apply_progress.h"
 #include "option/macro_library.h"
 #include "option/option_rules.h"
 #include "settings/osd_settings.h"
@@ -50,6 +51,8 @@ public:
     // An apply is pending: mouse capture, wait cursor, OK and Apply disabled
     // (and a watch on Monitor's answer); false gives all of it back.
     virtual void ShowApplyPending(bool pending) = 0;
+    // How far Monitor is with the pending apply; an invisible state hides it.
+    virtual void ShowApplyProgress(const ApplyProgressState& progress) = 0;
     // The profile buttons, the orientation, the button boxes and the pages
     // named by `pages` show the working copy again.
     virtual void RefreshPages(unsigned pages) = 0;
@@ -89,6 +92,8 @@ public:
     void OnProfileChanged();
     void OnDeviceValuesChanged();
     void OnApplyDone();
+    // UM_APPLY_PROGRESS: shown only while an apply of ours is pending.
+    void OnApplyProgress(unsigned long packed, long remainingPauseMs);
     // The watch on a pending apply, run by a timer while one is pending.
     void OnApplyWatch();
 
@@ -112,6 +117,7 @@ private:
     MacroLibrary macros_;
     OsdSettings osd_;
     ApplyGate gate_;
+    ApplyProgressState progress_;
 };
 
 // A file holds a profile when its section "Setting" has at least one key of

@@ -55,6 +55,16 @@ constexpr unsigned UM_APPLY_DONE = 0x4E8;
 constexpr unsigned UM_DEVICE_VALUES_CHANGED = 0x4E9;
 constexpr unsigned UM_OPTION_IGNORED_A = 0x4EA;  // accepted and ignored
 constexpr unsigned UM_OPTION_IGNORED_B = 0x465;  // accepted and ignored
+// Posted by Monitor's device thread after each report of an apply: wParam
+// the reports sent (low word) and the apply's reports (high word), lParam
+// the milliseconds of pause still to come. A window that does not know it
+// ignores it.
+constexpr unsigned UM_APPLY_PROGRESS = 0x4F0;
+constexpr unsigned long PackApplyProgress(unsigned sent, unsigned total) {
+    return (sent & 0xFFFFu) | ((total & 0xFFFFu) << 16);
+}
+constexpr unsigned ApplyProgressSent(unsigned long packed) { return packed & 0xFFFFu; }
+constexpr unsigned ApplyProgressTotal(unsigned long packed) { return (packed >> 16) & 0xFFFFu; }
 
 // ---- Window messages to the on-screen display program ---------------------
 

@@ -312,6 +312,9 @@ def main_window():
     # Bottom bar
     w.add("43", "manual", 16, 540, 100, 32, label="Manual")
     w.add("46", "web", 124, 540, 100, 32, label="Website")
+    # Where Option shows how far a running apply is: a line of text over a
+    # thin bar along the bottom, between the link buttons and OK.
+    w.add("48", "apply_progress", 244, 540, 392, 32, "area")
     w.add("12", "ok", 652, 540, 100, 32, "primary", label="OK")
     w.add("13", "cancel", 760, 540, 100, 32, label="Cancel")
     w.add("14", "apply", 868, 540, 100, 32, "primary", label="Apply")

@@ -5,6 +5,7 @@
 
 #include "device/apply_all.h"
 #include "tests/native/device_fakes.h"
+#include "tests/native/full_apply_store.h"
 #include "tests/native/test_support.h"
 
 namespace kestra {
@@ -186,6 +187,56 @@ TEST_F(ApplyAllTest, BuildButtonTableOfAnUnknownProfileIsEmpty) {
         applier.BuildButtonTable(*store, profile);
         EXPECT_EQ(DeviceBlock{}, applier.ButtonTable()) << profile;
     }
+}
+
+// What the progress of an apply says, against what the mouse saw: every
+// report counted once and in order, and the time left at each report equal
+// to the time the apply still took after it.
+struct ProgressLog : ApplyProgress {
+    struct Entry {
+        int sent, total, remainingMs;
+        long at;
+    };
+    explicit ProgressLog(const kestra_test::VirtualClock& clock) : clock(clock) {}
+    void ReportSent(int sent, int total, int remainingMs) override {
+        entries.push_back({sent, total, remainingMs, clock.now});
+    }
+    const kestra_test::VirtualClock& clock;
+    std::vector<Entry> entries;
+};
+
+TEST_F(ApplyAllTest, ProgressCountsEveryReportAndItsTimeLeftIsTheRemainingPauses) {
+    auto store = kestra_test::FullApplyStore();
+    ProgressLog progress(clock);
+    ASSERT_NE(0, applier.ApplyAll(*store, ApplyMode::kAll, &progress));
+    const long end = clock.now;
+    ASSERT_EQ(link.reports.size(), progress.entries.size());
+    ASSERT_GT(progress.entries.size(), 250u);  // every macro of every profile
+    for (size_t i = 0; i < progress.entries.size(); ++i) {
+        const ProgressLog::Entry& e = progress.entries[i];
+        EXPECT_EQ(static_cast<int>(i + 1), e.sent);
+        EXPECT_EQ(static_cast<int>(progress.entries.size()), e.total);
+        EXPECT_EQ(end - e.at, e.remainingMs) << i;
+    }
+    // The plan is what was sent, byte for byte.
+    const ApplyPlan plan = applier.Plan(*store, ApplyMode::kAll);
+    ASSERT_EQ(link.reports.size(), plan.size());
+    for (size_t i = 0; i < plan.size(); ++i) {
+        const size_t size = plan[i].output ? kOutputReportSize : kFeatureReportSize;
+        EXPECT_EQ(link.reports[i].bytes,
+                  std::vector<uint8_t>(plan[i].bytes.begin(), plan[i].bytes.begin() + size))
+            << i;
+    }
+
+    // Cut short by a removal: no report after the abort is counted.
+    link.reports.clear();
+    progress.entries.clear();
+    waiter.onSleep = [&] {
+        if (link.reports.size() == 7) flags.abort = 1;
+    };
+    EXPECT_EQ(0, applier.ApplyAll(*store, ApplyMode::kAll, &progress));
+    EXPECT_EQ(7u, progress.entries.size());
+    EXPECT_EQ(7, progress.entries.back().sent);
 }
 
 TEST_F(ApplyAllTest, SelectProfileAlone) {

@@ -59,6 +59,9 @@ public:
     void SaveDevicePresence(int s) override { Note("save device " + N(s)); }
     bool ReadOsdSettings(OsdSettings&) override { return false; }
     void AddTrayIcon() override { Note("tray"); }
+    // Kept apart from the trace, which tells the order of the other steps.
+    void ShowTrayTip(const TrayTipInfo& info) override { tips.push_back(info); }
+    std::vector<TrayTipInfo> tips;
     void RemoveTrayIcon() override { Note("untray"); }
     void OpenCustomizer() override { Note("customizer"); }
     std::string ForegroundProgram() override { return foreground; }
@@ -212,6 +215,61 @@ TEST_F(MonitorLogicTest, MouseMadeChangesAreWrittenBackAndAnnounced) {
     EXPECT_EQ((Trace{"write", "save profile 0", "osd profile 0 0"}), Take());
 }
 
+TEST_F(MonitorLogicTest, TheTrayTipFollowsTheProfileAndLevelFromEverySource) {
+    SettingsStore& s = logic.working();
+    CopyText(s.profiles[2].ProFileName, sizeof s.profiles[2].ProFileName, "Sniper");
+    CopyText(s.profiles[2].GameFile, sizeof s.profiles[2].GameFile, "quest.exe");
+    s.profiles[2].CpiStep = 1;
+    s.profiles[2].CpiLevel_X[1] = 16;
+    logic.ConnectedStart(1, false);
+    ASSERT_EQ(1u, fx.tips.size());
+    EXPECT_EQ(0, fx.tips.back().profile);
+    fx.foreground = "quest.exe";
+    logic.OnAppWatch();  // program watch
+    ASSERT_EQ(2u, fx.tips.size());
+    EXPECT_EQ("Sniper", fx.tips.back().name);
+    EXPECT_EQ(1600, fx.tips.back().cpi);
+    Event(0x0701, 1);  // the mouse's level button: level 1
+    EXPECT_EQ(s.profiles[2].CpiLevel_X[0] * 100, fx.tips.back().cpi);
+    Event(0x01F2, 2);  // a report rate changes nothing the tip shows
+    EXPECT_EQ(3u, fx.tips.size());
+    Event(0x0800, 1);  // the mouse's profile button
+    EXPECT_EQ(0, fx.tips.back().profile);
+    fx.block = s;
+    fx.block.CurrentProfile = 2;
+    logic.OnApplySettings();  // an apply from Option
+    EXPECT_EQ(2, fx.tips.back().profile);
+    EXPECT_EQ(5u, fx.tips.size());
+}
+
+TEST(TrayTip, NamesTheProfileAndLevelAndNeverOverflows) {
+    auto store = kestra_test::DefaultStore();
+    store->CurrentProfile = 1;
+    CopyText(store->profiles[1].ProFileName, sizeof store->profiles[1].ProFileName, "Sniper");
+    store->profiles[1].CpiStep = 2;
+    store->profiles[1].CpiLevel_X[2] = 16;
+    TrayTipInfo info = TrayTipOf(*store);
+    EXPECT_EQ(u"Mouse\nSniper (2) \u00B7 1600 CPI", TrayTipText(u"Mouse", u"Sniper", info));
+    EXPECT_EQ(u"Mouse\nProfile 2 \u00B7 1600 CPI", TrayTipText(u"Mouse", u"", info));
+
+    // A damaged level or profile number shows less, never another profile's.
+    store->profiles[1].CpiStep = 7;
+    EXPECT_EQ(0, TrayTipOf(*store).cpi);
+    store->CurrentProfile = 5;
+    EXPECT_EQ(u"Mouse", TrayTipText(u"Mouse", u"x", TrayTipOf(*store)));
+
+    // A long name gives way to an ellipsis; the number and level stay.
+    const std::u16string tip = TrayTipText(u"Mouse", std::u16string(249, u'n'), info);
+    EXPECT_EQ(kTrayTipLength, tip.size());
+    EXPECT_EQ(u"n\u2026 (2) \u00B7 1600 CPI", tip.substr(tip.size() - 17));
+    // A product text that fills the tip alone is cut, not inside a pair.
+    std::u16string product(kTrayTipLength - 1, u'p');
+    product += u"\U0001F5B1";  // two units across the limit
+    const std::u16string cut = TrayTipText(product, u"Sniper", info);
+    EXPECT_EQ(kTrayTipLength - 1, cut.size());
+    EXPECT_EQ(u'p', cut.back());
+}
+
 TEST_F(MonitorLogicTest, ProgramWatchSwitchesToTheFirstMatchingProfile) {
     SettingsStore& s = logic.working();
     CopyText(s.profiles[1].GameFile, sizeof s.profiles[1].GameFile, "  D:\\Games\\Quest.EXE ");
@@ -301,6 +359,10 @@ public:
     }
     void Snapshot(SettingsStore& s) override { s = store; }
     bool PostApplyDoneToOption() override { return option && Note("done"); }
+    void PostApplyProgressToOption(int sent, int total, int remainingMs) override {
+        progress.push_back({sent, total, remainingMs});
+    }
+    std::vector<std::array<int, 3>> progress;
     void ShowProfileSelected(int p) override { Note("shown " + N(p)); }
     void DebugLine(const char*) override {}
     bool AskOkCancel(const char*, const char*) override { return Note("ask", false); }
@@ -344,6 +406,9 @@ TEST_F(DeviceJobsTest, ApplyAnswersOptionAfterTheLastReport) {
     jobs.Run(DEVICE_JOB_APPLY);
     EXPECT_EQ(3u, link.reports.size());  // opening, the level, the select
     EXPECT_EQ((Trace{"done"}), fx.trace);
+    // Each report told as it went, with the pauses still to come.
+    EXPECT_EQ((std::vector<std::array<int, 3>>{{1, 3, 600}, {2, 3, 400}, {3, 3, 200}}),
+              fx.progress);
     EXPECT_EQ(0, flags.busy.load());
     fx.option = false;
     fx.trace.clear();

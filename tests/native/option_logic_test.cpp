@@ -10,6 +10,7 @@
 
 #include "settings/file_system.h"
 #include "settings/ini_file.h"
+#include "settings/ipc_names.h"
 #include "settings/settings_files.h"
 #include "tests/native/test_folder.h"
 #include "tests/native/test_support.h"
@@ -68,6 +69,9 @@ public:
     uint32_t TickCount() override { return tick; }
     uint32_t SecondsSince1970() override { return 0x01020304; }
     void ShowApplyPending(bool pending) override { log.push_back(pending ? "pending" : "done"); }
+    void ShowApplyProgress(const ApplyProgressState& progress) override {
+        log.push_back(progress.visible() ? progress.Text() : "no progress");
+    }
     void RefreshPages(unsigned pages) override {
         log.push_back("refresh");
         refreshes.push_back(pages);
@@ -244,6 +248,43 @@ TEST_F(OptionLogicTest, ImportReadsAProfileFileAndAppliesWhateverBecameOfIt) {
     ASSERT_TRUE(SaveProfile(chosen, source->profiles[0]));
     EXPECT_EQ(ImportOutcome::kRead, logic.Import(chosen));
     EXPECT_STREQ("Racer", logic.working().profiles[3].ProFileName);
+}
+
+TEST_F(OptionLogicTest, ProgressShowsOnlyWhileOurApplyIsPendingAndGoesWithIt) {
+    effects.block = DefaultStore();
+    effects.monitor = true;
+    logic.Start(true);
+    // Before an apply of ours (a full send after an arrival): not shown.
+    logic.OnApplyProgress(PackApplyProgress(1, 10), 5000);
+    EXPECT_EQ(0u, effects.Count("Sending to the mouse: 1 of 10 reports, 5 s left"));
+
+    logic.Apply(kApplyComputed);
+    logic.OnApplyProgress(PackApplyProgress(1, 282), 28600);
+    logic.OnApplyProgress(PackApplyProgress(2, 0), 100);     // no reports: ignored
+    logic.OnApplyProgress(PackApplyProgress(9, 8), 100);     // more sent than there are
+    logic.OnApplyProgress(PackApplyProgress(3, 282), -5);    // a negative time
+    logic.OnApplyProgress(PackApplyProgress(281, 282), 2400);
+    logic.OnApplyProgress(PackApplyProgress(282, 282), 200);  // two seconds or less: no countdown
+    logic.OnApplyDone();
+    const std::vector<std::string> shown(effects.log.end() - 5, effects.log.end());
+    EXPECT_EQ((std::vector<std::string>{"Sending to the mouse: 1 of 282 reports, 29 s left",
+                                        "Sending to the mouse: 281 of 282 reports, 2 s left",
+                                        "Sending to the mouse: 282 of 282 reports", "done",
+                                        "no progress"}),
+              shown);
+
+    // The watch giving up hides it too.
+    logic.Apply(kApplyComputed);
+    logic.OnApplyProgress(PackApplyProgress(1, 3), 600);
+    effects.monitor = false;
+    logic.OnApplyWatch();
+    EXPECT_EQ("no progress", effects.log.back());
+
+    ApplyProgressState bar;
+    EXPECT_EQ(0, bar.FillWidth(300));
+    ASSERT_TRUE(bar.Take(PackApplyProgress(141, 282), 0));
+    EXPECT_EQ(150, bar.FillWidth(300));
+    EXPECT_EQ(0, bar.FillWidth(-4));
 }
 
 TEST_F(OptionLogicTest, AnImportOfNoProfileChangesNothingButTheApplyStillRuns) {

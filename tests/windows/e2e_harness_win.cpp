@@ -1,10 +1,12 @@
 #include "tests/windows/e2e_harness_win.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <sstream>
@@ -426,6 +428,70 @@ bool HasNotificationIcon(HWND owner, UINT id) {
     data.hWnd = owner;
     data.uID = id;
     return owner && Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
+}
+
+namespace {
+
+struct TooltipSearch {
+    DWORD process;
+    std::vector<HWND> found;
+};
+BOOL CALLBACK FindTooltip(HWND window, LPARAM data) {
+    auto& search = *reinterpret_cast<TooltipSearch*>(data);
+    char name[32] = "";
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    GetClassNameA(window, name, sizeof name);
+    if (process == search.process && strcmp(name, TOOLTIPS_CLASSA) == 0) {
+        search.found.push_back(window);
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<std::wstring> NotificationAreaTips() {
+    std::vector<std::wstring> tips;
+    HWND tray = FindWindowA("Shell_TrayWnd", nullptr);
+    TooltipSearch search = {0, {}};
+    if (tray == nullptr || !GetWindowThreadProcessId(tray, &search.process)) return tips;
+    EnumWindows(&FindTooltip, reinterpret_cast<LPARAM>(&search));
+    // The tool records and their texts must live in the shell's own memory.
+    KernelHandle shell(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
+                                   FALSE, search.process));
+    if (!shell) return tips;
+    constexpr size_t kTextChars = 256;
+    auto* remote = static_cast<uint8_t*>(
+        VirtualAllocEx(shell.Get(), nullptr, 4096, MEM_COMMIT, PAGE_READWRITE));
+    if (remote == nullptr) return tips;
+    auto* remoteText = reinterpret_cast<WCHAR*>(remote + 1024);
+    for (HWND tooltip : search.found) {
+        const LRESULT count = SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            TTTOOLINFOW tool = {};
+            tool.cbSize = sizeof tool;
+            tool.lpszText = remoteText;
+            SIZE_T moved = 0;
+            if (!WriteProcessMemory(shell.Get(), remote, &tool, sizeof tool, &moved) ||
+                !SendMessageW(tooltip, TTM_ENUMTOOLSW, static_cast<WPARAM>(i),
+                              reinterpret_cast<LPARAM>(remote)) ||
+                !ReadProcessMemory(shell.Get(), remote, &tool, sizeof tool, &moved)) {
+                continue;
+            }
+            tool.lpszText = remoteText;
+            WCHAR empty[1] = {0};
+            WriteProcessMemory(shell.Get(), remoteText, empty, sizeof empty, &moved);
+            WriteProcessMemory(shell.Get(), remote, &tool, sizeof tool, &moved);
+            SendMessageW(tooltip, TTM_GETTEXTW, kTextChars, reinterpret_cast<LPARAM>(remote));
+            WCHAR text[kTextChars] = {};
+            if (ReadProcessMemory(shell.Get(), remoteText, text, sizeof text - sizeof(WCHAR),
+                                  &moved)) {
+                tips.emplace_back(text);
+            }
+        }
+    }
+    VirtualFreeEx(shell.Get(), remote, 0, MEM_RELEASE);
+    return tips;
 }
 
 bool MonitorProgram::Start(const std::string& arguments) {

@@ -166,6 +166,9 @@ bool KeepNotificationAreaIcon();
 // Whether the notification area has the icon `id` of `owner` (another
 // process's window will do).
 bool HasNotificationIcon(HWND owner, UINT id);
+// The tips of the notification area's icons as the shell shows them: the
+// texts of the tools of the shell's tooltip windows, read from its process.
+std::vector<std::wstring> NotificationAreaTips();
 
 // Monitor.exe of a folder. The destructor ends it as the tray menu would and
 // waits for it; a Monitor that does not end is terminated.

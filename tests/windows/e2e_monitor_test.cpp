@@ -168,6 +168,89 @@ TEST_F(MonitorEndToEnd, AnApplySendsWhatChangedAndAnswersOption) {
     EXPECT_TRUE(mouse.Log().empty());
 }
 
+TEST_F(MonitorEndToEnd, AFullApplyTellsOptionItsProgressReportByReport) {
+    StartSystem();
+    MessageRecorder option(kOptionWindowTitle);
+    std::unique_ptr<SettingsStore> store(new SettingsStore());
+    ASSERT_TRUE(ReadSharedBlock(*store));
+    // What Option's "Reset all" hands over: every change flag set.
+    MarkAllChanged(*store);
+    {
+        KernelHandle mutex = OpenBlockMutex();
+        SharedSettingsBlock block;
+        ASSERT_EQ(SharedSettingsBlock::kMapped, block.Open());
+        ASSERT_TRUE(block.Write(mutex.Get(), *store));
+    }
+    ASSERT_TRUE(mouse.ClearLog());
+    SendMessageA(monitor.window(), UM_APPLY_SETTINGS, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return option.Count(UM_APPLY_DONE) == 1; }, 30000))
+        << Observed(folder, mouse);
+
+    const size_t reports = mouse.Log().size();
+    ASSERT_GT(reports, 30u);
+    std::vector<RecordedMessage> progress;
+    for (const RecordedMessage& m : option.messages()) {
+        if (m.message == UM_APPLY_PROGRESS) progress.push_back(m);
+    }
+    ASSERT_EQ(reports, progress.size());
+    long previousLeft = 0x7FFFFFFF;
+    for (size_t i = 0; i < progress.size(); ++i) {
+        const unsigned long packed = static_cast<unsigned long>(progress[i].wParam);
+        EXPECT_EQ(i + 1, ApplyProgressSent(packed));
+        EXPECT_EQ(reports, ApplyProgressTotal(packed));
+        EXPECT_LE(static_cast<long>(progress[i].lParam), previousLeft);
+        previousLeft = static_cast<long>(progress[i].lParam);
+    }
+    EXPECT_EQ(200, progress.back().lParam);  // the pause after selecting the profile
+    // The answer comes after the last report's progress.
+    const unsigned last = static_cast<unsigned>(reports);
+    EXPECT_GT(option.Find(UM_APPLY_DONE, 0),
+              option.Find(UM_APPLY_PROGRESS, PackApplyProgress(last, last)));
+}
+
+// The notification area's tip of Monitor's icon, or an empty text.
+std::wstring MonitorTip() {
+    for (const std::wstring& tip : NotificationAreaTips()) {
+        if (tip.find(L" CPI") != std::wstring::npos || tip.find(L"Profile") != std::wstring::npos) {
+            return tip;
+        }
+    }
+    return L"";
+}
+
+std::string Narrow(const std::wstring& text) {
+    std::string narrow;
+    for (wchar_t c : text) narrow += c < 0x80 ? static_cast<char>(c) : '?';
+    return narrow;
+}
+
+TEST_F(MonitorEndToEnd, TheTrayTipNamesTheActiveProfileAndLevel) {
+    WriteSettings(folder, [](SettingsStore& store) {
+        strcpy(store.profiles[1].ProFileName, "Sniper");
+        store.profiles[1].CpiStep = 2;
+        store.profiles[1].CpiLevel_X[2] = 16;
+    });
+    StartSystem();
+    ASSERT_TRUE(WaitUntil([] { return MonitorTip().find(L"Default1 (1)") != std::wstring::npos; },
+                          kSettle))
+        << Narrow(MonitorTip()) << Observed(folder, mouse);
+    // The product on the first line, the profile and its level on the second.
+    EXPECT_NE(std::wstring::npos, MonitorTip().find(L"\nDefault1 (1) \u00B7 "));
+
+    // The mouse's profile button switches to profile 2.
+    ASSERT_TRUE(mouse.Event(0x0800, 2));
+    EXPECT_TRUE(WaitUntil([] { return MonitorTip().find(L"\nSniper (2) \u00B7 1600 CPI") !=
+                                      std::wstring::npos; },
+                          kSettle))
+        << Narrow(MonitorTip()) << Observed(folder, mouse);
+    // Its level button to level 1 of that profile.
+    ASSERT_TRUE(mouse.Event(0x0700, 1));
+    EXPECT_TRUE(WaitUntil([] { return MonitorTip().find(L"\nSniper (2) \u00B7 1000 CPI") !=
+                                      std::wstring::npos; },
+                          kSettle))
+        << Narrow(MonitorTip()) << Observed(folder, mouse);
+}
+
 TEST_F(MonitorEndToEnd, ButtonsOfTheMouseInjectTheirCombinationAndMacro) {
     WriteSettings(folder, [](SettingsStore& store) {
         ButtonAssignment& combination = store.profiles[0].buttons[3];  // button 4

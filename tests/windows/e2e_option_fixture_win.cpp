@@ -187,5 +187,19 @@ bool OptionSystemTest::ClickApplyAndWait() {
            WaitUntil([&] { return IsWindowEnabled(apply) != 0; }, kSettle);
 }
 
+bool OptionSystemTest::ApplyProgressBarShown() const {
+    const RECT area = SkinEntryRect(folder, "skin_main.ini", 48);
+    POINT at = {area.left, area.bottom - 2};
+    if (area.right <= area.left || !ClientToScreen(window, &at)) return false;
+    HDC screen = GetDC(nullptr);
+    bool shown = false;
+    for (int x = 1; x < 24 && !shown; ++x) {
+        const COLORREF c = GetPixel(screen, at.x + x, at.y);
+        shown = c != CLR_INVALID && GetRValue(c) > 180 && GetGValue(c) < 80 && GetBValue(c) < 80;
+    }
+    ReleaseDC(nullptr, screen);
+    return shown;
+}
+
 }  // namespace e2e
 }  // namespace kestra

@@ -60,6 +60,9 @@ protected:
     // been told its profile (the last report of an apply) and Option has
     // given its buttons back on Monitor's answer.
     bool ClickApplyAndWait();
+    // Whether the bar of a running apply shows on the screen: the accent
+    // colour along the bottom of its area, where it starts to fill.
+    bool ApplyProgressBarShown() const;
 
     ProgramFolder folder;
     VirtualMouse mouse{folder};

@@ -78,6 +78,25 @@ TEST_F(OptionEndToEnd, ResetAllAppliesEverythingWithMarkedFlags) {
     EXPECT_STREQ("Default2", second.ProFileName);
 }
 
+TEST_F(OptionEndToEnd, AResetAllShowsItsProgressUntilTheButtonsComeBack) {
+    StartSystem();
+    SetForegroundWindow(window);
+    ClickSkinEntry(folder, "skin_main.ini", 45, Main());  // Reset all
+    HWND warning = WaitForPopup();
+    ASSERT_NE(nullptr, warning) << Observed(folder, mouse);
+    ClickSkinEntry(folder, "skin_reset_all_warn.ini", 1, {warning, {0, 0}});
+    // Every profile goes to the mouse, pauses and all: the bar shows meanwhile.
+    EXPECT_TRUE(WaitUntil([&] { return ApplyProgressBarShown(); }, kSettle))
+        << Observed(folder, mouse);
+    EXPECT_TRUE(mouse.Log().size() < 45u) << "the bar came late";
+    HWND apply = MainControl(14);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(apply) != 0; }, 30000))
+        << Observed(folder, mouse);
+    EXPECT_EQ("set 02 01 00 00 00 00 00 FC", mouse.Log().back());
+    SettleInput();
+    EXPECT_TRUE(WaitUntil([&] { return !ApplyProgressBarShown(); }, 2000));
+}
+
 TEST_F(OptionEndToEnd, UnpluggingTheMouseClosesOption) {
     StartSystem();
     ASSERT_TRUE(mouse.Unplug());

@@ -705,6 +705,20 @@ int ShootPages(const std::string& programFolder, const std::string& outFolder) {
     shoot(COptionDlg::kPerformancePage, "option_performance_changed.bmp");
     shoot(COptionDlg::kDpiPage, "option_dpi_changed.bmp");
 
+    // An apply under way: a stand-in for Monitor takes it, then reports how
+    // far its device thread is.
+    {
+        HWND monitor = CreateWindowExA(0, "STATIC", kMonitorWindowTitle, WS_POPUP, 0, 0, 1, 1,
+                                       nullptr, nullptr, nullptr, nullptr);
+        SendMessageA(dialog.applyButton().hwnd(), BM_CLICK, 0, 0);
+        PostMessageA(dialog.hwnd(), UM_APPLY_PROGRESS, PackApplyProgress(97, 282), 21400);
+        Pump(400);
+        failures += SaveWindow(dialog.hwnd(), outFolder + "option_apply_progress.bmp") ? 0 : 1;
+        SendMessageA(dialog.hwnd(), UM_APPLY_DONE, 0, 0);
+        DestroyWindow(monitor);
+        Pump(200);
+    }
+
     // The colour dialog over the main window, with level 1's colour and
     // with another.
     const uint32_t colours[] = {static_cast<uint32_t>(p.DPIColor[0]) & 0xFFFFFF, 0x3080F0};

@@ -1,0 +1,37 @@
+// The tip of Monitor's tray icon: the product on the first line, the active
+// profile and the resolution of its active level on the second, so that a
+// glance at the tray tells which ones are in use.
+#pragma once
+
+#include <string>
+
+#include "settings/settings_record.h"
+
+namespace kestra {
+
+// A tray tip holds 127 characters and its terminator.
+constexpr size_t kTrayTipLength = 127;
+
+struct TrayTipInfo {
+    int profile = -1;  // 0..4; -1 shows no second line
+    std::string name;  // the profile's name, in the system's code page
+    int cpi = 0;       // 0 when the active level is unknown
+    bool operator==(const TrayTipInfo& o) const {
+        return profile == o.profile && name == o.name && cpi == o.cpi;
+    }
+    bool operator!=(const TrayTipInfo& o) const { return !(*this == o); }
+};
+
+// What the tip shows for the settings: a damaged profile or level number
+// shows no line or no resolution rather than another profile's.
+TrayTipInfo TrayTipOf(const SettingsStore& store);
+
+// "Product\nSniper (2) · 1600 CPI" in UTF-16, never longer than the tip: a
+// long name is shortened with an ellipsis so that the number and the
+// resolution stay readable; a product text that fills the tip by itself is
+// cut, never inside a surrogate pair. `name` is the profile's name already
+// converted; an empty one shows as "Profile N".
+std::u16string TrayTipText(const std::u16string& product, const std::u16string& name,
+                           const TrayTipInfo& info);
+
+}  // namespace kestra
