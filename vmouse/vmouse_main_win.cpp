@@ -10,6 +10,7 @@
 
 #include "vmouse/message_pipe_win.h"
 #include "vmouse/vmouse_command.h"
+#include "vmouse/detach_stdio_win.h"
 #include "vmouse/vmouse_server_win.h"
 #include "vmouse/vmouse_wire.h"
 
@@ -155,6 +156,9 @@ int main(int argc, char** argv) {
     }
     switch (c.verb) {
         case Verb::kServe: {
+            // Started by `start`, detached: nothing of its starter's is ours.
+            const HANDLE errors = GetStdHandle(STD_ERROR_HANDLE);
+            if (errors == nullptr || errors == INVALID_HANDLE_VALUE) ReleaseInheritedPosixStdio();
             const int r = Serve(c.major, c.minor);
             return r;
         }
