@@ -7,6 +7,8 @@ const char kUsage[] =
     "usage: vmouse start [--firmware MAJOR.MINOR]\n"
     "       vmouse stop | plug | unplug | state\n"
     "       vmouse bounce COUNT [GAP_MS]  (unplug and plug COUNT times, GAP_MS apart)\n"
+    "       vmouse unplug-after COUNT   (unplug by itself once COUNT more reports arrived;\n"
+    "                                    0 takes it back)\n"
     "       vmouse event CODE VALUE      (hex with 0x, or decimal)\n"
     "       vmouse log [--clear]\n";
 
@@ -95,6 +97,14 @@ bool ParseCommand(const std::vector<std::string>& args, Command* command, std::s
         c.verb = Verb::kBounce;
         c.count = static_cast<unsigned>(count);
         c.gapMs = static_cast<unsigned>(gap);
+    } else if (verb == "unplug-after") {
+        if (extra != 1) return Fail(error, "unplug-after needs COUNT");
+        unsigned long count = 0;
+        if (!ParseDigits(args[1], 0, 10, kMaxUnplugAfter, &count)) {
+            return Fail(error, "bad report count " + args[1]);
+        }
+        c.verb = Verb::kUnplugAfter;
+        c.count = static_cast<unsigned>(count);
     } else if (verb == "log") {
         if (extra > 1 || (extra == 1 && args[1] != "--clear")) {
             return Fail(error, "log takes only --clear");

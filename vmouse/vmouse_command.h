@@ -14,6 +14,7 @@ enum class Verb {
     kPlug,
     kUnplug,
     kBounce,  // unplug and plug again, `count` times, `gapMs` apart
+    kUnplugAfter,  // unplug by itself after `count` more reports (0: no more)
     kEvent,
     kLog,
     kClearLog,
@@ -35,6 +36,7 @@ struct Command {
 
 constexpr unsigned kMaxBounces = 1000;
 constexpr unsigned kMaxBounceGapMs = 10000;
+constexpr unsigned kMaxUnplugAfter = 1000000;
 
 extern const char kUsage[];
 

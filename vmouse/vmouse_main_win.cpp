@@ -174,6 +174,11 @@ int main(int argc, char** argv) {
             return Bounce(c);
         case Verb::kEvent:
             return Simple(EventMessage(kReqEvent, c.code, c.value), false);
+        case Verb::kUnplugAfter: {
+            std::vector<uint8_t> request(1, kReqUnplugAfter);
+            PutU32(request, c.count);
+            return Simple(request, false);
+        }
         case Verb::kLog:
             return Simple(std::vector<uint8_t>(1, kReqLog), true);
         case Verb::kClearLog:

@@ -53,6 +53,7 @@ private:
     // the connection to the subscribers once the answer is out.
     std::vector<uint8_t> Answer(const std::vector<uint8_t>& request, bool* subscribe, bool* stop);
     std::vector<uint8_t> ReportAnswer(const std::vector<uint8_t>& request);
+    std::vector<uint8_t> ReportAnswerPlugged(uint8_t type, const uint8_t* bytes, size_t length);
     void Push(const std::vector<uint8_t>& message);
     void SetPlugged(bool plugged);
     void Unsubscribe(MessagePipe* pipe);
@@ -61,6 +62,7 @@ private:
     HANDLE stop_ = nullptr;
     VirtualFirmware firmware_;
     bool plugged_ = true;
+    uint32_t unplugAfter_ = 0;  // reports still to come before it unplugs itself; 0: never
     // Advances at each unplug: a channel opened before it stays dead, as a
     // handle to a removed device does.
     uint32_t generation_ = 1;
@@ -215,7 +217,18 @@ std::vector<uint8_t> Server::ReportAnswer(const std::vector<uint8_t>& request) {
     if (!plugged_ || generation != generation_) return StatusOnly(kUnplugged);
     const uint8_t* bytes = request.data() + 5;
     const size_t length = request.size() - 5;
-    switch (request[0]) {
+    // Armed by `unplug-after`: this report still arrives, then the cable goes.
+    if (unplugAfter_ != 0 && --unplugAfter_ == 0) {
+        std::vector<uint8_t> answer = ReportAnswerPlugged(request[0], bytes, length);
+        SetPlugged(false);
+        return answer;
+    }
+    return ReportAnswerPlugged(request[0], bytes, length);
+}
+
+std::vector<uint8_t> Server::ReportAnswerPlugged(uint8_t type, const uint8_t* bytes,
+                                                 size_t length) {
+    switch (type) {
         case kReqSetFeature:
             return StatusOnly(firmware_.SetFeature(bytes, length) ? kOk : kFailed);
         case kReqWriteOutput:
@@ -275,6 +288,12 @@ std::vector<uint8_t> Server::Answer(const std::vector<uint8_t>& request, bool* s
         case kReqUnplug:
             SetPlugged(request[0] == kReqPlug);
             return StatusOnly(kOk);
+        case kReqUnplugAfter: {
+            uint32_t count = 0;
+            if (request.size() != 5 || !GetU32(request, 1, &count)) return StatusOnly(kBadRequest);
+            unplugAfter_ = count;
+            return StatusOnly(kOk);
+        }
         case kReqLog:
             return WithText(firmware_.Log().Text());
         case kReqClearLog:

@@ -30,6 +30,7 @@ enum Request : uint8_t {
     kReqState = 'T',     // answer: status, then the state text
     kReqFirmware = 'F',  // major (u8), minor (u8)
     kReqStop = 'X',      // answer: status, then the process id (u32)
+    kReqUnplugAfter = 'A',  // count (u32): unplug once that many more reports arrived; 0 disarms
 };
 
 // Which channel an open request opens: byte 1 of kReqOpenChannel.

@@ -91,6 +91,20 @@ TEST(VmouseCommand, BounceCountAndGapWithinTheirLimits) {
     }
 }
 
+TEST(VmouseCommand, UnplugAfterTakesACountOrZero) {
+    Command c;
+    ASSERT_TRUE(Parse({"unplug-after", "44"}, &c));
+    EXPECT_EQ(Verb::kUnplugAfter, c.verb);
+    EXPECT_EQ(44u, c.count);
+    ASSERT_TRUE(Parse({"unplug-after", "0"}, &c));
+    EXPECT_EQ(0u, c.count);
+    for (std::vector<std::string> bad : std::vector<std::vector<std::string>>{
+             {"unplug-after"}, {"unplug-after", "1000001"}, {"unplug-after", "x"},
+             {"unplug-after", "1", "2"}}) {
+        EXPECT_FALSE(Parse(bad, &c)) << bad.size();
+    }
+}
+
 TEST(VmouseCommand, PlainVerbsLogAndJunk) {
     const struct {
         const char* word;

@@ -279,6 +279,10 @@ bool VirtualMouse::Bounce(unsigned count, unsigned gapMs) {
     return Call("bounce " + std::to_string(count) + " " + std::to_string(gapMs)).exitCode == 0;
 }
 
+bool VirtualMouse::UnplugAfter(unsigned count) {
+    return Call("unplug-after " + std::to_string(count)).exitCode == 0;
+}
+
 bool VirtualMouse::Event(uint16_t code, uint16_t value) {
     char arguments[48];
     snprintf(arguments, sizeof arguments, "event 0x%04X 0x%04X", code, value);

@@ -92,6 +92,8 @@ public:
     bool Unplug();
     // `count` unplug/plug pairs, `gapMs` between each step; ends plugged.
     bool Bounce(unsigned count, unsigned gapMs);
+    // Unplugs by itself right after `count` more reports reached it.
+    bool UnplugAfter(unsigned count);
     bool Event(uint16_t code, uint16_t value);
     // Every report since start or the last clear, oldest first.
     std::vector<std::string> Log();
