@@ -167,6 +167,28 @@ void OptionLogic::OnApplyWatch() {
     if (gate_.GivesUp(effects_.TickCount(), effects_.MonitorWindowExists())) EndPending();
 }
 
+void OptionLogic::OpenMacroManager() {
+    beforeMacroManager_.reset(new SettingsStore(*working_));
+}
+
+void OptionLogic::CloseMacroManager(bool keep) {
+    if (keep) {
+        SaveMacros();
+    } else {
+        if (beforeMacroManager_) {
+            for (int p = 0; p < kProfileCount; ++p) {
+                memcpy(working_->profiles[p].buttons, beforeMacroManager_->profiles[p].buttons,
+                       sizeof working_->profiles[p].buttons);
+            }
+            memcpy(working_->flags.buttons, beforeMacroManager_->flags.buttons,
+                   sizeof working_->flags.buttons);
+        }
+        macros_.Load(MacroLibraryPath(programFolder_));
+    }
+    beforeMacroManager_.reset();
+    effects_.RefreshPages(kButtonPageBit | kMacroPageBit);
+}
+
 bool HoldsProfile(const std::string& path) {
     std::string bytes;
     if (!ReadWholeFile(path, bytes)) return false;
