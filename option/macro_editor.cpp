@@ -44,10 +44,10 @@ std::string MouseStepName(uint8_t mouseKey, uint8_t action) {
             button = "Middle Button";
             break;
         case kMouseX1:
-            button = "X Button 1";
+            button = "Back Button";
             break;
         case kMouseX2:
-            button = "X Button 2";
+            button = "Forward Button";
             break;
         default:
             break;
@@ -167,8 +167,8 @@ bool MacroEditor::DeleteSelected() {
     if (selected_ < 0 || recording_) return false;
     std::vector<Macro>& list = library_.macros();
     list.erase(list.begin() + selected_);
-    const int next = selected_ < static_cast<int>(list.size()) ? selected_
-                                                               : static_cast<int>(list.size()) - 1;
+    const int next =
+        selected_ < static_cast<int>(list.size()) ? selected_ : static_cast<int>(list.size()) - 1;
     Select(next);
     Propagate();
     return true;

@@ -87,11 +87,11 @@ std::vector<FunctionMenuItem> StepContextMenu();
 
 // What a context command asks of the window afterwards.
 enum class ContextOutcome {
-    kNothing,          // not applicable here
-    kNeedsMacro,       // the macro-set warning: no macro is selected
-    kChanged,          // steps changed; redraw
+    kNothing,     // not applicable here
+    kNeedsMacro,  // the macro-set warning: no macro is selected
+    kChanged,     // steps changed; redraw
     kRecordingStarted,
-    kEditDelay,        // open the in-place edit on the line
+    kEditDelay,  // open the in-place edit on the line
 };
 
 // Outcome of a recorded key event.

@@ -84,8 +84,8 @@ void CMacroManager::PlaceControls(const SkinFile& file, const SkinStateImages& i
 
     const SkinControlEntry record = file.ReadEntry(kRecordEntry);
     PlaceButton(record_, record, images);
-    recordRect_ = RECT{0, 0, record.rect.right - record.rect.left,
-                       record.rect.bottom - record.rect.top};
+    recordRect_ =
+        RECT{0, 0, record.rect.right - record.rect.left, record.rect.bottom - record.rect.top};
     for (int kind = 0; kind < 2; ++kind) {
         for (int state = 0; state < 3; ++state) {
             char name[64];
@@ -160,8 +160,8 @@ void CMacroManager::RedrawSteps(int caretLine) {
     if (shown >= 0) {
         // Bring the lines after the caret into view, then put the caret back.
         SendMessageA(list, LB_SETCURSEL, shown, 0);
-        SendMessageA(list, LB_SETCURSEL, caretLine >= 0 && caretLine < count ? caretLine
-                                                                             : count - 1, 0);
+        SendMessageA(list, LB_SETCURSEL,
+                     caretLine >= 0 && caretLine < count ? caretLine : count - 1, 0);
     }
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
@@ -193,8 +193,7 @@ LRESULT CMacroManager::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnStepListRightClick();
         return 0;
     }
-    if (message == UM_EDIT_ENTER ||
-        (message == BitmapEditKillFocusMessage() && wParam == 1)) {
+    if (message == UM_EDIT_ENTER || (message == BitmapEditKillFocusMessage() && wParam == 1)) {
         OnRepeatTyped();
         return 0;
     }
@@ -335,7 +334,8 @@ void CMacroManager::StartRecording() {
     snprintf(line, sizeof line, "Hhook: %lx\r\n",
              static_cast<unsigned long>(reinterpret_cast<uintptr_t>(hook_.get())));
     OutputDebugStringA(line);
-    for (SkinButton* button : {&new_, &delete_, &import_, &export_, &repeat_}) button->Enable(false);
+    for (SkinButton* button : {&new_, &delete_, &import_, &export_, &repeat_})
+        button->Enable(false);
     EnableWindow(macroList_.hwnd(), FALSE);
     EnableWindow(stepList_.hwnd(), FALSE);
     SetFocus(hwnd());
@@ -392,8 +392,8 @@ void CMacroManager::OnExport() {
 void CMacroManager::OnImport() {
     if (editor_.recording()) return;
     std::string path;
-    if (!ChooseFileName(hwnd(), MacroDialogInitialName(programFolder_), kMacroImportFilter,
-                        "macro", false, path))
+    if (!ChooseFileName(hwnd(), MacroDialogInitialName(programFolder_), kMacroImportFilter, "macro",
+                        false, path))
         return;
     const int added = ImportMacroFile(library_, path);
     if (added < 0) return;

@@ -610,7 +610,7 @@ def macro_manager_dialog():
     at the right the record button (its images are "start_record_*.jpg" and
     "stop_record_*.jpg"), the record-delays and repeat switches and the
     repeat count."""
-    w = Window("skin_macro_manager.ini", 580, 440, radius=10)
+    w = Window("skin_macro_manager.ini", 580, 468, radius=10)
     w.text(16, 20, "Macro manager", 14, True, TEXT, "lm")
     w.add("3", "close", 546, 8, 26, 22, "icon", label="\u00d7")
     w.text(16, 48, "MACROS", 11, True, TEXT_DIM)
@@ -629,8 +629,8 @@ def macro_manager_dialog():
     w.add("23", "repeat", 440, 178, 124, 24, "check", label="Repeat")
     w.add("24", "repeat_count", 440, 210, 56, 22, "field")
     w.text(504, 221, "times (1-255)", 10, False, TEXT_DIM, "lm")
-    w.add("2", "cancel", 360, 400, 96, 28, label="Cancel")
-    w.add("1", "ok", 468, 400, 96, 28, "primary", label="OK")
+    w.add("2", "cancel", 360, 424, 96, 28, label="Cancel")
+    w.add("1", "ok", 468, 424, 96, 28, "primary", label="OK")
     return w
 
 

@@ -250,7 +250,7 @@ TEST(MacroStepList, LinesCarryNamesDelaysAndTheirItemData) {
     ASSERT_EQ(4u, lines.size());
     EXPECT_EQ("A", lines[0].text);
     EXPECT_EQ((1u << 16) + 138, lines[0].data);
-    EXPECT_EQ("X Button 2 Up", lines[1].text);
+    EXPECT_EQ("Forward Button Up", lines[1].text);
     EXPECT_EQ((2u << 16) + 146, lines[1].data);
     EXPECT_EQ("300 ms", lines[2].text);
     EXPECT_EQ((2u << 16) + 135, lines[2].data);
@@ -271,8 +271,8 @@ TEST(MacroFiles, ExactBytesOfTheLibraryAndOfAMacroFile) {
     MacroLibrary library;
     library.macros() = {macro, Named("B")};
     ASSERT_TRUE(library.Save(MacroLibraryPath(folder.path())));
-    EXPECT_EQ("[Macros]\r\nnumber=2\r\n0=" + StructHex(&macro, sizeof macro) + "\r\n1=" +
-                  StructHex(&library.macros()[1], sizeof(Macro)) + "\r\n",
+    EXPECT_EQ("[Macros]\r\nnumber=2\r\n0=" + StructHex(&macro, sizeof macro) +
+                  "\r\n1=" + StructHex(&library.macros()[1], sizeof(Macro)) + "\r\n",
               folder.Read("config\\sequence.dat"));
 
     folder.Write("config\\old.macro", "[Macros]\r\n0=00\r\n1=junk\r\n");

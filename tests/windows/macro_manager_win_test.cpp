@@ -1,0 +1,307 @@
+// The macro manager in Option's main window, in this process, over a fresh
+// copy of the staged program folder: opened from the MACROS tab and driven
+// by real pointer and keyboard input from another thread (the manager's
+// modal loop holds the test's thread), then checked in the library file,
+// the working copy and what another keyboard hook saw.
+#include "option/macro_manager_win.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "option/option_dlg_win.h"
+#include "settings/file_system.h"
+#include "settings/ini_file.h"
+#include "settings/settings_files.h"
+#include "skin/skin_window_win.h"
+#include "tests/windows/e2e_harness_win.h"
+
+namespace kestra {
+namespace {
+
+using e2e::WaitUntil;
+
+constexpr char kManager[] = "skin_macro_manager.ini";
+constexpr char kManagerTitle[] = "Macro Manager";
+
+class NoShell : public OptionShell {
+public:
+    bool ChooseImportFile(HWND, const std::string&, std::string&) override { return false; }
+    bool ChooseExportFile(HWND, const std::string&, std::string&) override { return false; }
+    bool Confirm(HWND, WarningKind) override { return false; }
+    void ShowMessage(HWND, const char*) override {}
+    void Open(const std::string&) override {}
+};
+
+void Key(WORD virtualKey, bool up) {
+    INPUT key = {};
+    key.type = INPUT_KEYBOARD;
+    key.ki.wVk = virtualKey;
+    key.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &key, sizeof key);
+}
+
+void Press(WORD virtualKey) {
+    Key(virtualKey, false);
+    Key(virtualKey, true);
+    Sleep(60);
+}
+
+void Type(const char* digitsOrCapitals) {
+    for (const char* c = digitsOrCapitals; *c; ++c) Press(static_cast<WORD>(*c));
+}
+
+// A popup menu (class "#32768") is on the screen.
+BOOL CALLBACK FindMenu(HWND window, LPARAM found) {
+    char name[16] = "";
+    GetClassNameA(window, name, sizeof name);
+    if (strcmp(name, "#32768") != 0 || !IsWindowVisible(window)) return TRUE;
+    *reinterpret_cast<bool*>(found) = true;
+    return FALSE;
+}
+bool MenuOpen() {
+    bool found = false;
+    EnumWindows(&FindMenu, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// The user's side, on its own thread; a script that fails presses Escape
+// and closes the manager, so that nothing is left holding the test.
+class User {
+public:
+    explicit User(std::function<bool()> script)
+        : thread_([this, script] {
+              done_ = script();
+              if (!done_) {
+                  Press(VK_ESCAPE);
+                  HWND manager = FindWindowA(nullptr, kManagerTitle);
+                  if (manager != nullptr) PostMessageA(manager, WM_CLOSE, 0, 0);
+              }
+          }) {}
+    ~User() { thread_.join(); }
+    bool done() const { return done_; }
+
+private:
+    std::atomic<bool> done_{false};
+    std::thread thread_;
+};
+
+class MacroManagerTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { folder_ = new e2e::ProgramFolder; }
+    static void TearDownTestSuite() {
+        delete folder_;
+        folder_ = nullptr;
+    }
+    void SetUp() override {
+        ASSERT_TRUE(folder_->ok());
+        RemoveFile(path() + "config\\sequence.dat");
+        e2e::WriteSettings(*folder_, nullptr);
+    }
+    void TearDown() override {
+        dialog.reset();
+        SetSkinFolder("");
+    }
+    static const std::string& path() { return folder_->path(); }
+    void Open() {
+        dialog.reset(new COptionDlg(path(), shell));
+        ASSERT_TRUE(dialog->Create());
+        ShowWindow(dialog->hwnd(), SW_SHOW);
+        SetForegroundWindow(dialog->hwnd());
+        WaitUntil([] { return false; }, 50);
+    }
+    // The MACROS tab, then its button: the manager's loop runs until the
+    // user's script has ended it.
+    void RunManager(const std::function<bool(HWND)>& script) {
+        e2e::ClickSkinEntry(*folder_, "skin_main.ini", 37, {dialog->hwnd(), {0, 0}});
+        {
+            User user([&] {
+                HWND manager = nullptr;
+                if (!WaitUntil(
+                        [&] {
+                            return (manager = FindWindowA(nullptr, kManagerTitle)) &&
+                                   IsWindowVisible(manager);
+                        },
+                        8000))
+                    return false;
+                Sleep(200);
+                return script(manager);
+            });
+            HWND page = dialog->page(COptionDlg::kMacroPage).hwnd();
+            e2e::ClickSkinEntry(*folder_, "skin_macro_page.ini", 11, {page, {0, 0}});
+            EXPECT_TRUE(WaitUntil([&] { return user.done(); }, 30000));
+        }
+        EXPECT_TRUE(WaitUntil([] { return FindWindowA(nullptr, kManagerTitle) == nullptr; }, 5000));
+        e2e::SettleInput();
+    }
+    static void Click(HWND manager, int entry) {
+        e2e::ClickSkinEntry(*folder_, kManager, entry, {manager, {0, 0}});
+        Sleep(150);
+    }
+    // Line `line` of the list of entry `entry` ("10" macros, "20" steps).
+    static POINT ListLine(HWND manager, int entry, int line) {
+        const RECT r = e2e::SkinEntryRect(*folder_, kManager, entry);
+        return e2e::ScreenPoint({manager, {0, 0}}, r.left + 40,
+                                r.top + SkinListBox::kItemHeight * line + 9);
+    }
+
+    static e2e::ProgramFolder* folder_;
+    NoShell shell;
+    std::unique_ptr<COptionDlg> dialog;
+};
+e2e::ProgramFolder* MacroManagerTest::folder_ = nullptr;
+
+TEST_F(MacroManagerTest, RecordsSwallowedKeysTakesAnEditedDelayAndOkSavesTheLibrary) {
+    Open();
+    std::string othersSaw = "not run";
+    RunManager([&](HWND manager) {
+        Click(manager, 11);  // New: a line to name in place
+        Type("COMBO");
+        Press(VK_RETURN);
+        Sleep(200);
+
+        {
+            // Another program's keyboard hook, watching while the manager
+            // records (it keeps what it sees, so it goes before the typing below).
+            e2e::KeyObserver others;
+            if (!others.ok()) return false;
+            Click(manager, 21);  // Record
+            Key('A', false);
+            Sleep(40);
+            Key('A', false);  // the key held: its repeats
+            Sleep(40);
+            Key('A', false);
+            Sleep(40);
+            Key('A', true);
+            Sleep(150);
+            Key('B', false);
+            Sleep(60);
+            Key('B', true);
+            Sleep(200);
+            othersSaw = others.Describe();
+        }
+        Click(manager, 21);  // Stop
+
+        // The delay after the first step (its second line) typed as 5.
+        e2e::MovePointerTo(ListLine(manager, 20, 1));
+        Sleep(100);
+        INPUT right[2] = {};
+        right[0].type = right[1].type = INPUT_MOUSE;
+        right[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+        right[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+        SendInput(2, right, sizeof(INPUT));
+        if (!WaitUntil(MenuOpen, 5000)) return false;
+        for (int i = 0; i < 5; ++i) Press(VK_DOWN);  // "Edit", the fifth entry
+        Press(VK_RETURN);
+        Sleep(300);
+        Type("5");
+        Press(VK_RETURN);
+        Sleep(200);
+
+        // Repeat on, 300 times asked.
+        Click(manager, 23);
+        Click(manager, 24);
+        Press(VK_END);
+        for (int i = 0; i < 4; ++i) Press(VK_BACK);
+        Type("300");
+        Press(VK_RETURN);
+        Sleep(200);
+        Click(manager, 1);  // OK
+        return true;
+    });
+    EXPECT_EQ("", othersSaw);
+
+    MacroLibrary saved;
+    saved.Load(MacroLibraryPath(path()));
+    const int index = saved.Find("COMBO");
+    ASSERT_GE(index, 0);
+    const Macro& macro = saved.macros()[index];
+    ASSERT_EQ(4, macro.stepCount);
+    const uint8_t keys[4] = {0x04, 0x04, 0x05, 0x05};  // A, A, B, B
+    const uint8_t actions[4] = {1, 2, 1, 2};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(keys[i], macro.steps[i].key) << i;
+        EXPECT_EQ(actions[i], macro.steps[i].action) << i;
+    }
+    EXPECT_EQ(10, macro.steps[0].delay);  // 5 typed, the least there is
+    EXPECT_GE(macro.steps[1].delay, 120);
+    EXPECT_LE(macro.steps[1].delay, 600);
+    EXPECT_GE(macro.steps[2].delay, 40);
+    EXPECT_EQ(0, macro.steps[3].delay);
+    EXPECT_EQ(255, macro.repeatCount);
+    EXPECT_EQ(0, memcmp(&macro, &dialog->logic().macros().macros()[index], sizeof macro));
+}
+
+TEST_F(MacroManagerTest, LeavingWithoutOkTakesBackADeletedMacroAndTheButtonsThatPlayedIt) {
+    Macro fire = {};
+    strcpy(fire.name, "Fire");
+    fire.repeatCount = 1;
+    fire.stepCount = 1;
+    fire.steps[0] = MacroStep{0x09, 1, 0};
+    MacroLibrary library;
+    library.macros() = {fire, fire};
+    strcpy(library.macros()[1].name, "Keep");
+    ASSERT_TRUE(library.Save(MacroLibraryPath(path())));
+    const std::string savedBytes = [] {
+        std::string bytes;
+        ReadWholeFile(MacroLibraryPath(path()), bytes);
+        return bytes;
+    }();
+    e2e::WriteSettings(*folder_, [&](SettingsStore& store) {
+        for (int p : {0, 3}) {
+            ButtonAssignment& b = store.profiles[p].buttons[5];
+            b.function = 16;
+            strcpy(b.label, "Fire");
+            b.repeatCount = 1;
+            b.stepCount = 1;
+            b.steps[0] = fire.steps[0];
+        }
+    });
+    Open();
+    int linesAfterDelete = -1;
+    RunManager([&](HWND manager) {
+        e2e::ClickOnScreen(ListLine(manager, 10, 0));
+        Click(manager, 12);  // Delete, then the warning's Delete
+        HWND warning = nullptr;
+        if (!WaitUntil(
+                [&] {
+                    warning = GetForegroundWindow();
+                    return warning != nullptr && warning != manager;
+                },
+                5000))
+            return false;
+        e2e::ClickSkinEntry(*folder_, "skin_delete_macro_warn.ini", 1, {warning, {0, 0}});
+        if (!WaitUntil([&] { return GetForegroundWindow() == manager; }, 5000)) return false;
+        HWND list = ChildWindowFromPointEx(
+            manager,
+            [&] {
+                POINT p = ListLine(manager, 10, 0);
+                ScreenToClient(manager, &p);
+                return p;
+            }(),
+            CWP_SKIPINVISIBLE);
+        linesAfterDelete = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+        Click(manager, 2);  // Cancel
+        return true;
+    });
+    EXPECT_EQ(1, linesAfterDelete);
+
+    std::string bytes;
+    ReadWholeFile(MacroLibraryPath(path()), bytes);
+    EXPECT_EQ(savedBytes, bytes);
+    ASSERT_EQ(2u, dialog->logic().macros().macros().size());
+    EXPECT_STREQ("Fire", dialog->logic().macros().macros()[0].name);
+    for (int p : {0, 3}) {
+        EXPECT_EQ(16, dialog->logic().working().profiles[p].buttons[5].function) << p;
+        EXPECT_EQ(0, dialog->logic().working().flags.buttons[p][5]) << p;
+    }
+}
+
+}  // namespace
+}  // namespace kestra
