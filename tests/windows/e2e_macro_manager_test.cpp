@@ -1,0 +1,229 @@
+// A macro recorded in the macro manager reaches the mouse: Option.exe,
+// Monitor.exe and the virtual mouse, the manager opened from the main
+// window's box popup, six keys recorded with their delays by real key
+// strokes, OK, Apply; the macro block the mouse receives carries exactly the
+// recorded steps, and the mouse's button makes Monitor play them with those
+// delays.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "device/device_commands.h"
+#include "option/macro_library.h"
+#include "settings/file_system.h"
+#include "settings/ini_file.h"
+#include "settings/ipc_names.h"
+#include "tests/windows/e2e_harness_win.h"
+
+namespace kestra {
+namespace e2e {
+namespace {
+
+constexpr DWORD kSettle = 8000;
+constexpr char kMain[] = "skin_main.ini";
+constexpr char kManager[] = "skin_macro_manager.ini";
+
+std::string Line(const char* kind, const uint8_t* bytes, size_t count) {
+    std::string line = kind;
+    char digits[4];
+    for (size_t i = 0; i < count; ++i) {
+        snprintf(digits, sizeof digits, " %02X", bytes[i]);
+        line += digits;
+    }
+    return line;
+}
+
+void Key(WORD virtualKey, bool up) {
+    INPUT key = {};
+    key.type = INPUT_KEYBOARD;
+    key.ki.wVk = virtualKey;
+    key.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &key, sizeof key);
+}
+
+void Press(WORD virtualKey) {
+    Key(virtualKey, false);
+    Key(virtualKey, true);
+    SettleInput();
+}
+
+BOOL CALLBACK FindMenuWindow(HWND window, LPARAM data) {
+    char name[16] = "";
+    GetClassNameA(window, name, sizeof name);
+    if (strcmp(name, "#32768") != 0 || !IsWindowVisible(window)) return TRUE;
+    *reinterpret_cast<bool*>(data) = true;
+    return FALSE;
+}
+bool MenuOpen() {
+    bool open = false;
+    EnumWindows(&FindMenuWindow, reinterpret_cast<LPARAM>(&open));
+    return open;
+}
+
+TEST(MacroManagerEndToEnd, ARecordedMacroReachesTheMouseAndMonitorPlaysItsKeysWithItsDelays) {
+    ProgramFolder folder;
+    ASSERT_TRUE(folder.ok()) << folder.path();
+    VirtualMouse mouse{folder};
+    MonitorProgram monitor{folder};
+    Process option;
+
+    // Button 6 of profile 1 plays "Burst", one Tab, from the library.
+    Macro burst;
+    memset(&burst, 0, sizeof burst);
+    strcpy(burst.name, "Burst");
+    burst.repeatCount = 1;
+    burst.stepCount = 1;
+    burst.steps[0] = MacroStep{0x2B, 1, 0};
+    IniDocument library;
+    library.Set("Macros", "number", "1");
+    library.Set("Macros", "0", EncodeIniStruct(&burst, sizeof burst));
+    ASSERT_TRUE(EnsureDirectory(folder.path() + "config"));
+    ASSERT_TRUE(WriteFileAtomically(MacroLibraryPath(folder.path()), library.Serialize()));
+    WriteSettings(folder, [&](SettingsStore& store) {
+        ButtonAssignment& b = store.profiles[0].buttons[5];
+        b.function = 16;
+        strcpy(b.label, burst.name);
+        b.repeatCount = 1;
+        b.stepCount = 1;
+        b.steps[0] = burst.steps[0];
+    });
+
+    ASSERT_TRUE(mouse.Start());
+    ASSERT_TRUE(monitor.Start());
+    ASSERT_TRUE(WaitUntil([&] { return LogHas(mouse, "get 80"); }, kSettle))
+        << Observed(folder, mouse);
+    ASSERT_TRUE(option.Start(folder.File("Option.exe")));
+    HWND window = WaitForWindow(kOptionWindowTitle, 15000);
+    ASSERT_NE(nullptr, window);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(window) != 0; }, kSettle))
+        << Observed(folder, mouse);
+    SetForegroundWindow(window);
+    ASSERT_TRUE(mouse.ClearLog());
+
+    // Button 6's box: "Macro", whose submenu opens on the manager entry.
+    ClickSkinEntry(folder, kMain, 25, {window, {0, 0}});
+    ASSERT_TRUE(WaitUntil(MenuOpen, kSettle)) << Observed(folder, mouse);
+    Press(VK_DOWN);
+    Press(VK_RIGHT);
+    Press(VK_RETURN);
+    HWND manager = nullptr;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            manager = FindWindowA(nullptr, "Macro Manager");
+            return manager != nullptr && GetForegroundWindow() == manager;
+        },
+        kSettle))
+        << Observed(folder, mouse);
+    const SkinPlace place{manager, {0, 0}};
+
+    // "Burst" (the list's first line), its Tab step deleted through the
+    // step list's menu, then six keys recorded with pauses between them.
+    const RECT list = SkinEntryRect(folder, kManager, 10);
+    ClickOnScreen(ScreenPoint(place, list.left + 40, list.top + 9));
+    const RECT steps = SkinEntryRect(folder, kManager, 20);
+    MovePointerTo(ScreenPoint(place, steps.left + 40, steps.top + 9));
+    INPUT right[2] = {};
+    right[0].type = right[1].type = INPUT_MOUSE;
+    right[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+    right[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+    SendInput(2, right, sizeof(INPUT));
+    ASSERT_TRUE(WaitUntil(MenuOpen, kSettle)) << Observed(folder, mouse);
+    for (int i = 0; i < 6; ++i) Press(VK_DOWN);  // "Delete", the sixth entry
+    Press(VK_RETURN);
+    ASSERT_TRUE(WaitUntil([] { return !MenuOpen(); }, kSettle)) << Observed(folder, mouse);
+
+    ClickSkinEntry(folder, kManager, 21, place);  // Record
+    SettleInput(300);
+    const WORD keys[6] = {'Q', 'W', 'E', 'R', 'T', 'Y'};
+    for (WORD k : keys) {
+        Key(k, false);
+        Sleep(40);
+        Key(k, true);
+        Sleep(90);
+    }
+    SettleInput(300);
+    ClickSkinEntry(folder, kManager, 21, place);  // Stop
+    ClickSkinEntry(folder, kManager, 1, place);   // OK
+    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == window; }, kSettle))
+        << Observed(folder, mouse);
+
+    // The library file holds what was recorded (saved once the manager has
+    // gone).
+    MacroLibrary saved;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            saved.Load(MacroLibraryPath(folder.path()));
+            return saved.macros().size() == 1 && saved.macros()[0].stepCount != 1;
+        },
+        kSettle))
+        << Observed(folder, mouse);
+    ASSERT_EQ(1u, saved.macros().size());
+    const Macro& recorded = saved.macros()[0];
+    ASSERT_EQ(12, recorded.stepCount);
+    const uint8_t usages[6] = {0x14, 0x1A, 0x08, 0x15, 0x17, 0x1C};  // Q W E R T Y
+    for (int i = 0; i < 12; ++i) {
+        EXPECT_EQ(usages[i / 2], recorded.steps[i].key) << i;
+        EXPECT_EQ(i % 2 == 0 ? 1 : 2, recorded.steps[i].action) << i;
+        if (i < 11) EXPECT_GE(recorded.steps[i].delay, 20) << i;
+    }
+    EXPECT_EQ(0, recorded.steps[11].delay);
+
+    ClickSkinEntry(folder, kMain, 14, {window, {0, 0}});  // Apply
+    ButtonAssignment expected;
+    memset(&expected, 0, sizeof expected);
+    expected.function = 16;
+    strcpy(expected.label, "Burst");
+    expected.repeatCount = 1;
+    expected.stepCount = 12;
+    memcpy(expected.steps, recorded.steps, sizeof expected.steps);
+    const FeatureReport macroHeader = MakeFeatureReport(kCmdMacro, MacroSlot(0, 5), kBlockFollows);
+    const DeviceBlock block = BuildDeviceMacro(expected);
+    const std::vector<std::string> macroLines = {
+        Line("set", macroHeader.data(), macroHeader.size()),
+        Line("out", block.data(), kBlockSize / 2),
+        Line("out", block.data() + kBlockSize / 2, kBlockSize / 2),
+    };
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            const std::vector<std::string> log = mouse.Log();
+            return std::search(log.begin(), log.end(), macroLines.begin(), macroLines.end()) !=
+                   log.end();
+        },
+        20000))
+        << Observed(folder, mouse);
+
+    // The mouse's button 6 pressed and released: Monitor plays the keys,
+    // each after its recorded delay.
+    SettleInput(500);
+    KeyObserver played;
+    ASSERT_TRUE(played.ok());
+    ASSERT_TRUE(mouse.Event(0x4000, 0x0006));
+    ASSERT_TRUE(mouse.Event(0x4000, 0x0106));
+    ASSERT_TRUE(WaitUntil([&] { return played.Keys().size() >= 12; }, kSettle))
+        << played.Describe() << Observed(folder, mouse);
+    Sleep(300);  // and nothing more comes
+    EXPECT_EQ("+81 -81 +87 -87 +69 -69 +82 -82 +84 -84 +89 -89 ", played.Describe());
+    const std::vector<ObservedKey> seen = played.Keys();
+    // The events' own time stamps, given when Monitor injected them (the
+    // hook's thread may see them late under load). A busy machine delays a
+    // single event by a few milliseconds; the whole macro keeps its length.
+    int total = 0;
+    for (size_t i = 1; i < seen.size() && i < 12; ++i) {
+        total += recorded.steps[i - 1].delay;
+        EXPECT_NEAR(recorded.steps[i - 1].delay, static_cast<int>(seen[i].time - seen[i - 1].time),
+                    5)
+            << i;
+    }
+    ASSERT_EQ(12u, seen.size());
+    EXPECT_NEAR(total, static_cast<int>(seen[11].time - seen[0].time), 5);
+}
+
+}  // namespace
+}  // namespace e2e
+}  // namespace kestra
