@@ -140,7 +140,8 @@ void OptionLogic::OnBlockRefresh() {
     if (!ReadBlockInto(*block)) return;
     TakeBlock(*block, *applied_, *working_, true);
     macros_.ReconcileWith(*working_);
-    SaveMacros();
+    // The open macro manager's edits are saved by its OK, or not at all.
+    if (!beforeMacroManager_) SaveMacros();
     effects_.RefreshPages(kAllPageBits);
 }
 

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "option/option_logic.h"
+#include "settings/settings_files.h"
 #include "tests/native/test_folder.h"
 #include "tests/native/test_support.h"
 
@@ -329,6 +331,67 @@ TEST(MacroFiles, ImportsRenameAndDamagedFilesAddNothing) {
     EXPECT_EQ(kMacroStepSlots, library.macros()[added].stepCount);
     EXPECT_EQ(1, library.macros()[added].repeatCount);
     EXPECT_EQ(kMacroNameSize - 1, static_cast<int>(strlen(library.macros()[added].name)));
+}
+
+// Option's side of the manager: no block, no Monitor; only what the
+// manager's end refreshes is looked at.
+class NoEffects : public OptionEffects {
+public:
+    bool ReadBlock(SettingsStore&) override { return false; }
+    bool WriteBlock(const SettingsStore&) override { return false; }
+    void ReadSystemSettings(ProfileSettings&) override {}
+    bool SendApplyToMonitor(int) override { return false; }
+    bool MonitorWindowExists() override { return false; }
+    void NotifyApplets() override {}
+    void ReplaceWithCopy(const std::string&, const std::string&) override {}
+    uint32_t TickCount() override { return 0; }
+    uint32_t SecondsSince1970() override { return 0; }
+    void ShowApplyPending(bool) override {}
+    void RefreshPages(unsigned pages) override { refreshed = pages; }
+    unsigned refreshed = 0;
+};
+
+TEST(MacroManagerSession, OkSavesTheLibraryAndAnyOtherEndTakesTheEditsBack) {
+    TestFolder folder;
+    auto stored = kestra_test::DefaultStore();
+    stored->profiles[1].buttons[7] = kestra_test::NumberedMacro("Fire", 2);
+    SaveStore(folder.path(), *stored);
+    NoEffects effects;
+    OptionLogic logic(folder.path(), effects);
+    logic.Start(false);
+    const std::string path = MacroLibraryPath(folder.path());
+    const std::string saved = folder.Read("config\\sequence.dat");
+    ASSERT_EQ(1u, logic.macros().macros().size());
+
+    logic.OpenMacroManager();
+    {
+        MacroEditor editor(logic.macros(), logic.working());
+        editor.Select(0);
+        editor.DeleteSelected();
+        editor.AddMacro("Other");
+    }
+    EXPECT_EQ(6, logic.working().profiles[1].buttons[7].function);
+    logic.CloseMacroManager(false);
+    EXPECT_EQ(saved, folder.Read("config\\sequence.dat"));
+    ASSERT_EQ(1u, logic.macros().macros().size());
+    EXPECT_STREQ("Fire", logic.macros().macros()[0].name);
+    EXPECT_EQ(16, logic.working().profiles[1].buttons[7].function);
+    EXPECT_EQ(0, logic.working().flags.buttons[1][7]);
+    EXPECT_EQ(unsigned(kButtonPageBit | kMacroPageBit), effects.refreshed);
+
+    logic.OpenMacroManager();
+    {
+        MacroEditor editor(logic.macros(), logic.working());
+        editor.Select(0);
+        editor.RunContextCommand(1025, 0, 0);  // a right click appended
+    }
+    logic.CloseMacroManager(true);
+    MacroLibrary reread;
+    reread.Load(path);
+    ASSERT_EQ(1u, reread.macros().size());
+    EXPECT_EQ(4, reread.macros()[0].stepCount);
+    EXPECT_EQ(4, logic.working().profiles[1].buttons[7].stepCount);
+    EXPECT_EQ(1, logic.working().flags.buttons[1][7]);
 }
 
 }  // namespace
