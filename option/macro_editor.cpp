@@ -13,20 +13,8 @@ namespace {
 
 const char kSection[] = "Macros";
 
-std::string TrimBlanks(const std::string& text) {
-    size_t begin = 0;
-    size_t end = text.size();
-    while (begin < end && text[begin] == ' ') ++begin;
-    while (end > begin && text[end - 1] == ' ') --end;
-    return text.substr(begin, end - begin);
-}
-
 int Clamp(int64_t value, int low, int high) {
     return static_cast<int>(value < low ? low : value > high ? high : value);
-}
-
-std::string NameOf(const Macro& macro) {
-    return std::string(macro.name, strnlen(macro.name, sizeof macro.name));
 }
 
 }  // namespace

@@ -37,10 +37,6 @@ RECT ToRect(const SkinRect& r) {
     return RECT{r.left, r.top, r.right, r.bottom};
 }
 
-std::string MacroName(const Macro& macro) {
-    return std::string(macro.name, strnlen(macro.name, sizeof macro.name));
-}
-
 }  // namespace
 
 CMacroManager::CMacroManager(HWND owner, MacroLibrary& library, SettingsStore& working,
@@ -138,7 +134,7 @@ void CMacroManager::ShowRecordFace(bool recording) {
 void CMacroManager::FillMacroList() {
     if (macroList_.hwnd() == nullptr) return;
     SendMessageA(macroList_.hwnd(), LB_RESETCONTENT, 0, 0);
-    for (const Macro& macro : library_.macros()) macroList_.AddItem(MacroName(macro), 0);
+    for (const Macro& macro : library_.macros()) macroList_.AddItem(NameOf(macro), 0);
     SendMessageA(macroList_.hwnd(), LB_SETCURSEL, editor_.selected(), 0);
 }
 

@@ -37,8 +37,7 @@ void CMacroPage::Refresh() {
     const LRESULT was = SendMessageA(macros_.hwnd(), LB_GETCURSEL, 0, 0);
     SendMessageA(macros_.hwnd(), LB_RESETCONTENT, 0, 0);
     const std::vector<Macro>& list = logic().macros().macros();
-    for (const Macro& m : list)
-        macros_.AddItem(std::string(m.name, strnlen(m.name, sizeof m.name)), 0);
+    for (const Macro& m : list) macros_.AddItem(NameOf(m), 0);
     if (!list.empty()) {
         const LRESULT line = was >= 0 && was < static_cast<LRESULT>(list.size()) ? was : 0;
         SendMessageA(macros_.hwnd(), LB_SETCURSEL, line, 0);

@@ -33,16 +33,6 @@ constexpr char kMain[] = "skin_main.ini";
 constexpr char kShortcut[] = "skin_shortcut.ini";
 constexpr char kLaunch[] = "skin_lanuch_program.ini";
 
-std::string Line(const char* kind, const uint8_t* bytes, size_t count) {
-    std::string line = kind;
-    char digits[4];
-    for (size_t i = 0; i < count; ++i) {
-        snprintf(digits, sizeof digits, " %02X", bytes[i]);
-        line += digits;
-    }
-    return line;
-}
-
 std::string Differences(const ProfileSettings& a, const ProfileSettings& b) {
     std::string text;
     const auto* x = reinterpret_cast<const uint8_t*>(&a);
@@ -51,29 +41,6 @@ std::string Differences(const ProfileSettings& a, const ProfileSettings& b) {
         if (x[i] != y[i]) text += " " + std::to_string(i);
     }
     return "differing bytes at" + text;
-}
-
-// Whether a popup menu is open on the screen.
-BOOL CALLBACK FindMenuWindow(HWND window, LPARAM data) {
-    char name[16] = "";
-    GetClassNameA(window, name, sizeof name);
-    if (strcmp(name, "#32768") != 0 || !IsWindowVisible(window)) return TRUE;
-    *reinterpret_cast<bool*>(data) = true;
-    return FALSE;
-}
-bool MenuOpen() {
-    bool open = false;
-    EnumWindows(&FindMenuWindow, reinterpret_cast<LPARAM>(&open));
-    return open;
-}
-
-void PressKey(WORD virtualKey) {
-    INPUT key[2] = {};
-    key[0].type = key[1].type = INPUT_KEYBOARD;
-    key[0].ki.wVk = key[1].ki.wVk = virtualKey;
-    key[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, key, sizeof(INPUT));
-    SettleInput();
 }
 
 // Picks the entry at `position` of the box popup that is open, with the
@@ -236,17 +203,17 @@ TEST_F(ButtonAssignmentEndToEnd, ACombinationAndAProgramReachTheMouseAndTheCombi
     const FeatureReport header = MakeFeatureReport(kCmdButtonTable, 1, kBlockFollows);
     const FeatureReport select = SelectProfileReport(0);
     const std::vector<std::string> wanted = {
-        Line("set", open.data(), open.size()),
-        Line("set", header.data(), header.size()),
-        Line("out", table.data(), kBlockSize / 2),
-        Line("out", table.data() + kBlockSize / 2, kBlockSize / 2),
-        Line("set", select.data(), select.size()),
+        LogLine("set", open.data(), open.size()),
+        LogLine("set", header.data(), header.size()),
+        LogLine("out", table.data(), kBlockSize / 2),
+        LogLine("out", table.data() + kBlockSize / 2, kBlockSize / 2),
+        LogLine("set", select.data(), select.size()),
     };
     EXPECT_EQ(wanted, mouse.Log());
     // In the mouse's own terms: Ctrl and Shift as the report's modifier bits
     // with F5's usage; the program as launch entry 10 naming its button.
-    EXPECT_EQ("00 03 3E 00", Line("", table.data() + 12, 4).substr(1));
-    EXPECT_EQ("06 00 0A 05", Line("", table.data() + 16, 4).substr(1));
+    EXPECT_EQ("00 03 3E 00", LogLine("", table.data() + 12, 4).substr(1));
+    EXPECT_EQ("06 00 0A 05", LogLine("", table.data() + 16, 4).substr(1));
     // The two entries differ from what the buttons had before.
     bool unused = false;
     for (int b : {3, 4}) {
@@ -374,14 +341,14 @@ TEST_F(ButtonAssignmentEndToEnd,
     const DeviceBlock block = BuildDeviceMacro(expected.buttons[5]);
     const FeatureReport select = SelectProfileReport(1);
     const std::vector<std::string> wanted = {
-        Line("set", open.data(), open.size()),
-        Line("set", header.data(), header.size()),
-        Line("out", table.data(), kBlockSize / 2),
-        Line("out", table.data() + kBlockSize / 2, kBlockSize / 2),
-        Line("set", macroHeader.data(), macroHeader.size()),
-        Line("out", block.data(), kBlockSize / 2),
-        Line("out", block.data() + kBlockSize / 2, kBlockSize / 2),
-        Line("set", select.data(), select.size()),
+        LogLine("set", open.data(), open.size()),
+        LogLine("set", header.data(), header.size()),
+        LogLine("out", table.data(), kBlockSize / 2),
+        LogLine("out", table.data() + kBlockSize / 2, kBlockSize / 2),
+        LogLine("set", macroHeader.data(), macroHeader.size()),
+        LogLine("out", block.data(), kBlockSize / 2),
+        LogLine("out", block.data() + kBlockSize / 2, kBlockSize / 2),
+        LogLine("set", select.data(), select.size()),
     };
     EXPECT_EQ(wanted, mouse.Log());
 

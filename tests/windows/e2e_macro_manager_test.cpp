@@ -29,43 +29,6 @@ constexpr DWORD kSettle = 8000;
 constexpr char kMain[] = "skin_main.ini";
 constexpr char kManager[] = "skin_macro_manager.ini";
 
-std::string Line(const char* kind, const uint8_t* bytes, size_t count) {
-    std::string line = kind;
-    char digits[4];
-    for (size_t i = 0; i < count; ++i) {
-        snprintf(digits, sizeof digits, " %02X", bytes[i]);
-        line += digits;
-    }
-    return line;
-}
-
-void Key(WORD virtualKey, bool up) {
-    INPUT key = {};
-    key.type = INPUT_KEYBOARD;
-    key.ki.wVk = virtualKey;
-    key.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    SendInput(1, &key, sizeof key);
-}
-
-void Press(WORD virtualKey) {
-    Key(virtualKey, false);
-    Key(virtualKey, true);
-    SettleInput();
-}
-
-BOOL CALLBACK FindMenuWindow(HWND window, LPARAM data) {
-    char name[16] = "";
-    GetClassNameA(window, name, sizeof name);
-    if (strcmp(name, "#32768") != 0 || !IsWindowVisible(window)) return TRUE;
-    *reinterpret_cast<bool*>(data) = true;
-    return FALSE;
-}
-bool MenuOpen() {
-    bool open = false;
-    EnumWindows(&FindMenuWindow, reinterpret_cast<LPARAM>(&open));
-    return open;
-}
-
 TEST(MacroManagerEndToEnd, ARecordedMacroReachesTheMouseAndMonitorPlaysItsKeysWithItsDelays) {
     ProgramFolder folder;
     ASSERT_TRUE(folder.ok()) << folder.path();
@@ -109,9 +72,9 @@ TEST(MacroManagerEndToEnd, ARecordedMacroReachesTheMouseAndMonitorPlaysItsKeysWi
     // Button 6's box: "Macro", whose submenu opens on the manager entry.
     ClickSkinEntry(folder, kMain, 25, {window, {0, 0}});
     ASSERT_TRUE(WaitUntil(MenuOpen, kSettle)) << Observed(folder, mouse);
-    Press(VK_DOWN);
-    Press(VK_RIGHT);
-    Press(VK_RETURN);
+    PressKey(VK_DOWN);
+    PressKey(VK_RIGHT);
+    PressKey(VK_RETURN);
     HWND manager = nullptr;
     ASSERT_TRUE(WaitUntil(
         [&] {
@@ -134,17 +97,17 @@ TEST(MacroManagerEndToEnd, ARecordedMacroReachesTheMouseAndMonitorPlaysItsKeysWi
     right[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
     SendInput(2, right, sizeof(INPUT));
     ASSERT_TRUE(WaitUntil(MenuOpen, kSettle)) << Observed(folder, mouse);
-    for (int i = 0; i < 6; ++i) Press(VK_DOWN);  // "Delete", the sixth entry
-    Press(VK_RETURN);
+    for (int i = 0; i < 6; ++i) PressKey(VK_DOWN);  // "Delete", the sixth entry
+    PressKey(VK_RETURN);
     ASSERT_TRUE(WaitUntil([] { return !MenuOpen(); }, kSettle)) << Observed(folder, mouse);
 
     ClickSkinEntry(folder, kManager, 21, place);  // Record
     SettleInput(300);
     const WORD keys[6] = {'Q', 'W', 'E', 'R', 'T', 'Y'};
     for (WORD k : keys) {
-        Key(k, false);
+        SendKey(k, false);
         Sleep(40);
-        Key(k, true);
+        SendKey(k, true);
         Sleep(90);
     }
     SettleInput(300);
@@ -185,9 +148,9 @@ TEST(MacroManagerEndToEnd, ARecordedMacroReachesTheMouseAndMonitorPlaysItsKeysWi
     const FeatureReport macroHeader = MakeFeatureReport(kCmdMacro, MacroSlot(0, 5), kBlockFollows);
     const DeviceBlock block = BuildDeviceMacro(expected);
     const std::vector<std::string> macroLines = {
-        Line("set", macroHeader.data(), macroHeader.size()),
-        Line("out", block.data(), kBlockSize / 2),
-        Line("out", block.data() + kBlockSize / 2, kBlockSize / 2),
+        LogLine("set", macroHeader.data(), macroHeader.size()),
+        LogLine("out", block.data(), kBlockSize / 2),
+        LogLine("out", block.data() + kBlockSize / 2, kBlockSize / 2),
     };
     ASSERT_TRUE(WaitUntil(
         [&] {

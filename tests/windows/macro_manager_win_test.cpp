@@ -39,36 +39,8 @@ public:
     void Open(const std::string&) override {}
 };
 
-void Key(WORD virtualKey, bool up) {
-    INPUT key = {};
-    key.type = INPUT_KEYBOARD;
-    key.ki.wVk = virtualKey;
-    key.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    SendInput(1, &key, sizeof key);
-}
-
-void Press(WORD virtualKey) {
-    Key(virtualKey, false);
-    Key(virtualKey, true);
-    Sleep(60);
-}
-
 void Type(const char* digitsOrCapitals) {
-    for (const char* c = digitsOrCapitals; *c; ++c) Press(static_cast<WORD>(*c));
-}
-
-// A popup menu (class "#32768") is on the screen.
-BOOL CALLBACK FindMenu(HWND window, LPARAM found) {
-    char name[16] = "";
-    GetClassNameA(window, name, sizeof name);
-    if (strcmp(name, "#32768") != 0 || !IsWindowVisible(window)) return TRUE;
-    *reinterpret_cast<bool*>(found) = true;
-    return FALSE;
-}
-bool MenuOpen() {
-    bool found = false;
-    EnumWindows(&FindMenu, reinterpret_cast<LPARAM>(&found));
-    return found;
+    for (const char* c = digitsOrCapitals; *c; ++c) e2e::PressKey(static_cast<WORD>(*c));
 }
 
 // The user's side, on its own thread; a script that fails presses Escape
@@ -79,7 +51,7 @@ public:
         : thread_([this, script] {
               done_ = script();
               if (!done_) {
-                  Press(VK_ESCAPE);
+                  e2e::PressKey(VK_ESCAPE);
                   HWND manager = FindWindowA(nullptr, kManagerTitle);
                   if (manager != nullptr) PostMessageA(manager, WM_CLOSE, 0, 0);
               }
@@ -163,7 +135,7 @@ TEST_F(MacroManagerTest, RecordsSwallowedKeysTakesAnEditedDelayAndOkSavesTheLibr
     RunManager([&](HWND manager) {
         Click(manager, 11);  // New: a line to name in place
         Type("COMBO");
-        Press(VK_RETURN);
+        e2e::PressKey(VK_RETURN);
         Sleep(200);
 
         {
@@ -172,17 +144,17 @@ TEST_F(MacroManagerTest, RecordsSwallowedKeysTakesAnEditedDelayAndOkSavesTheLibr
             e2e::KeyObserver others;
             if (!others.ok()) return false;
             Click(manager, 21);  // Record
-            Key('A', false);
+            e2e::SendKey('A', false);
             Sleep(40);
-            Key('A', false);  // the key held: its repeats
+            e2e::SendKey('A', false);  // the key held: its repeats
             Sleep(40);
-            Key('A', false);
+            e2e::SendKey('A', false);
             Sleep(40);
-            Key('A', true);
+            e2e::SendKey('A', true);
             Sleep(150);
-            Key('B', false);
+            e2e::SendKey('B', false);
             Sleep(60);
-            Key('B', true);
+            e2e::SendKey('B', true);
             Sleep(200);
             othersSaw = others.Describe();
         }
@@ -196,21 +168,21 @@ TEST_F(MacroManagerTest, RecordsSwallowedKeysTakesAnEditedDelayAndOkSavesTheLibr
         right[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
         right[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
         SendInput(2, right, sizeof(INPUT));
-        if (!WaitUntil(MenuOpen, 5000)) return false;
-        for (int i = 0; i < 5; ++i) Press(VK_DOWN);  // "Edit", the fifth entry
-        Press(VK_RETURN);
+        if (!WaitUntil(e2e::MenuOpen, 5000)) return false;
+        for (int i = 0; i < 5; ++i) e2e::PressKey(VK_DOWN);  // "Edit", the fifth entry
+        e2e::PressKey(VK_RETURN);
         Sleep(300);
         Type("5");
-        Press(VK_RETURN);
+        e2e::PressKey(VK_RETURN);
         Sleep(200);
 
         // Repeat on, 300 times asked.
         Click(manager, 23);
         Click(manager, 24);
-        Press(VK_END);
-        for (int i = 0; i < 4; ++i) Press(VK_BACK);
+        e2e::PressKey(VK_END);
+        for (int i = 0; i < 4; ++i) e2e::PressKey(VK_BACK);
         Type("300");
-        Press(VK_RETURN);
+        e2e::PressKey(VK_RETURN);
         Sleep(200);
         Click(manager, 1);  // OK
         return true;

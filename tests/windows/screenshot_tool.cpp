@@ -38,12 +38,12 @@
 #include "option/dpi_colour_dialog_win.h"
 #include "option/launch_program_dialog_win.h"
 #include "option/macro_manager_win.h"
-#include "settings/language_text_win.h"
 #include "option/option_dlg_win.h"
 #include "option/player_dialog_win.h"
 #include "option/select_macro_dialog_win.h"
 #include "option/shortcut_dialog_win.h"
 #include "settings/ipc_names.h"
+#include "settings/language_text_win.h"
 #include "skin/bitmap_edit_win.h"
 #include "skin/double_click_win.h"
 #include "skin/scroll_bar_win.h"
@@ -811,9 +811,9 @@ int ShootMacroManager(const std::string& programFolder, const std::string& outFo
         m.repeatCount = 1;
         library.macros().push_back(m);
     }
-    const MacroStep reload[] = {{0x15, 1, 35},  {0x15, 2, 120}, {240, 1, 0}, {240, 2, 60},
-                                {0xE1, 1, 0},   {0x1A, 1, 45},  {0x1A, 2, 0}, {0xE1, 2, 250},
-                                {0x2C, 1, 0},   {0x2C, 2, 0}};
+    const MacroStep reload[] = {{0x15, 1, 35}, {0x15, 2, 120}, {240, 1, 0},  {240, 2, 60},
+                                {0xE1, 1, 0},  {0x1A, 1, 45},  {0x1A, 2, 0}, {0xE1, 2, 250},
+                                {0x2C, 1, 0},  {0x2C, 2, 0}};
     memcpy(library.macros()[0].steps, reload, sizeof reload);
     library.macros()[0].stepCount = sizeof reload / sizeof reload[0];
     library.macros()[0].repeatCount = 3;
@@ -847,7 +847,8 @@ int ShootMacroManager(const std::string& programFolder, const std::string& outFo
     ClickAt(record, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
     MovePointer(POINT{1200, 1000});
     Pump(300);
-    failures += SaveWindow(manager.hwnd(), outFolder + "option_macro_manager_recording.bmp") ? 0 : 1;
+    failures +=
+        SaveWindow(manager.hwnd(), outFolder + "option_macro_manager_recording.bmp") ? 0 : 1;
     ClickAt(record, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
     DestroyWindow(manager.hwnd());
 
