@@ -133,7 +133,9 @@ TEST(MacroManagerEndToEnd, ARecordedMacroReachesTheMouseAndMonitorPlaysItsKeysWi
     for (int i = 0; i < 12; ++i) {
         EXPECT_EQ(usages[i / 2], recorded.steps[i].key) << i;
         EXPECT_EQ(i % 2 == 0 ? 1 : 2, recorded.steps[i].action) << i;
-        if (i < 11) EXPECT_GE(recorded.steps[i].delay, 20) << i;
+        if (i < 11) {
+            EXPECT_GE(recorded.steps[i].delay, 20) << i;
+        }
     }
     EXPECT_EQ(0, recorded.steps[11].delay);
 
