@@ -36,10 +36,6 @@ bool SameIgnoringCase(const std::string& a, const std::string& b) {
     return true;
 }
 
-std::string NameOf(const Macro& macro) {
-    return std::string(macro.name, strnlen(macro.name, sizeof macro.name));
-}
-
 FunctionMenuItem Command(int32_t command, int textNumber) {
     return {MenuItemKind::kCommand, command, textNumber, std::string(), false, {}};
 }

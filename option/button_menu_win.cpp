@@ -38,16 +38,22 @@ void FillMenu(SkinMenu& menu, const std::vector<FunctionMenuItem>& items, const 
 
 int32_t TrackBoxMenu(HWND owner, HWND box, const std::vector<FunctionMenuItem>& items,
                      const LanguageText* texts) {
-    if (box == nullptr || items.empty()) return 0;
+    if (box == nullptr) return 0;
+    RECT r;
+    GetWindowRect(box, &r);
+    return TrackMenuAt(owner, POINT{r.left, r.bottom}, items, texts);
+}
+
+int32_t TrackMenuAt(HWND owner, POINT at, const std::vector<FunctionMenuItem>& items,
+                    const LanguageText* texts) {
+    if (items.empty()) return 0;
     Font font = CreateSkinFont(SkinFontKind::kCaption);
     std::vector<std::unique_ptr<SkinMenu>> submenus;
     SkinMenu menu(font.get());
     if (!menu.Attach()) return 0;
     FillMenu(menu, items, texts, font.get(), submenus);
-    RECT r;
-    GetWindowRect(box, &r);
     const int32_t command = menu.Track(
-        TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, r.left, r.bottom, owner);
+        TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x, at.y, owner);
     PostMessageA(owner, WM_NULL, 0, 0);
     return command;
 }

@@ -19,18 +19,27 @@ namespace kestra {
 // the command is carried out.
 int32_t TrackBoxMenu(HWND owner, HWND box, const std::vector<FunctionMenuItem>& items,
                      const LanguageText* texts);
+// The same menu with its upper left corner at a screen point.
+int32_t TrackMenuAt(HWND owner, POINT at, const std::vector<FunctionMenuItem>& items,
+                    const LanguageText* texts);
 
-// The dialogs a box command opens, over `owner`. The macro manager is still
-// to come: until then its command does nothing.
+// The dialogs a box command opens, over `owner`; the macro manager is run
+// by the main window, which owns what it edits.
 class EditorDialogs : public ButtonEditorDialogs {
 public:
-    EditorDialogs(HWND owner, const MacroLibrary& macros, std::function<void()> clickWarning)
-        : owner_(owner), macros_(macros), clickWarning_(std::move(clickWarning)) {}
+    EditorDialogs(HWND owner, const MacroLibrary& macros, std::function<void()> clickWarning,
+                  std::function<void()> manageMacros)
+        : owner_(owner),
+          macros_(macros),
+          clickWarning_(std::move(clickWarning)),
+          manageMacros_(std::move(manageMacros)) {}
     void ShowClickWarning() override {
         if (clickWarning_) clickWarning_();
     }
     bool ChoosePlayer(int32_t& player) override;
-    void ManageMacros() override {}
+    void ManageMacros() override {
+        if (manageMacros_) manageMacros_();
+    }
     bool ChooseMacro(int32_t& playOption, int& macroIndex) override;
     bool ChooseShortcut(uint8_t& key, uint8_t flags[5]) override;
     bool ChooseProgram(std::string& path) override;
@@ -39,6 +48,7 @@ private:
     HWND owner_;
     const MacroLibrary& macros_;
     std::function<void()> clickWarning_;
+    std::function<void()> manageMacros_;
 };
 
 }  // namespace kestra

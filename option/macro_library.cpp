@@ -13,14 +13,6 @@ const char kSection[] = "Macros";
 // A damaged "number" must not make the start read forever.
 constexpr int32_t kMaxMacros = 4096;
 
-std::string Trimmed(const std::string& text) {
-    size_t begin = 0;
-    size_t end = text.size();
-    while (begin < end && text[begin] == ' ') ++begin;
-    while (end > begin && text[end - 1] == ' ') --end;
-    return text.substr(begin, end - begin);
-}
-
 bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
@@ -53,6 +45,18 @@ void TakeSteps(Macro& macro, const ButtonAssignment& button) {
 
 }  // namespace
 
+std::string TrimBlanks(const std::string& text) {
+    size_t begin = 0;
+    size_t end = text.size();
+    while (begin < end && text[begin] == ' ') ++begin;
+    while (end > begin && text[end - 1] == ' ') --end;
+    return text.substr(begin, end - begin);
+}
+
+std::string NameOf(const Macro& macro) {
+    return std::string(macro.name, strnlen(macro.name, sizeof macro.name));
+}
+
 std::string MacroLibraryPath(const std::string& programFolder) {
     return programFolder + "config\\sequence.dat";
 }
@@ -83,13 +87,10 @@ bool MacroLibrary::Save(const std::string& path) const {
 }
 
 int MacroLibrary::Find(const std::string& name) const {
-    const std::string wanted = Trimmed(name);
+    const std::string wanted = TrimBlanks(name);
     for (size_t i = 0; i < macros_.size(); ++i) {
-        const Macro& m = macros_[i];
-        if (SameNameIgnoringCase(Trimmed(std::string(m.name, strnlen(m.name, sizeof m.name))),
-                                 wanted)) {
+        if (SameNameIgnoringCase(TrimBlanks(NameOf(macros_[i])), wanted))
             return static_cast<int>(i);
-        }
     }
     return -1;
 }
@@ -99,7 +100,7 @@ bool MacroLibrary::ReconcileWith(const SettingsStore& store) {
     for (const ProfileSettings& profile : store.profiles) {
         for (const ButtonAssignment& button : profile.buttons) {
             if (button.function != 16) continue;
-            const std::string label = Trimmed(LabelOf(button));
+            const std::string label = TrimBlanks(LabelOf(button));
             if (label.empty()) continue;
             const int found = Find(label);
             if (found < 0) {

@@ -24,6 +24,11 @@ static_assert(sizeof(Macro) == 220, "macro record");
 
 std::string MacroLibraryPath(const std::string& programFolder);
 
+// The macro's name: up to its terminator or the field's end.
+std::string NameOf(const Macro& macro);
+// `text` without blanks at both ends.
+std::string TrimBlanks(const std::string& text);
+
 class MacroLibrary {
 public:
     // Replaces the list with the file's macros. A missing file gives an

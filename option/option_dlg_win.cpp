@@ -7,6 +7,7 @@
 #include "option/button_page_win.h"
 #include "option/dpi_page_win.h"
 #include "option/light_page_win.h"
+#include "option/macro_manager_win.h"
 #include "option/macro_page_win.h"
 #include "option/performance_page_win.h"
 #include "settings/ipc_names.h"
@@ -95,6 +96,7 @@ COptionDlg::COptionDlg(std::string programFolder, OptionShell& shell)
     context_.refreshPages = [this](unsigned bits) { RefreshPageWindows(bits); };
     context_.refreshBoxTexts = [this] { RefreshBoxTexts(); };
     context_.clickWarning = [this] { shell_.Confirm(hwnd(), WarningKind::kClick); };
+    context_.manageMacros = [this] { RunMacroManager(context_); };
 }
 
 COptionDlg::~COptionDlg() {
@@ -432,7 +434,7 @@ void COptionDlg::OnBoxClicked(int box) {
     openBox_ = -1;
     if (command == 0) return;
 
-    EditorDialogs dialogs(hwnd(), logic_->macros(), context_.clickWarning);
+    EditorDialogs dialogs(hwnd(), logic_->macros(), context_.clickWarning, context_.manageMacros);
     const CommandOutcome outcome = RunButtonCommand(logic_->working(), logic_->macros(),
                                                     BoxEditor::kMainWindow, box, command, dialogs);
     if (outcome.refreshBoxTexts) {

@@ -144,7 +144,8 @@ void OptionLogic::OnBlockRefresh() {
     if (!ReadBlockInto(*block)) return;
     TakeBlock(*block, *applied_, *working_, true);
     macros_.ReconcileWith(*working_);
-    SaveMacros();
+    // The open macro manager's edits are saved by its OK, or not at all.
+    if (!beforeMacroManager_) SaveMacros();
     effects_.RefreshPages(kAllPageBits);
 }
 
@@ -174,6 +175,28 @@ void OptionLogic::OnApplyProgress(unsigned long packed, long remainingPauseMs) {
 void OptionLogic::OnApplyWatch() {
     if (!gate_.pending()) return;
     if (gate_.GivesUp(effects_.TickCount(), effects_.MonitorWindowExists())) EndPending();
+}
+
+void OptionLogic::OpenMacroManager() {
+    beforeMacroManager_.reset(new SettingsStore(*working_));
+}
+
+void OptionLogic::CloseMacroManager(bool keep) {
+    if (keep) {
+        SaveMacros();
+    } else {
+        if (beforeMacroManager_) {
+            for (int p = 0; p < kProfileCount; ++p) {
+                memcpy(working_->profiles[p].buttons, beforeMacroManager_->profiles[p].buttons,
+                       sizeof working_->profiles[p].buttons);
+            }
+            memcpy(working_->flags.buttons, beforeMacroManager_->flags.buttons,
+                   sizeof working_->flags.buttons);
+        }
+        macros_.Load(MacroLibraryPath(programFolder_));
+    }
+    beforeMacroManager_.reset();
+    effects_.RefreshPages(kButtonPageBit | kMacroPageBit);
 }
 
 bool HoldsProfile(const std::string& path) {

@@ -94,6 +94,13 @@ public:
     void OnApplyDone();
     // UM_APPLY_PROGRESS: shown only while an apply of ours is pending.
     void OnApplyProgress(unsigned long packed, long remainingPauseMs);
+
+    // The macro manager edits the library and the working copy's macro
+    // buttons directly. Leaving it with OK saves the library; any other way
+    // out loads the saved one again and gives the buttons (and their change
+    // flags) back as they were when it opened.
+    void OpenMacroManager();
+    void CloseMacroManager(bool keep);
     // The watch on a pending apply, run by a timer while one is pending.
     void OnApplyWatch();
 
@@ -118,6 +125,7 @@ private:
     OsdSettings osd_;
     ApplyGate gate_;
     ApplyProgressState progress_;
+    std::unique_ptr<SettingsStore> beforeMacroManager_;
 };
 
 // A file holds a profile when its section "Setting" has at least one key of

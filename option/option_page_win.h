@@ -29,6 +29,9 @@ struct OptionContext {
     std::function<void()> refreshBoxTexts;
     // The click warning of the button editors.
     std::function<void()> clickWarning;
+    // Runs the macro manager over the main window (entry 1049 of the box
+    // menus, the MACROS tab).
+    std::function<void()> manageMacros;
     // The double-click time the performance page set in the system before
     // an apply: put back when Option ends without applying.
     DoubleClickUndo doubleClickUndo;

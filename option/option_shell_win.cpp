@@ -6,12 +6,12 @@
 #include "option/option_logic.h"
 
 namespace kestra {
-namespace {
 
-bool RunFileDialog(HWND owner, const std::string& initialName, bool save, std::string& path) {
+bool ChooseFileName(HWND owner, const std::string& initialName, const char* filterText,
+                    const char* defaultExtension, bool save, std::string& path) {
     char file[MAX_PATH * 2] = {};
     initialName.copy(file, sizeof file - 1);
-    const std::string filter = DialogFilter(kProfileFileFilter);
+    const std::string filter = DialogFilter(filterText);
     OPENFILENAMEA dialog = {};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = owner;
@@ -19,7 +19,7 @@ bool RunFileDialog(HWND owner, const std::string& initialName, bool save, std::s
     dialog.nFilterIndex = 1;
     dialog.lpstrFile = file;
     dialog.nMaxFile = sizeof file;
-    dialog.lpstrDefExt = kProfileDefaultExtension;
+    dialog.lpstrDefExt = defaultExtension;
     // The program folder stays the process's current folder.
     dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
     dialog.Flags |= save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST;
@@ -29,16 +29,16 @@ bool RunFileDialog(HWND owner, const std::string& initialName, bool save, std::s
     return !path.empty();
 }
 
-}  // namespace
-
 bool SystemOptionShell::ChooseImportFile(HWND owner, const std::string& initialName,
                                          std::string& path) {
-    return RunFileDialog(owner, initialName, false, path);
+    return ChooseFileName(owner, initialName, kProfileFileFilter, kProfileDefaultExtension, false,
+                          path);
 }
 
 bool SystemOptionShell::ChooseExportFile(HWND owner, const std::string& initialName,
                                          std::string& path) {
-    return RunFileDialog(owner, initialName, true, path);
+    return ChooseFileName(owner, initialName, kProfileFileFilter, kProfileDefaultExtension, true,
+                          path);
 }
 
 bool SystemOptionShell::Confirm(HWND owner, WarningKind kind) {

@@ -28,6 +28,11 @@ public:
     virtual void Open(const std::string& target) = 0;
 };
 
+// A common file dialog (save or open) with a '|'-separated filter, starting
+// at `initialName`; false when the user cancelled.
+bool ChooseFileName(HWND owner, const std::string& initialName, const char* filter,
+                    const char* defaultExtension, bool save, std::string& path);
+
 // The real one: common file dialogs, WarningDialog, MessageBoxA, ShellExecuteA.
 class SystemOptionShell : public OptionShell {
 public:

@@ -322,7 +322,12 @@ bool SkinListBox::RenameSelected() {
     return StartEdit(static_cast<int>(selected), false);
 }
 
-bool SkinListBox::StartEdit(int index, bool added) {
+bool SkinListBox::EditItem(int index, size_t limit, bool digitsOnly) {
+    if (g_editing != nullptr || hwnd() == nullptr || index < 0 || index >= count()) return false;
+    return StartEdit(index, false, limit, digitsOnly);
+}
+
+bool SkinListBox::StartEdit(int index, bool added, size_t limit, bool digitsOnly) {
     // The item must be in view for the edit to lie over it.
     RECT client;
     GetClientRect(hwnd(), &client);
@@ -343,7 +348,8 @@ bool SkinListBox::StartEdit(int index, bool added) {
     UpdateWindow(hwnd());
     const std::string text = ItemText(index);
     HWND edit = CreateWindowExA(0, "EDIT", text.c_str(),
-                                WS_CHILD | WS_VISIBLE | WS_BORDER | ES_WANTRETURN | ES_AUTOHSCROLL,
+                                WS_CHILD | WS_VISIBLE | WS_BORDER | ES_WANTRETURN | ES_AUTOHSCROLL |
+                                    (digitsOnly ? ES_NUMBER : 0),
                                 r.left + 1, r.top, r.right - r.left - 3, r.bottom - r.top, hwnd(),
                                 nullptr, GetModuleHandleA(nullptr), nullptr);
     if (edit == nullptr) {
@@ -351,7 +357,7 @@ bool SkinListBox::StartEdit(int index, bool added) {
         return false;
     }
     SendMessageA(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-    SendMessageA(edit, EM_LIMITTEXT, kInPlaceEditLimit, 0);
+    SendMessageA(edit, EM_LIMITTEXT, limit, 0);
     SendMessageA(edit, EM_SETSEL, 0, -1);
     const LONG_PTR old =
         SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SkinListBox::EditProc));

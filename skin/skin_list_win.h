@@ -10,6 +10,7 @@
 #include <string>
 
 #include "skin/gdi_win.h"
+#include "skin/skin_list.h"
 #include "skin/window_win.h"
 
 namespace kestra {
@@ -52,6 +53,9 @@ public:
     // one. False when nothing was started.
     bool AddAndEdit();
     bool RenameSelected();
+    // Edits item `index` in place with at most `limit` characters, digits
+    // only when asked (a number typed over a line).
+    bool EditItem(int index, size_t limit, bool digitsOnly);
     // What Enter and Escape do to the open edit.
     void CommitEdit();
     void AbandonEdit();
@@ -80,7 +84,8 @@ private:
     LRESULT OnDestroy(WPARAM wParam, LPARAM lParam);
     LRESULT OnKey(UINT message, WPARAM wParam, LPARAM lParam);
 
-    bool StartEdit(int index, bool added);
+    bool StartEdit(int index, bool added, size_t limit = kInPlaceEditLimit,
+                   bool digitsOnly = false);
     void EndEdit(bool byEnter);
     // Closes the edit window without touching the items.
     void CloseEditor();

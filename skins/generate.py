@@ -335,6 +335,8 @@ def pages():
             performance_page(w)
         elif skin_file == "skin_DPI.ini":
             dpi_page(w)
+        elif skin_file == "skin_macro_page.ini":
+            macro_page(w)
         result.append(w)
     return result
 
@@ -603,6 +605,69 @@ def warnings():
     ]
 
 
+# ------------------------------------------------------------ macro manager
+
+def macro_manager_dialog():
+    """The macro library: the macros with New, Delete, Import and Export
+    under them, the selected macro's steps (the list is the program's), and
+    at the right the record button (its images are "start_record_*.jpg" and
+    "stop_record_*.jpg"), the record-delays and repeat switches and the
+    repeat count."""
+    w = Window("skin_macro_manager.ini", 580, 468, radius=10)
+    w.text(16, 20, "Macro manager", 14, True, TEXT, "lm")
+    w.add("3", "close", 546, 8, 26, 22, "icon", label="\u00d7")
+    w.text(16, 48, "MACROS", 11, True, TEXT_DIM)
+    w.add("10", "macros", 16, 66, 200, 264, "list")
+    w.add("11", "new", 16, 340, 96, 28, label="New")
+    w.add("12", "delete", 120, 340, 96, 28, label="Delete")
+    w.add("13", "import", 16, 374, 96, 28, label="Import")
+    w.add("14", "export", 120, 374, 96, 28, label="Export")
+    w.text(236, 48, "STEPS", 11, True, TEXT_DIM)
+    w.text(420, 48, "right-click to edit", 10, False, TEXT_DIM, "ra")
+    w.add("20", "steps", 236, 66, 184, 336, "list")
+    w.text(440, 48, "RECORD", 11, True, TEXT_DIM)
+    w.add("21", "record", 440, 66, 124, 32, label="Record")
+    w.add("22", "record_delays", 440, 110, 124, 24, "check", label="Record delays")
+    w.text(440, 160, "PLAYBACK", 11, True, TEXT_DIM)
+    w.add("23", "repeat", 440, 178, 124, 24, "check", label="Repeat")
+    w.add("24", "repeat_count", 440, 210, 56, 22, "field")
+    w.text(504, 221, "times (1-255)", 10, False, TEXT_DIM, "lm")
+    w.add("2", "cancel", 360, 424, 96, 28, label="Cancel")
+    w.add("1", "ok", 468, 424, 96, 28, "primary", label="OK")
+    return w
+
+
+def record_images(out):
+    """The record button's two faces, each in three states: a red dot and
+    "Record" to start, a square and "Stop" while recording."""
+    for kind, label in (("start", "Record"), ("stop", "Stop")):
+        for state in ("normal", "over", "down"):
+            image = Image.new("RGB", (124, 32), BACKGROUND)
+            d = ImageDraw.Draw(image)
+            face = {"normal": PANEL, "over": (62, 62, 68), "down": ACCENT_DARK}[state]
+            if kind == "stop" and state == "normal":
+                face = ACCENT_DARK  # recording shows at a glance
+            edge = PANEL_EDGE if state == "normal" and kind == "start" else ACCENT
+            d.rounded_rectangle((0, 0, 123, 31), radius=5, fill=face, outline=edge)
+            if kind == "start":
+                d.ellipse((14, 10, 26, 22), fill=ACCENT if state != "down" else WHITE)
+            else:
+                d.rectangle((15, 11, 25, 21), fill=WHITE)
+            d.text((72, 16), label, font=font(12, bold=True), fill=WHITE, anchor="mm")
+            image.save(os.path.join(out, "%s_record_%s.jpg" % (kind, state)), quality=95)
+
+
+def macro_page(w):
+    """The MACROS tab: the library and the selected macro's steps, read
+    only, with the way into the macro manager where they are edited."""
+    w.text(14, 10, "MACRO LIBRARY", 11, True, TEXT_DIM)
+    w.add("10", "macros", 14, 32, 220, 330, "list")
+    w.text(254, 10, "STEPS", 11, True, TEXT_DIM)
+    w.add("20", "steps", 254, 32, 250, 330, "list")
+    w.add("11", "manage", 14, 374, 220, 30, "primary", label="Open macro manager")
+    w.text(254, 389, "Record, edit, import and export there.", 10, False, TEXT_DIM, "lm")
+
+
 # ------------------------------------------------------- double-click test
 
 def cartoon_dialog():
@@ -777,6 +842,8 @@ def main():
                                                                 select_macro_dialog(), shortcut_dialog()]:
         write_window(window, out)
     dpi_row_mask().save(os.path.join(out, "DPI_Window_Mask.bmp"))
+    write_window(macro_manager_dialog(), out)
+    record_images(out)
     shared_images(out)
     if len(sys.argv) == 4:
         test_out = sys.argv[3]

@@ -117,17 +117,17 @@ TEST_F(ButtonAssignmentEndToEnd, ACombinationAndAProgramReachTheMouseAndTheCombi
     const FeatureReport header = MakeFeatureReport(kCmdButtonTable, 1, kBlockFollows);
     const FeatureReport select = SelectProfileReport(0);
     const std::vector<std::string> wanted = {
-        ReportLine("set", open.data(), open.size()),
-        ReportLine("set", header.data(), header.size()),
-        ReportLine("out", table.data(), kBlockSize / 2),
-        ReportLine("out", table.data() + kBlockSize / 2, kBlockSize / 2),
-        ReportLine("set", select.data(), select.size()),
+        LogLine("set", open.data(), open.size()),
+        LogLine("set", header.data(), header.size()),
+        LogLine("out", table.data(), kBlockSize / 2),
+        LogLine("out", table.data() + kBlockSize / 2, kBlockSize / 2),
+        LogLine("set", select.data(), select.size()),
     };
     EXPECT_EQ(wanted, mouse.Log());
     // In the mouse's own terms: Ctrl and Shift as the report's modifier bits
     // with F5's usage; the program as launch entry 10 naming its button.
-    EXPECT_EQ("00 03 3E 00", ReportLine("", table.data() + 12, 4).substr(1));
-    EXPECT_EQ("06 00 0A 05", ReportLine("", table.data() + 16, 4).substr(1));
+    EXPECT_EQ("00 03 3E 00", LogLine("", table.data() + 12, 4).substr(1));
+    EXPECT_EQ("06 00 0A 05", LogLine("", table.data() + 16, 4).substr(1));
     // The two entries differ from what the buttons had before.
     bool unused = false;
     for (int b : {3, 4}) {
@@ -263,20 +263,20 @@ TEST_F(ButtonAssignmentEndToEnd,
     const FeatureReport header = MakeFeatureReport(kCmdButtonTable, 2, kBlockFollows);
     const FeatureReport select = SelectProfileReport(1);
     std::vector<std::string> wanted = {
-        ReportLine("set", open.data(), open.size()),
-        ReportLine("set", header.data(), header.size()),
-        ReportLine("out", table.data(), kBlockSize / 2),
-        ReportLine("out", table.data() + kBlockSize / 2, kBlockSize / 2),
+        LogLine("set", open.data(), open.size()),
+        LogLine("set", header.data(), header.size()),
+        LogLine("out", table.data(), kBlockSize / 2),
+        LogLine("out", table.data() + kBlockSize / 2, kBlockSize / 2),
     };
     for (int b : macroButtons) {
         const FeatureReport macroHeader =
             MakeFeatureReport(kCmdMacro, MacroSlot(1, b), kBlockFollows);
         const DeviceBlock block = BuildDeviceMacro(expected.buttons[b]);
-        wanted.push_back(ReportLine("set", macroHeader.data(), macroHeader.size()));
-        wanted.push_back(ReportLine("out", block.data(), kBlockSize / 2));
-        wanted.push_back(ReportLine("out", block.data() + kBlockSize / 2, kBlockSize / 2));
+        wanted.push_back(LogLine("set", macroHeader.data(), macroHeader.size()));
+        wanted.push_back(LogLine("out", block.data(), kBlockSize / 2));
+        wanted.push_back(LogLine("out", block.data() + kBlockSize / 2, kBlockSize / 2));
     }
-    wanted.push_back(ReportLine("set", select.data(), select.size()));
+    wanted.push_back(LogLine("set", select.data(), select.size()));
     EXPECT_EQ(wanted, mouse.Log());
 
     // The mouse's button 5 pressed and released: Monitor plays the macro once.

@@ -691,5 +691,45 @@ void ClickSkinEntry(const ProgramFolder& folder, const char* skinFile, int entry
     ClickOnScreen(ScreenPoint(place, (r.left + r.right) / 2, (r.top + r.bottom) / 2));
 }
 
+void SendKey(WORD virtualKey, bool up) {
+    INPUT key = {};
+    key.type = INPUT_KEYBOARD;
+    key.ki.wVk = virtualKey;
+    key.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &key, sizeof key);
+}
+
+void PressKey(WORD virtualKey) {
+    SendKey(virtualKey, false);
+    SendKey(virtualKey, true);
+    SettleInput();
+}
+
+namespace {
+BOOL CALLBACK FindMenuWindow(HWND window, LPARAM found) {
+    char name[16] = "";
+    GetClassNameA(window, name, sizeof name);
+    if (strcmp(name, "#32768") != 0 || !IsWindowVisible(window)) return TRUE;
+    *reinterpret_cast<bool*>(found) = true;
+    return FALSE;
+}
+}  // namespace
+
+bool MenuOpen() {
+    bool found = false;
+    EnumWindows(&FindMenuWindow, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+std::string LogLine(const char* kind, const uint8_t* bytes, size_t count) {
+    std::string line = kind;
+    char digits[4];
+    for (size_t i = 0; i < count; ++i) {
+        snprintf(digits, sizeof digits, " %02X", bytes[i]);
+        line += digits;
+    }
+    return line;
+}
+
 }  // namespace e2e
 }  // namespace kestra

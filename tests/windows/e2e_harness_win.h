@@ -265,5 +265,14 @@ void DragOnScreen(POINT from, POINT to);
 void ClickSkinEntry(const ProgramFolder& folder, const char* skinFile, int entry,
                     const SkinPlace& place);
 
+// Keys as a user types them (SendInput): one press or release, and a key
+// pressed and released with the input settled after it.
+void SendKey(WORD virtualKey, bool up);
+void PressKey(WORD virtualKey);
+// Whether a popup menu (of any process) is on the screen.
+bool MenuOpen();
+// A line of `vmouse log`: its kind ("set", "out", ...) and the bytes in hex.
+std::string LogLine(const char* kind, const uint8_t* bytes, size_t count);
+
 }  // namespace e2e
 }  // namespace kestra

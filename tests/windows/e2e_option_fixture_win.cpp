@@ -10,14 +10,6 @@ namespace kestra {
 namespace e2e {
 namespace {
 
-BOOL CALLBACK FindMenuWindow(HWND window, LPARAM data) {
-    char name[16] = "";
-    GetClassNameA(window, name, sizeof name);
-    if (strcmp(name, "#32768") != 0 || !IsWindowVisible(window)) return TRUE;
-    *reinterpret_cast<bool*>(data) = true;
-    return FALSE;
-}
-
 struct PopupSearch {
     DWORD process;
     HWND main;
@@ -60,16 +52,6 @@ BOOL CALLBACK TakeLargerChild(HWND child, LPARAM data) {
 
 }  // namespace
 
-std::string ReportLine(const char* kind, const uint8_t* bytes, size_t count) {
-    std::string line = kind;
-    char digits[4];
-    for (size_t i = 0; i < count; ++i) {
-        snprintf(digits, sizeof digits, " %02X", bytes[i]);
-        line += digits;
-    }
-    return line;
-}
-
 std::string ProfileDifferences(const ProfileSettings& a, const ProfileSettings& b) {
     std::string text;
     const auto* x = reinterpret_cast<const uint8_t*>(&a);
@@ -78,21 +60,6 @@ std::string ProfileDifferences(const ProfileSettings& a, const ProfileSettings& 
         if (x[i] != y[i]) text += " " + std::to_string(i);
     }
     return "differing bytes at" + text;
-}
-
-bool MenuOpen() {
-    bool open = false;
-    EnumWindows(&FindMenuWindow, reinterpret_cast<LPARAM>(&open));
-    return open;
-}
-
-void PressKey(WORD virtualKey) {
-    INPUT key[2] = {};
-    key[0].type = key[1].type = INPUT_KEYBOARD;
-    key[0].ki.wVk = key[1].ki.wVk = virtualKey;
-    key[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, key, sizeof(INPUT));
-    SettleInput();
 }
 
 bool PickMenuEntry(int position) {

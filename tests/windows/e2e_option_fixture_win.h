@@ -18,15 +18,9 @@ namespace e2e {
 // How long a step of Option or Monitor may take before a test gives up.
 constexpr DWORD kSettle = 8000;
 
-// A report as `vmouse log` writes it: the kind, then the bytes in hex.
-std::string ReportLine(const char* kind, const uint8_t* bytes, size_t count);
 // The byte offsets at which two profiles differ, for a failure's message.
 std::string ProfileDifferences(const ProfileSettings& a, const ProfileSettings& b);
 
-// Whether a popup menu is open on the screen.
-bool MenuOpen();
-// A key pressed and released, then the input settled.
-void PressKey(WORD virtualKey);
 // Picks the entry at `position` of the popup menu that is open, with the
 // keyboard as a user may: that many steps down, then Enter. (Another
 // process's menu items cannot be located on the screen from here.)

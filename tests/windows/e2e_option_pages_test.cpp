@@ -199,13 +199,13 @@ TEST_F(OptionPagesEndToEnd, LevelsSensitivityReportRateAndDoubleClickReachTheMou
     const DeviceBlock bytes = BuildConfigBlock(expected);
     const FeatureReport select = SelectProfileReport(0);
     const std::vector<std::string> wanted = {
-        ReportLine("set", open.data(), open.size()),
-        ReportLine("set", rate.data(), rate.size()),
-        ReportLine("set", level.data(), level.size()),
-        ReportLine("set", block.data(), block.size()),
-        ReportLine("out", bytes.data(), kBlockSize / 2),
-        ReportLine("out", bytes.data() + kBlockSize / 2, kBlockSize / 2),
-        ReportLine("set", select.data(), select.size()),
+        LogLine("set", open.data(), open.size()),
+        LogLine("set", rate.data(), rate.size()),
+        LogLine("set", level.data(), level.size()),
+        LogLine("set", block.data(), block.size()),
+        LogLine("out", bytes.data(), kBlockSize / 2),
+        LogLine("out", bytes.data() + kBlockSize / 2, kBlockSize / 2),
+        LogLine("set", select.data(), select.size()),
     };
     EXPECT_EQ(wanted, mouse.Log());
     EXPECT_EQ("set 03 01 02 00 00 00 00 F9", wanted[1]);  // 500 Hz: every 2 ms

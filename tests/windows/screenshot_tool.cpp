@@ -37,11 +37,13 @@
 
 #include "option/dpi_colour_dialog_win.h"
 #include "option/launch_program_dialog_win.h"
+#include "option/macro_manager_win.h"
 #include "option/option_dlg_win.h"
 #include "option/player_dialog_win.h"
 #include "option/select_macro_dialog_win.h"
 #include "option/shortcut_dialog_win.h"
 #include "settings/ipc_names.h"
+#include "settings/language_text_win.h"
 #include "skin/bitmap_edit_win.h"
 #include "skin/double_click_win.h"
 #include "skin/scroll_bar_win.h"
@@ -783,6 +785,101 @@ int ShootPages(const std::string& programFolder, const std::string& outFolder) {
     return failures == 0 ? 0 : 1;
 }
 
+// The macro manager with a macro selected, with the step list's context menu
+// (its mouse-step submenu open), while recording; then the MACROS tab with
+// the same library.
+std::string g_stepMenuPath;
+int g_stepMenuStep = 0;
+bool g_stepMenuSaved = false;
+
+void CALLBACK StepMenuStep(HWND, UINT, UINT_PTR id, DWORD) {
+    ++g_stepMenuStep;
+    if (g_stepMenuStep == 1) {
+        for (int i = 0; i < 4; ++i) PressKey(VK_DOWN);
+        PressKey(VK_RIGHT);
+    } else if (g_stepMenuStep == 3) {
+        g_stepMenuSaved = SaveScreenRect(RECT{0, 0, 1280, 720}, g_stepMenuPath);
+        printf("%s %s\n", g_stepMenuSaved ? "saved" : "FAILED", g_stepMenuPath.c_str());
+    } else if (g_stepMenuStep >= 4) {
+        KillTimer(nullptr, id);
+        EndMenu();
+    }
+}
+
+void ClickAt(POINT p, DWORD down, DWORD up) {
+    MovePointer(p);
+    Pump(150);
+    MouseButtonInput(down);
+    MouseButtonInput(up);
+    Pump(300);
+}
+
+int ShootMacroManager(const std::string& programFolder, const std::string& outFolder) {
+    SetSkinFolder(programFolder + "skins\\");
+    int failures = 0;
+    MacroLibrary library;
+    const char* const names[] = {"Reload", "Sprint jump", "Build order"};
+    for (const char* name : names) {
+        Macro m = {};
+        CopyText(m.name, sizeof m.name, name);
+        m.repeatCount = 1;
+        library.macros().push_back(m);
+    }
+    const MacroStep reload[] = {{0x15, 1, 35}, {0x15, 2, 120}, {240, 1, 0},  {240, 2, 60},
+                                {0xE1, 1, 0},  {0x1A, 1, 45},  {0x1A, 2, 0}, {0xE1, 2, 250},
+                                {0x2C, 1, 0},  {0x2C, 2, 0}};
+    memcpy(library.macros()[0].steps, reload, sizeof reload);
+    library.macros()[0].stepCount = sizeof reload / sizeof reload[0];
+    library.macros()[0].repeatCount = 3;
+    library.Save(MacroLibraryPath(programFolder));
+
+    LanguageLibrary texts;
+    texts.Load(programFolder);
+    std::unique_ptr<SettingsStore> store(new SettingsStore);
+    ClearStore(*store);
+    ResetAllProfiles(*store);
+    CMacroManager manager(nullptr, library, *store, &texts, programFolder);
+    if (!manager.CreatePopup(nullptr)) return 1;
+    SetWindowPos(manager.hwnd(), HWND_TOP, 100, 100, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+    SetForegroundWindow(manager.hwnd());
+    Pump(400);
+    // Entries "10" (macro list) and "20" (step list) of the skin.
+    ClickAt(ScreenPoint(manager.hwnd(), 60, 66 + 9), MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+    MovePointer(POINT{1200, 1000});
+    Pump(300);
+    failures += SaveWindow(manager.hwnd(), outFolder + "option_macro_manager.bmp") ? 0 : 1;
+
+    g_stepMenuPath = outFolder + "option_macro_manager_menu.bmp";
+    SetTimer(nullptr, 0, 300, &StepMenuStep);
+    ClickAt(ScreenPoint(manager.hwnd(), 280, 66 + 18 * 2 + 9), MOUSEEVENTF_RIGHTDOWN,
+            MOUSEEVENTF_RIGHTUP);
+    Pump(2500);
+    failures += g_stepMenuSaved ? 0 : 1;
+
+    // Entry "21": Record, then Stop.
+    const POINT record = ScreenPoint(manager.hwnd(), 500, 82);
+    ClickAt(record, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+    MovePointer(POINT{1200, 1000});
+    Pump(300);
+    failures +=
+        SaveWindow(manager.hwnd(), outFolder + "option_macro_manager_recording.bmp") ? 0 : 1;
+    ClickAt(record, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+    DestroyWindow(manager.hwnd());
+
+    CancellingShell shell;
+    COptionDlg dialog(programFolder, shell);
+    if (!dialog.Create()) return 1;
+    SetWindowPos(dialog.hwnd(), HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+    SetForegroundWindow(dialog.hwnd());
+    MovePointer(POINT{1200, 1000});
+    Pump(500);
+    SendMessageA(dialog.tab(COptionDlg::kMacroPage).hwnd(), BM_CLICK, 0, 0);
+    Pump(400);
+    failures += SaveWindow(dialog.hwnd(), outFolder + "option_macros_page.bmp") ? 0 : 1;
+    DestroyWindow(dialog.hwnd());
+    return failures == 0 ? 0 : 1;
+}
+
 int main(int argc, char** argv) {
     if (argc == 4 && strcmp(argv[1], "skins") == 0) {
         return ShowSkins(WithSlash(argv[2]), WithSlash(argv[3]));
@@ -798,6 +895,9 @@ int main(int argc, char** argv) {
     }
     if (argc == 4 && strcmp(argv[1], "pages") == 0) {
         return ShootPages(WithSlash(argv[2]), WithSlash(argv[3]));
+    }
+    if (argc == 4 && strcmp(argv[1], "macros") == 0) {
+        return ShootMacroManager(WithSlash(argv[2]), WithSlash(argv[3]));
     }
     if (argc == 4 && strcmp(argv[1], "overlay") == 0) {
         return ShootOverlay(WithSlash(argv[2]), WithSlash(argv[3]));
