@@ -1,6 +1,7 @@
-// Any bytes as the macro library file: loading keeps every name terminated
-// and every step count within its slots, a save and a load give the same
-// list, and matching it against the buttons of a store never reads past it.
+// Any bytes as the macro library file and as an imported `.macro` file:
+// loading keeps every name terminated and every step count within its
+// slots, a save and a load give the same list, and matching it against the
+// buttons of a store never reads past it.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -10,6 +11,7 @@
 
 #include "fuzz/fuzz_files.h"
 #include "option/button_assignment.h"
+#include "option/macro_editor.h"
 #include "option/macro_library.h"
 #include "settings/settings_record.h"
 
@@ -45,5 +47,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     (void)ReconcileMacroButtons(*store, library);
     (void)library.ReconcileWith(*store);
+
+    // The same bytes as a `.macro` file imported twice: each import adds at
+    // most one macro, named within its field.
+    const size_t before = library.macros().size();
+    const std::string file = kestra_fuzz::WriteScratch("import.macro", bytes);
+    for (int i = 0; i < 2; ++i) (void)ImportMacroFile(library, file);
+    if (library.macros().size() > before + 2) abort();
+    for (const Macro& m : library.macros()) {
+        if (strnlen(m.name, sizeof m.name) >= sizeof m.name) abort();
+        if (m.stepCount > kMacroStepSlots) abort();
+    }
     return 0;
 }
