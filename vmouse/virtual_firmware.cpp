@@ -223,6 +223,8 @@ std::string DescribeState(const VirtualFirmware& firmware, const LinkState& link
     snprintf(line, sizeof line, "channel opens: feature %u, report %u\n", link.featureOpens,
              link.reportOpens);
     out += line;
+    snprintf(line, sizeof line, "reports while unplugged %u\n", link.reportsWhileUnplugged);
+    out += line;
     snprintf(line, sizeof line, "apply openings %u, refused reports %u, incomplete blocks %u\n",
              s.applyOpenings, s.rejected, s.incompleteBlocks);
     out += line;

@@ -114,6 +114,9 @@ struct LinkState {
     bool plugged = true;
     unsigned featureOpens = 0;
     unsigned reportOpens = 0;
+    // Reports that came while unplugged, or on a channel of an earlier plug:
+    // none reach the firmware or the log.
+    unsigned reportsWhileUnplugged = 0;
 };
 
 // The state as a person reads it.

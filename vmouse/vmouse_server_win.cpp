@@ -63,6 +63,7 @@ private:
     VirtualFirmware firmware_;
     bool plugged_ = true;
     uint32_t unplugAfter_ = 0;  // reports still to come before it unplugs itself; 0: never
+    unsigned reportsWhileUnplugged_ = 0;
     // Advances at each unplug: a channel opened before it stays dead, as a
     // handle to a removed device does.
     uint32_t generation_ = 1;
@@ -214,7 +215,10 @@ std::vector<uint8_t> Server::ReportAnswer(const std::vector<uint8_t>& request) {
     uint32_t generation = 0;
     if (!GetU32(request, 1, &generation)) return StatusOnly(kBadRequest);
     // Nothing reaches an unplugged mouse, so nothing is logged either.
-    if (!plugged_ || generation != generation_) return StatusOnly(kUnplugged);
+    if (!plugged_ || generation != generation_) {
+        ++reportsWhileUnplugged_;
+        return StatusOnly(kUnplugged);
+    }
     const uint8_t* bytes = request.data() + 5;
     const size_t length = request.size() - 5;
     // Armed by `unplug-after`: this report still arrives, then the cable goes.
@@ -301,7 +305,8 @@ std::vector<uint8_t> Server::Answer(const std::vector<uint8_t>& request, bool* s
             return StatusOnly(kOk);
         case kReqState:
             return WithText(
-                DescribeState(firmware_, LinkState{plugged_, featureOpens_, reportOpens_}));
+                DescribeState(firmware_, LinkState{plugged_, featureOpens_, reportOpens_,
+                                                   reportsWhileUnplugged_}));
         case kReqFirmware:
             if (request.size() != 3) return StatusOnly(kBadRequest);
             firmware_.SetVersion(request[1], request[2]);
