@@ -248,6 +248,17 @@ bool OnColourChoice(ProfileSettings& p, int index) {
     return true;
 }
 
+void CopyEffectDialogFields(const ProfileSettings& from, ProfileSettings& to,
+                            LightEffectDialog dialog) {
+    const SpeedFields fields = FieldsOf(dialog);
+    to.*fields.speed = from.*fields.speed;
+    to.*fields.second = from.*fields.second;
+    if (dialog == LightEffectDialog::kSingleColour) {
+        to.DanSeIntensity = from.DanSeIntensity;
+        to.DanSeType = from.DanSeType;
+    }
+}
+
 // ---- profile dialog -----------------------------------------------------------
 
 void StoreProfileTexts(ProfileSettings& p, const std::string& name, const std::string& gameFile) {

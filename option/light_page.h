@@ -120,6 +120,10 @@ EffectDialogOutcome OnEffectDialogControl(ProfileSettings& profile, LightEffectD
                                           int controlId, int value);
 // One of the single-colour dialog's seven buttons (0..6).
 bool OnColourChoice(ProfileSettings& profile, int index);
+// OK in an effect dialog: its fields, and only those, go from the dialog's
+// copy into the profile.
+void CopyEffectDialogFields(const ProfileSettings& from, ProfileSettings& to,
+                            LightEffectDialog dialog);
 
 // ---- profile dialog -----------------------------------------------------------
 
