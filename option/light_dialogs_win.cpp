@@ -52,6 +52,8 @@ void CLightEffectDialog::PlaceControls(const SkinFile& file, const SkinStateImag
     const SkinRect speed = file.ReadEntry(kSpeedEntry).rect;
     if (PlaceSkinSlider(speed_, speed, hwnd(), kSpeedControlId, "scroll_arrow_down.bmp", images,
                         kSpeedMin, kSpeedMax)) {
+        // Few steps: a click goes to the nearest one.
+        speed_.SetRounding(true);
         speed_.SetValue(view.speed);
         speedValue_ = ValueBoxBeside(speed);
     }
@@ -82,6 +84,7 @@ void CLightEffectDialog::PlaceControls(const SkinFile& file, const SkinStateImag
         const SkinRect r = file.ReadEntry(kIntensityEntry).rect;
         if (PlaceSkinSlider(intensity_, r, hwnd(), kIntensitySliderId, "scroll_arrow_down.bmp",
                             images, kIntensityMin, kIntensityMax)) {
+            intensity_.SetRounding(true);
             intensity_.SetValue(view.intensity);
             intensityValue_ = ValueBoxBeside(r);
         }
@@ -105,7 +108,8 @@ void CLightEffectDialog::Change(int controlId, int value) {
 }
 
 LRESULT CLightEffectDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == UM_SLIDER_CHANGED || message == UM_SPIN_CHANGED) {
+    if ((message == UM_SLIDER_CHANGED || message == UM_SPIN_CHANGED) &&
+        lParam != kSliderSnappedId) {
         Change(static_cast<int>(lParam), static_cast<int>(wParam));
         return 0;
     }

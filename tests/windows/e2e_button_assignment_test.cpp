@@ -53,52 +53,6 @@ std::string Differences(const ProfileSettings& a, const ProfileSettings& b) {
     return "differing bytes at" + text;
 }
 
-// Whether a popup menu is open on the screen.
-BOOL CALLBACK FindMenuWindow(HWND window, LPARAM data) {
-    char name[16] = "";
-    GetClassNameA(window, name, sizeof name);
-    if (strcmp(name, "#32768") != 0 || !IsWindowVisible(window)) return TRUE;
-    *reinterpret_cast<bool*>(data) = true;
-    return FALSE;
-}
-bool MenuOpen() {
-    bool open = false;
-    EnumWindows(&FindMenuWindow, reinterpret_cast<LPARAM>(&open));
-    return open;
-}
-
-void PressKey(WORD virtualKey) {
-    INPUT key[2] = {};
-    key[0].type = key[1].type = INPUT_KEYBOARD;
-    key[0].ki.wVk = key[1].ki.wVk = virtualKey;
-    key[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, key, sizeof(INPUT));
-    SettleInput();
-}
-
-// Picks the entry at `position` of the box popup that is open, with the
-// keyboard as a user may: the popup's top level has no separators, so the
-// entry is that many steps down. (Another process's menu items cannot be
-// located on the screen from here.)
-bool PickMenuEntry(int position) {
-    if (!WaitUntil(MenuOpen, kSettle)) return false;
-    for (int i = 0; i <= position; ++i) PressKey(VK_DOWN);
-    PressKey(VK_RETURN);
-    return WaitUntil([] { return !MenuOpen(); }, kSettle);
-}
-
-void TypeText(const std::string& text) {
-    for (char c : text) {
-        INPUT key[2] = {};
-        key[0].type = key[1].type = INPUT_KEYBOARD;
-        key[0].ki.wScan = key[1].ki.wScan = static_cast<unsigned char>(c);
-        key[0].ki.dwFlags = KEYEVENTF_UNICODE;
-        key[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
-        SendInput(2, key, sizeof(INPUT));
-    }
-    SettleInput();
-}
-
 class ButtonAssignmentEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {

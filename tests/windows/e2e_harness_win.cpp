@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -619,6 +620,62 @@ void ClickSkinEntry(const ProgramFolder& folder, const char* skinFile, int entry
                     const SkinPlace& place) {
     const RECT r = SkinEntryRect(folder, skinFile, entry);
     ClickOnScreen(ScreenPoint(place, (r.left + r.right) / 2, (r.top + r.bottom) / 2));
+}
+
+std::string LogLine(const char* kind, const uint8_t* bytes, size_t count) {
+    std::string line = kind;
+    char digits[4];
+    for (size_t i = 0; i < count; ++i) {
+        snprintf(digits, sizeof digits, " %02X", bytes[i]);
+        line += digits;
+    }
+    return line;
+}
+
+// ---- keyboard and menus ------------------------------------------------------
+
+void PressKey(WORD virtualKey) {
+    INPUT key[2] = {};
+    key[0].type = key[1].type = INPUT_KEYBOARD;
+    key[0].ki.wVk = key[1].ki.wVk = virtualKey;
+    key[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, key, sizeof(INPUT));
+    SettleInput();
+}
+
+void TypeText(const std::string& text) {
+    for (char c : text) {
+        INPUT key[2] = {};
+        key[0].type = key[1].type = INPUT_KEYBOARD;
+        key[0].ki.wScan = key[1].ki.wScan = static_cast<unsigned char>(c);
+        key[0].ki.dwFlags = KEYEVENTF_UNICODE;
+        key[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+        SendInput(2, key, sizeof(INPUT));
+    }
+    SettleInput();
+}
+
+namespace {
+BOOL CALLBACK FindOpenMenu(HWND window, LPARAM data) {
+    char name[16] = "";
+    GetClassNameA(window, name, sizeof name);
+    if (strcmp(name, "#32768") != 0 || !IsWindowVisible(window)) return TRUE;
+    *reinterpret_cast<bool*>(data) = true;
+    return FALSE;
+}
+}  // namespace
+
+bool MenuOpen() {
+    bool open = false;
+    EnumWindows(&FindOpenMenu, reinterpret_cast<LPARAM>(&open));
+    return open;
+}
+
+bool PickMenuEntry(int position, DWORD timeoutMs) {
+    if (!WaitUntil(MenuOpen, timeoutMs)) return false;
+    for (int i = 0; i <= position; ++i) PressKey(VK_DOWN);
+    PressKey(VK_RETURN);
+    return WaitUntil([] { return !MenuOpen(); }, timeoutMs);
 }
 
 }  // namespace e2e

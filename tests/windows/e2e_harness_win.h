@@ -260,5 +260,19 @@ void DragOnScreen(POINT from, POINT to);
 void ClickSkinEntry(const ProgramFolder& folder, const char* skinFile, int entry,
                     const SkinPlace& place);
 
+// A report or block as the virtual mouse logs it: the kind ("set", "out")
+// and each byte in two upper-case hex digits after a blank.
+std::string LogLine(const char* kind, const uint8_t* bytes, size_t count);
+
+// Real keyboard input: one key pressed and released, or each character of
+// a text typed (as Unicode characters, whatever the keyboard layout).
+void PressKey(WORD virtualKey);
+void TypeText(const std::string& text);
+// Whether a popup menu is open on the screen (of any process).
+bool MenuOpen();
+// Picks the entry at `position` of the popup menu that is open or about to
+// open, with the keyboard as a user may (a menu without separators).
+bool PickMenuEntry(int position, DWORD timeoutMs = 8000);
+
 }  // namespace e2e
 }  // namespace kestra
