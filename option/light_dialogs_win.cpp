@@ -24,11 +24,6 @@ constexpr int kValueWidth = 64;
 const char* const kSpeedNames[] = {"Slow", "Normal", "Fast", "Custom"};
 const char* const kIntensityNames[] = {"Low", "Medium", "High"};
 
-Font ArialBold(int height) {
-    return Font(CreateFontA(height, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, "Arial"));
-}
-
 RECT ValueBoxBeside(const SkinRect& r) {
     return RECT{r.right + kValueGap, r.top, r.right + kValueGap + kValueWidth, r.bottom};
 }
@@ -89,8 +84,8 @@ void CLightEffectDialog::PlaceControls(const SkinFile& file, const SkinStateImag
             intensityValue_ = ValueBoxBeside(r);
         }
     }
-    font_ = ArialBold(14);
-    titleFont_ = ArialBold(16);
+    font_ = ArialBoldFont(14);
+    titleFont_ = ArialBoldFont(16);
 }
 
 void CLightEffectDialog::ShowColourChoice() {
@@ -147,35 +142,22 @@ LRESULT CLightEffectDialog::OnCommand(WPARAM wParam, LPARAM lParam) {
 }
 
 void CLightEffectDialog::Paint(HDC dc, const RECT& client) {
-    const int width = client.right - client.left;
-    const int height = client.bottom - client.top;
-    MemoryDC memory(CreateCompatibleDC(dc));
-    Bitmap frame(CreateCompatibleBitmap(dc, width, height));
-    if (!memory || !frame) return;
-    ScopedSelectObject selectFrame(memory.get(), frame.get());
-    SkinWindow::Paint(memory.get(), client);
-    const EffectDialogView view = ViewEffectDialog(*edited_, dialog_);
-    if (title_.right > title_.left) {
-        const std::string text = std::string(EffectDialogTitle(dialog_)) + " effect";
-        ScopedSelectObject select(memory.get(), titleFont_.get());
-        SetBkMode(memory.get(), TRANSPARENT);
-        SetTextColor(memory.get(), RGB(255, 255, 255));
-        RECT r = title_;
-        DrawTextA(memory.get(), text.c_str(), static_cast<int>(text.size()), &r,
-                  DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
-    }
-    DrawValueText(memory.get(), speedValue_, kSpeedNames[view.speed - kSpeedMin], font_.get());
-    if (dialog_ == LightEffectDialog::kSingleColour) {
+    PaintOffscreen(dc, client, [&](HDC memory) {
+        SkinWindow::Paint(memory, client);
+        const EffectDialogView view = ViewEffectDialog(*edited_, dialog_);
+        DrawLabel(memory, title_, std::string(EffectDialogTitle(dialog_)) + " effect",
+                  titleFont_.get(), RGB(255, 255, 255), DT_LEFT | DT_VCENTER | DT_END_ELLIPSIS);
+        DrawValueText(memory, speedValue_, kSpeedNames[view.speed - kSpeedMin], font_.get());
+        if (dialog_ != LightEffectDialog::kSingleColour) return;
         if (view.colourChoice >= 0) {
             const RECT& r = colourRects_[view.colourChoice];
             RECT mark = {r.left, r.bottom + 3, r.right, r.bottom + 6};
             Brush red(CreateSolidBrush(RGB(230, 30, 30)));
-            if (red) FillRect(memory.get(), &mark, red.get());
+            if (red) FillRect(memory, &mark, red.get());
         }
-        DrawValueText(memory.get(), intensityValue_, kIntensityNames[view.intensity - kIntensityMin],
+        DrawValueText(memory, intensityValue_, kIntensityNames[view.intensity - kIntensityMin],
                       font_.get());
-    }
-    BitBlt(dc, 0, 0, width, height, memory.get(), 0, 0, SRCCOPY);
+    });
 }
 
 // ---- CColourSwatchPopup ------------------------------------------------------
@@ -268,29 +250,24 @@ LRESULT CColourSwatchPopup::OnMessage(UINT message, WPARAM wParam, LPARAM lParam
 }
 
 void CColourSwatchPopup::Paint(HDC dc, const RECT& client) {
-    const int width = client.right - client.left;
-    const int height = client.bottom - client.top;
-    MemoryDC memory(CreateCompatibleDC(dc));
-    Bitmap frame(CreateCompatibleBitmap(dc, width, height));
-    if (!memory || !frame) return;
-    ScopedSelectObject selectFrame(memory.get(), frame.get());
-    SkinWindow::Paint(memory.get(), client);
-    for (int i = 0; i < kPresetCount; ++i) {
-        const RECT& r = swatches_[i];
-        if (r.right <= r.left) continue;
-        if (i == highlighted_) {
-            // The swatch under the pointer: a white ring inside a red one.
-            RECT ring = {r.left - 3, r.top - 3, r.right + 3, r.bottom + 3};
-            Brush red(CreateSolidBrush(RGB(230, 30, 30)));
-            Brush white(CreateSolidBrush(RGB(255, 255, 255)));
-            if (red) FillRect(memory.get(), &ring, red.get());
-            RECT inner = {r.left - 1, r.top - 1, r.right + 1, r.bottom + 1};
-            if (white) FillRect(memory.get(), &inner, white.get());
+    PaintOffscreen(dc, client, [&](HDC memory) {
+        SkinWindow::Paint(memory, client);
+        for (int i = 0; i < kPresetCount; ++i) {
+            const RECT& r = swatches_[i];
+            if (r.right <= r.left) continue;
+            if (i == highlighted_) {
+                // The swatch under the pointer: a white ring inside a red one.
+                RECT ring = {r.left - 3, r.top - 3, r.right + 3, r.bottom + 3};
+                RECT inner = {r.left - 1, r.top - 1, r.right + 1, r.bottom + 1};
+                Brush red(CreateSolidBrush(RGB(230, 30, 30)));
+                Brush white(CreateSolidBrush(RGB(255, 255, 255)));
+                if (red) FillRect(memory, &ring, red.get());
+                if (white) FillRect(memory, &inner, white.get());
+            }
+            Brush brush(CreateSolidBrush(kPresetColours[i]));
+            if (brush) FillRect(memory, &r, brush.get());
         }
-        Brush brush(CreateSolidBrush(kPresetColours[i]));
-        if (brush) FillRect(memory.get(), &r, brush.get());
-    }
-    BitBlt(dc, 0, 0, width, height, memory.get(), 0, 0, SRCCOPY);
+    });
 }
 
 }  // namespace kestra

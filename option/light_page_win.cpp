@@ -33,11 +33,6 @@ std::vector<FunctionMenuItem> MenuItems(const std::vector<LightMenuItem>& items,
     return result;
 }
 
-Font ArialBold(int height) {
-    return Font(CreateFontA(height, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, "Arial"));
-}
-
 }  // namespace
 
 void CLightPage::PlaceControls(const SkinFile& file, const SkinStateImages& images) {
@@ -67,8 +62,8 @@ void CLightPage::PlaceControls(const SkinFile& file, const SkinStateImages& imag
     if (file.ReadArea(kLightColourTitleEntry, title)) {
         colourTitle_ = RECT{title.left, title.top, title.right, title.bottom};
     }
-    font_ = ArialBold(14);
-    titleFont_ = ArialBold(12);
+    font_ = ArialBoldFont(14);
+    titleFont_ = ArialBoldFont(12);
 }
 
 std::string CLightPage::Text(int number) {
@@ -231,37 +226,26 @@ void CLightPage::OpenSwatches() {
 }
 
 void CLightPage::Paint(HDC dc, const RECT& client) {
-    const int width = client.right - client.left;
-    const int height = client.bottom - client.top;
-    MemoryDC memory(CreateCompatibleDC(dc));
-    Bitmap frame(CreateCompatibleBitmap(dc, width, height));
-    if (!memory || !frame) return;
-    ScopedSelectObject selectFrame(memory.get(), frame.get());
-    COptionPage::Paint(memory.get(), client);
-    const ProfileSettings& profile = logic().currentSettings();
-    const LightView view = ViewLight(profile);
-    const int texts[3] = {view.effectText, view.levelText, view.directionText};
-    for (int i = 0; i < 3; ++i) {
-        DrawValueText(memory.get(), labels_[i], Text(texts[i]), font_.get(),
-                      i == 2 && !view.directionEnabled);
-    }
-    const int channels[3] = {view.red, view.green, view.blue};
-    for (int i = 0; i < 3; ++i) {
-        DrawValueText(memory.get(), values_[i], std::to_string(channels[i]), font_.get(),
-                      !view.colourEditable);
-    }
-    if (colourTitle_.right > colourTitle_.left) {
-        const std::string title =
-            view.colourEditable ? "COLOUR OF LEVEL " + std::to_string(profile.CpiStep + 1)
-                                : "COLOUR (NO ACTIVE LEVEL)";
-        ScopedSelectObject select(memory.get(), titleFont_.get());
-        SetBkMode(memory.get(), TRANSPARENT);
-        SetTextColor(memory.get(), RGB(150, 150, 156));
-        RECT r = colourTitle_;
-        DrawTextA(memory.get(), title.c_str(), static_cast<int>(title.size()), &r,
-                  DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-    }
-    BitBlt(dc, 0, 0, width, height, memory.get(), 0, 0, SRCCOPY);
+    PaintOffscreen(dc, client, [&](HDC memory) {
+        COptionPage::Paint(memory, client);
+        const ProfileSettings& profile = logic().currentSettings();
+        const LightView view = ViewLight(profile);
+        const int texts[3] = {view.effectText, view.levelText, view.directionText};
+        for (int i = 0; i < 3; ++i) {
+            DrawValueText(memory, labels_[i], Text(texts[i]), font_.get(),
+                          i == 2 && !view.directionEnabled);
+        }
+        const int channels[3] = {view.red, view.green, view.blue};
+        for (int i = 0; i < 3; ++i) {
+            DrawValueText(memory, values_[i], std::to_string(channels[i]), font_.get(),
+                          !view.colourEditable);
+        }
+        const std::string title = view.colourEditable
+                                      ? "COLOUR OF LEVEL " + std::to_string(profile.CpiStep + 1)
+                                      : "COLOUR (NO ACTIVE LEVEL)";
+        DrawLabel(memory, colourTitle_, title, titleFont_.get(), RGB(150, 150, 156),
+                  DT_LEFT | DT_VCENTER);
+    });
 }
 
 }  // namespace kestra

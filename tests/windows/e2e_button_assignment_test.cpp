@@ -33,16 +33,6 @@ constexpr char kMain[] = "skin_main.ini";
 constexpr char kShortcut[] = "skin_shortcut.ini";
 constexpr char kLaunch[] = "skin_lanuch_program.ini";
 
-std::string Line(const char* kind, const uint8_t* bytes, size_t count) {
-    std::string line = kind;
-    char digits[4];
-    for (size_t i = 0; i < count; ++i) {
-        snprintf(digits, sizeof digits, " %02X", bytes[i]);
-        line += digits;
-    }
-    return line;
-}
-
 std::string Differences(const ProfileSettings& a, const ProfileSettings& b) {
     std::string text;
     const auto* x = reinterpret_cast<const uint8_t*>(&a);
@@ -75,19 +65,7 @@ protected:
     }
     SkinPlace Main() const { return {window, {0, 0}}; }
     // Option's window in front other than its main window: a dialog it opened.
-    HWND WaitForDialog() {
-        HWND found = nullptr;
-        WaitUntil(
-            [&] {
-                HWND w = GetForegroundWindow();
-                DWORD process = 0;
-                GetWindowThreadProcessId(w, &process);
-                if (w != nullptr && w != window && process == option.id()) found = w;
-                return found != nullptr;
-            },
-            kSettle);
-        return found;
-    }
+    HWND WaitForDialog() { return WaitForForegroundDialog(option.id(), window, kSettle); }
     bool WaitForMain() {
         return WaitUntil([&] { return GetForegroundWindow() == window; }, kSettle);
     }
@@ -190,17 +168,17 @@ TEST_F(ButtonAssignmentEndToEnd, ACombinationAndAProgramReachTheMouseAndTheCombi
     const FeatureReport header = MakeFeatureReport(kCmdButtonTable, 1, kBlockFollows);
     const FeatureReport select = SelectProfileReport(0);
     const std::vector<std::string> wanted = {
-        Line("set", open.data(), open.size()),
-        Line("set", header.data(), header.size()),
-        Line("out", table.data(), kBlockSize / 2),
-        Line("out", table.data() + kBlockSize / 2, kBlockSize / 2),
-        Line("set", select.data(), select.size()),
+        LogLine("set", open.data(), open.size()),
+        LogLine("set", header.data(), header.size()),
+        LogLine("out", table.data(), kBlockSize / 2),
+        LogLine("out", table.data() + kBlockSize / 2, kBlockSize / 2),
+        LogLine("set", select.data(), select.size()),
     };
     EXPECT_EQ(wanted, mouse.Log());
     // In the mouse's own terms: Ctrl and Shift as the report's modifier bits
     // with F5's usage; the program as launch entry 10 naming its button.
-    EXPECT_EQ("00 03 3E 00", Line("", table.data() + 12, 4).substr(1));
-    EXPECT_EQ("06 00 0A 05", Line("", table.data() + 16, 4).substr(1));
+    EXPECT_EQ("00 03 3E 00", LogLine("", table.data() + 12, 4).substr(1));
+    EXPECT_EQ("06 00 0A 05", LogLine("", table.data() + 16, 4).substr(1));
     // The two entries differ from what the buttons had before.
     bool unused = false;
     for (int b : {3, 4}) {
@@ -328,14 +306,14 @@ TEST_F(ButtonAssignmentEndToEnd,
     const DeviceBlock block = BuildDeviceMacro(expected.buttons[5]);
     const FeatureReport select = SelectProfileReport(1);
     const std::vector<std::string> wanted = {
-        Line("set", open.data(), open.size()),
-        Line("set", header.data(), header.size()),
-        Line("out", table.data(), kBlockSize / 2),
-        Line("out", table.data() + kBlockSize / 2, kBlockSize / 2),
-        Line("set", macroHeader.data(), macroHeader.size()),
-        Line("out", block.data(), kBlockSize / 2),
-        Line("out", block.data() + kBlockSize / 2, kBlockSize / 2),
-        Line("set", select.data(), select.size()),
+        LogLine("set", open.data(), open.size()),
+        LogLine("set", header.data(), header.size()),
+        LogLine("out", table.data(), kBlockSize / 2),
+        LogLine("out", table.data() + kBlockSize / 2, kBlockSize / 2),
+        LogLine("set", macroHeader.data(), macroHeader.size()),
+        LogLine("out", block.data(), kBlockSize / 2),
+        LogLine("out", block.data() + kBlockSize / 2, kBlockSize / 2),
+        LogLine("set", select.data(), select.size()),
     };
     EXPECT_EQ(wanted, mouse.Log());
 

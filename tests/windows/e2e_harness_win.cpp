@@ -632,6 +632,20 @@ std::string LogLine(const char* kind, const uint8_t* bytes, size_t count) {
     return line;
 }
 
+HWND WaitForForegroundDialog(DWORD processId, HWND main, DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            HWND w = GetForegroundWindow();
+            DWORD process = 0;
+            GetWindowThreadProcessId(w, &process);
+            if (w != nullptr && w != main && process == processId) found = w;
+            return found != nullptr;
+        },
+        timeoutMs);
+    return found;
+}
+
 // ---- keyboard and menus ------------------------------------------------------
 
 void PressKey(WORD virtualKey) {

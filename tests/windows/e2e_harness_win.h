@@ -264,6 +264,10 @@ void ClickSkinEntry(const ProgramFolder& folder, const char* skinFile, int entry
 // and each byte in two upper-case hex digits after a blank.
 std::string LogLine(const char* kind, const uint8_t* bytes, size_t count);
 
+// The window of process `processId` in front, other than `main` (a dialog
+// the program opened), once there is one; null after the time.
+HWND WaitForForegroundDialog(DWORD processId, HWND main, DWORD timeoutMs);
+
 // Real keyboard input: one key pressed and released, or each character of
 // a text typed (as Unicode characters, whatever the keyboard layout).
 void PressKey(WORD virtualKey);

@@ -59,19 +59,7 @@ protected:
         ASSERT_TRUE(PickMenuEntry(position)) << Observed(folder, mouse);
     }
     // Option's window in front other than its main window: a dialog it opened.
-    HWND WaitForDialog() {
-        HWND found = nullptr;
-        WaitUntil(
-            [&] {
-                HWND w = GetForegroundWindow();
-                DWORD process = 0;
-                GetWindowThreadProcessId(w, &process);
-                if (w != nullptr && w != window && process == option.id()) found = w;
-                return found != nullptr;
-            },
-            kSettle);
-        return found;
-    }
+    HWND WaitForDialog() { return WaitForForegroundDialog(option.id(), window, kSettle); }
     void Apply() {
         ClickSkinEntry(folder, kMain, 14, Main());
         ASSERT_TRUE(WaitUntil([&] { return LogHas(mouse, "set 02"); }, 20000))

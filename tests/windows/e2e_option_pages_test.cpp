@@ -27,16 +27,6 @@ constexpr char kDpi[] = "skin_DPI.ini";
 constexpr char kPerformance[] = "skin_performance.ini";
 constexpr char kColour[] = "skin_dpi_color.ini";
 
-std::string Line(const char* kind, const uint8_t* bytes, size_t count) {
-    std::string line = kind;
-    char digits[4];
-    for (size_t i = 0; i < count; ++i) {
-        snprintf(digits, sizeof digits, " %02X", bytes[i]);
-        line += digits;
-    }
-    return line;
-}
-
 // The system's double-click time as the user's settings hold it.
 int StoredDoubleClickTime() {
     HKEY key;
@@ -278,13 +268,13 @@ TEST_F(OptionPagesEndToEnd, LevelsSensitivityReportRateAndDoubleClickReachTheMou
     const DeviceBlock bytes = BuildConfigBlock(expected);
     const FeatureReport select = SelectProfileReport(0);
     const std::vector<std::string> wanted = {
-        Line("set", open.data(), open.size()),
-        Line("set", rate.data(), rate.size()),
-        Line("set", level.data(), level.size()),
-        Line("set", block.data(), block.size()),
-        Line("out", bytes.data(), kBlockSize / 2),
-        Line("out", bytes.data() + kBlockSize / 2, kBlockSize / 2),
-        Line("set", select.data(), select.size()),
+        LogLine("set", open.data(), open.size()),
+        LogLine("set", rate.data(), rate.size()),
+        LogLine("set", level.data(), level.size()),
+        LogLine("set", block.data(), block.size()),
+        LogLine("out", bytes.data(), kBlockSize / 2),
+        LogLine("out", bytes.data() + kBlockSize / 2, kBlockSize / 2),
+        LogLine("set", select.data(), select.size()),
     };
     EXPECT_EQ(wanted, mouse.Log());
     EXPECT_EQ("set 03 01 02 00 00 00 00 F9", wanted[1]);  // 500 Hz: every 2 ms
