@@ -37,15 +37,16 @@ void FillMenu(SkinMenu& menu, const std::vector<FunctionMenuItem>& items, const 
 }  // namespace
 
 int32_t TrackBoxMenu(HWND owner, HWND box, const std::vector<FunctionMenuItem>& items,
-                     const LanguageText* texts) {
+                     const LanguageText* texts, bool asWideAsBox) {
     if (box == nullptr || items.empty()) return 0;
     Font font = CreateSkinFont(SkinFontKind::kCaption);
     std::vector<std::unique_ptr<SkinMenu>> submenus;
     SkinMenu menu(font.get());
     if (!menu.Attach()) return 0;
-    FillMenu(menu, items, texts, font.get(), submenus);
     RECT r;
     GetWindowRect(box, &r);
+    if (asWideAsBox) menu.SetWidth(r.right - r.left);
+    FillMenu(menu, items, texts, font.get(), submenus);
     const int32_t command = menu.Track(
         TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, r.left, r.bottom, owner);
     PostMessageA(owner, WM_NULL, 0, 0);

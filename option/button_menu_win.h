@@ -16,9 +16,10 @@ namespace kestra {
 
 // Shows the menu at the box's lower left and returns the chosen command (0:
 // none). A null message follows, so that the menu has closed cleanly before
-// the command is carried out.
+// the command is carried out. With `asWideAsBox` the menu is at least as
+// wide as the box.
 int32_t TrackBoxMenu(HWND owner, HWND box, const std::vector<FunctionMenuItem>& items,
-                     const LanguageText* texts);
+                     const LanguageText* texts, bool asWideAsBox = false);
 
 // The dialogs a box command opens, over `owner`. The macro manager is still
 // to come: until then its command does nothing.

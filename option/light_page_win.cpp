@@ -193,7 +193,7 @@ void CLightPage::OpenMenu(MenuKind kind) {
     } else {
         items = MenuItems(DirectionMenu(), view.directionText);
     }
-    const int32_t command = TrackBoxMenu(hwnd(), button.hwnd(), items, context().texts);
+    const int32_t command = TrackBoxMenu(hwnd(), button.hwnd(), items, context().texts, true);
     LightMenuGuard().MenuClosed(GetTickCount());
     button.SetHover(false);
     InvalidateRect(button.hwnd(), nullptr, FALSE);
