@@ -1,4 +1,4 @@
-// The lighting page, its effect dialogs and swatches, and the profile
+// The lighting page's colour controls and swatches, an effect dialog and the profile
 // dialog, in Option's main window in this process, driven by real pointer
 // and keyboard input at the places the staged skins give.
 #include <gtest/gtest.h>
@@ -17,7 +17,6 @@
 #include "option/profile_dialog_win.h"
 #include "settings/file_system.h"
 #include "settings/settings_files.h"
-#include "skin/menu_model.h"
 #include "skin/skin_window_win.h"
 #include "tests/windows/e2e_harness_win.h"
 
@@ -87,12 +86,6 @@ protected:
     e2e::SkinPlace Page() { return {page().hwnd(), {0, 0}}; }
     CLightPage& page() { return static_cast<CLightPage&>(dialog->page(COptionDlg::kLightPage)); }
     ProfileSettings& profile() { return dialog->logic().currentSettings(); }
-    // Opens the menu of page entry `entry` and picks the item at `position`.
-    void Choose(int entry, int position) {
-        Sleep(MenuReopenGuard::kGuardMs + 50);  // a user's next click comes later
-        WhileHeld([position] { return e2e::PickMenuEntry(position); },
-                  [&] { ClickSkinEntry(*folder_, kPage, entry, Page()); });
-    }
     // The dialog this window opened, in front of it.
     HWND Dialog() {
         HWND found = nullptr;
@@ -117,33 +110,6 @@ protected:
     std::unique_ptr<COptionDlg> dialog;
 };
 e2e::ProgramFolder* LightPageTest::folder_ = nullptr;
-
-TEST_F(LightPageTest, TheMenusStoreEffectIntensitySpeedAndDirection) {
-    profile().BreathSpeed = 2;
-    Choose(kLightEffectEntry, 1);  // "Steady"
-    EXPECT_EQ(1, profile().LightSwitch);
-    EXPECT_FALSE(IsWindowEnabled(page().directionButton().hwnd()));
-
-    Choose(kLightLevelEntry, 2);  // "High"
-    EXPECT_EQ(3, profile().LightIntensity);
-    EXPECT_EQ(2, profile().BreathSpeed);
-
-    Choose(kLightEffectEntry, 3);  // "Breathing"
-    EXPECT_EQ(4, profile().LightSwitch);
-    ASSERT_TRUE(IsWindowEnabled(page().directionButton().hwnd()));
-    Choose(kLightLevelEntry, 0);  // "Slow"
-    EXPECT_EQ(1, profile().BreathSpeed);
-    Choose(kLightDirectionEntry, 1);  // "Right to Left"
-    EXPECT_EQ(3, profile().Direction);
-
-    // Off: the level button opens nothing and stores nothing.
-    Choose(kLightEffectEntry, 0);
-    EXPECT_EQ(0, profile().LightSwitch);
-    ClickSkinEntry(*folder_, kPage, kLightLevelEntry, Page());
-    EXPECT_FALSE(e2e::MenuOpen());
-    EXPECT_EQ(1, profile().BreathSpeed);
-    EXPECT_EQ(3, profile().LightIntensity);
-}
 
 TEST_F(LightPageTest, SlidersPresetsAndSwatchesEditTheActiveLevelsColour) {
     profile().CpiStep = 1;
