@@ -23,12 +23,12 @@
 #include "settings/ipc_names.h"
 #include "settings/settings_files.h"
 #include "tests/windows/e2e_harness_win.h"
+#include "tests/windows/e2e_option_system.h"
 
 namespace kestra {
 namespace e2e {
 namespace {
 
-constexpr DWORD kSettle = 8000;
 constexpr char kMain[] = "skin_main.ini";
 constexpr char kShortcut[] = "skin_shortcut.ini";
 constexpr char kLaunch[] = "skin_lanuch_program.ini";
@@ -43,39 +43,7 @@ std::string Differences(const ProfileSettings& a, const ProfileSettings& b) {
     return "differing bytes at" + text;
 }
 
-class ButtonAssignmentEndToEnd : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(folder.ok()) << folder.path();
-        ASSERT_TRUE(folder.Has("Option.exe"));
-    }
-    void TearDown() override { MovePointerTo({0, 0}); }
-    void StartSystem() {
-        ASSERT_TRUE(mouse.Start());
-        ASSERT_TRUE(monitor.Start());
-        ASSERT_TRUE(WaitUntil([&] { return LogHas(mouse, "get 80"); }, kSettle))
-            << Observed(folder, mouse);
-        ASSERT_TRUE(option.Start(folder.File("Option.exe")));
-        window = WaitForWindow(kOptionWindowTitle, 15000);
-        ASSERT_NE(nullptr, window);
-        ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(window) != 0; }, kSettle))
-            << Observed(folder, mouse);
-        SetForegroundWindow(window);
-        ASSERT_TRUE(mouse.ClearLog());
-    }
-    SkinPlace Main() const { return {window, {0, 0}}; }
-    // Option's window in front other than its main window: a dialog it opened.
-    HWND WaitForDialog() { return WaitForForegroundDialog(option.id(), window, kSettle); }
-    bool WaitForMain() {
-        return WaitUntil([&] { return GetForegroundWindow() == window; }, kSettle);
-    }
-
-    ProgramFolder folder;
-    VirtualMouse mouse{folder};
-    MonitorProgram monitor{folder};
-    Process option;
-    HWND window = nullptr;
-};
+class ButtonAssignmentEndToEnd : public OptionSystemTest {};
 
 TEST_F(ButtonAssignmentEndToEnd, ACombinationAndAProgramReachTheMouseAndTheCombinationIsInjected) {
     StartSystem();

@@ -17,37 +17,18 @@
 #include "settings/settings_files.h"
 #include "skin/menu_model.h"
 #include "tests/windows/e2e_harness_win.h"
+#include "tests/windows/e2e_option_system.h"
 
 namespace kestra {
 namespace e2e {
 namespace {
 
-constexpr DWORD kSettle = 8000;
 constexpr char kMain[] = "skin_main.ini";
 constexpr char kLight[] = "skin_light_setting.ini";
 constexpr char kProfile[] = "skin_profile.ini";
 
-class LightAndProfileEndToEnd : public ::testing::Test {
+class LightAndProfileEndToEnd : public OptionSystemTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(folder.ok()) << folder.path();
-        ASSERT_TRUE(folder.Has("Option.exe"));
-    }
-    void TearDown() override { MovePointerTo({0, 0}); }
-    void StartSystem() {
-        ASSERT_TRUE(mouse.Start());
-        ASSERT_TRUE(monitor.Start());
-        ASSERT_TRUE(WaitUntil([&] { return LogHas(mouse, "get 80"); }, kSettle))
-            << Observed(folder, mouse);
-        ASSERT_TRUE(option.Start(folder.File("Option.exe")));
-        window = WaitForWindow(kOptionWindowTitle, 15000);
-        ASSERT_NE(nullptr, window);
-        ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(window) != 0; }, kSettle))
-            << Observed(folder, mouse);
-        SetForegroundWindow(window);
-        ASSERT_TRUE(mouse.ClearLog());
-    }
-    SkinPlace Main() const { return {window, {0, 0}}; }
     SkinPlace Page() const {
         const RECT area = SkinEntryRect(folder, kMain, 42);
         return {window, {area.left, area.top}};
@@ -58,19 +39,11 @@ protected:
         ClickSkinEntry(folder, kLight, entry, Page());
         ASSERT_TRUE(PickMenuEntry(position)) << Observed(folder, mouse);
     }
-    // Option's window in front other than its main window: a dialog it opened.
-    HWND WaitForDialog() { return WaitForForegroundDialog(option.id(), window, kSettle); }
     void Apply() {
         ClickSkinEntry(folder, kMain, 14, Main());
         ASSERT_TRUE(WaitUntil([&] { return LogHas(mouse, "set 02"); }, 20000))
             << Observed(folder, mouse);
     }
-
-    ProgramFolder folder;
-    VirtualMouse mouse{folder};
-    MonitorProgram monitor{folder};
-    Process option;
-    HWND window = nullptr;
 };
 
 TEST_F(LightAndProfileEndToEnd, AnEffectAndAColourChosenOnTheLightingPageReachTheMouse) {
@@ -154,7 +127,7 @@ TEST_F(LightAndProfileEndToEnd, AProfileBoundToAProgramIsSelectedWhenTheProgramC
     ClickSkinEntry(folder, kProfile, 2, inDialog);
     TypeText(bound);
     ClickSkinEntry(folder, kProfile, 4, inDialog);
-    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == window; }, kSettle));
+    ASSERT_TRUE(WaitForMain());
     ClickSkinEntry(folder, kMain, 5, Main());
     Apply();
     std::unique_ptr<SettingsStore> applied(new SettingsStore());

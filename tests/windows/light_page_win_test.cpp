@@ -86,13 +86,14 @@ protected:
     e2e::SkinPlace Page() { return {page().hwnd(), {0, 0}}; }
     CLightPage& page() { return static_cast<CLightPage&>(dialog->page(COptionDlg::kLightPage)); }
     ProfileSettings& profile() { return dialog->logic().currentSettings(); }
-    // The dialog this window opened, in front of it.
+    // The dialog this window opened, in front of it (not a window another
+    // test left behind).
     HWND Dialog() {
         HWND found = nullptr;
         WaitUntil(
             [&] {
                 HWND w = GetForegroundWindow();
-                if (w != nullptr && w != dialog->hwnd()) found = w;
+                if (w != nullptr && GetWindow(w, GW_OWNER) == dialog->hwnd()) found = w;
                 return found != nullptr;
             },
             5000);
