@@ -37,20 +37,22 @@ void FillMenu(SkinMenu& menu, const std::vector<FunctionMenuItem>& items, const 
 }  // namespace
 
 int32_t TrackBoxMenu(HWND owner, HWND box, const std::vector<FunctionMenuItem>& items,
-                     const LanguageText* texts) {
+                     const LanguageText* texts, bool asWideAsBox) {
     if (box == nullptr) return 0;
     RECT r;
     GetWindowRect(box, &r);
-    return TrackMenuAt(owner, POINT{r.left, r.bottom}, items, texts);
+    return TrackMenuAt(owner, POINT{r.left, r.bottom}, items, texts,
+                       asWideAsBox ? r.right - r.left : 0);
 }
 
 int32_t TrackMenuAt(HWND owner, POINT at, const std::vector<FunctionMenuItem>& items,
-                    const LanguageText* texts) {
+                    const LanguageText* texts, int minimumWidth) {
     if (items.empty()) return 0;
     Font font = CreateSkinFont(SkinFontKind::kCaption);
     std::vector<std::unique_ptr<SkinMenu>> submenus;
     SkinMenu menu(font.get());
     if (!menu.Attach()) return 0;
+    if (minimumWidth > 0) menu.SetWidth(minimumWidth);
     FillMenu(menu, items, texts, font.get(), submenus);
     const int32_t command = menu.Track(
         TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x, at.y, owner);

@@ -16,12 +16,14 @@ namespace kestra {
 
 // Shows the menu at the box's lower left and returns the chosen command (0:
 // none). A null message follows, so that the menu has closed cleanly before
-// the command is carried out.
+// the command is carried out. With `asWideAsBox` the menu is at least as
+// wide as the box.
 int32_t TrackBoxMenu(HWND owner, HWND box, const std::vector<FunctionMenuItem>& items,
-                     const LanguageText* texts);
-// The same menu with its upper left corner at a screen point.
+                     const LanguageText* texts, bool asWideAsBox = false);
+// The same menu with its upper left corner at a screen point, at least
+// `minimumWidth` wide.
 int32_t TrackMenuAt(HWND owner, POINT at, const std::vector<FunctionMenuItem>& items,
-                    const LanguageText* texts);
+                    const LanguageText* texts, int minimumWidth = 0);
 
 // The dialogs a box command opens, over `owner`; the macro manager is run
 // by the main window, which owns what it edits.

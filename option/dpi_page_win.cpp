@@ -27,8 +27,7 @@ bool IsEmpty(const SkinRect& r) {
 }
 
 Font ValueFont() {
-    return Font(CreateFontA(14, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, "Arial"));
+    return ArialBoldFont(14);
 }
 
 }  // namespace
@@ -53,6 +52,33 @@ void DrawValueText(HDC dc, const RECT& rect, const std::string& text, HFONT font
     RECT r = rect;
     DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r,
               DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+}
+
+void DrawLabel(HDC dc, const RECT& rect, const std::string& text, HFONT font, COLORREF colour,
+               UINT format) {
+    if (rect.right <= rect.left) return;
+    ScopedSelectObject select(dc, font);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, colour);
+    RECT r = rect;
+    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r,
+              format | DT_SINGLELINE | DT_NOPREFIX);
+}
+
+void PaintOffscreen(HDC dc, const RECT& client, const std::function<void(HDC)>& draw) {
+    const int width = client.right - client.left;
+    const int height = client.bottom - client.top;
+    MemoryDC memory(CreateCompatibleDC(dc));
+    Bitmap frame(CreateCompatibleBitmap(dc, width, height));
+    if (!memory || !frame) return;
+    ScopedSelectObject selectFrame(memory.get(), frame.get());
+    draw(memory.get());
+    BitBlt(dc, 0, 0, width, height, memory.get(), 0, 0, SRCCOPY);
+}
+
+Font ArialBoldFont(int height) {
+    return Font(CreateFontA(height, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, "Arial"));
 }
 
 // ---- CDpiLevelRow ------------------------------------------------------------

@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <string>
+
 #include "option/dpi_page.h"
 #include "option/option_page_win.h"
 #include "skin/gdi_win.h"
@@ -118,5 +121,14 @@ bool PlaceSkinSlider(SliderTrack& slider, const SkinRect& rect, HWND owner, int 
 // Draws `text` centred in `rect`, on the dark of the skin's value box: light
 // grey, or dim for a value that cannot be changed now.
 void DrawValueText(HDC dc, const RECT& rect, const std::string& text, HFONT font, bool dim = false);
+// Draws `text` in `colour` in `rect` with DrawText's `format` (a single line
+// without prefixes), on what is there.
+void DrawLabel(HDC dc, const RECT& rect, const std::string& text, HFONT font, COLORREF colour,
+               UINT format);
+// Runs `draw` on an off-screen copy of the client area and puts the result
+// on `dc` at once, so that a repaint does not flicker.
+void PaintOffscreen(HDC dc, const RECT& client, const std::function<void(HDC)>& draw);
+// The bold Arial of the value boxes and titles, `height` pixels high.
+Font ArialBoldFont(int height);
 
 }  // namespace kestra

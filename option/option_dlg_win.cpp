@@ -10,6 +10,7 @@
 #include "option/macro_manager_win.h"
 #include "option/macro_page_win.h"
 #include "option/performance_page_win.h"
+#include "option/profile_dialog_win.h"
 #include "settings/ipc_names.h"
 #include "settings/system_mouse_win.h"
 
@@ -412,14 +413,16 @@ LRESULT COptionDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     return SkinWindow::OnCommand(wParam, lParam);
 }
 
+// The profile dialog writes straight into the current profile of the
+// working copy; the next Apply saves it and hands it to Monitor.
 void COptionDlg::OnProfileDialogEmpty() {
-    // The profile dialog (name and game of the current profile) opens here,
-    // with empty fields.
+    CProfileDialog dialog(hwnd(), logic_->currentSettings(), CProfileDialog::kEmpty);
+    dialog.RunModal();
 }
 
 void COptionDlg::OnProfileDialogFilled() {
-    // The profile dialog opens here, filled with the current profile's name
-    // and game.
+    CProfileDialog dialog(hwnd(), logic_->currentSettings(), CProfileDialog::kFilled);
+    dialog.RunModal();
 }
 
 void COptionDlg::OnBoxClicked(int box) {

@@ -329,6 +329,8 @@ def pages():
                       "skin_light_setting.ini", "skin_macro_page.ini"):
         w = Window(skin_file, PAGE_AREA[2] - PAGE_AREA[0], PAGE_AREA[3] - PAGE_AREA[1], radius=0)
         w.frame = False
+        if skin_file == "skin_light_setting.ini":
+            light_page(w)
         if skin_file == "skin_button_page.ini":
             button_page(w)
         elif skin_file == "skin_performance.ini":
@@ -830,6 +832,98 @@ def resources(out):
     program_icon().save(os.path.join(out, "option.ico"), sizes=[(16, 16), (32, 32), (48, 48)])
 
 
+# ------------------------------------- lighting page, its dialogs, profiles
+
+def light_page(w):
+    """The effect, its intensity or speed and its direction (the program
+    writes each label into its box, a button beside it opens the menu), the
+    effect dialogs, and the colour of the active level: sliders with their
+    numbers, the preview (a click opens the swatches) and seven presets."""
+    w.text(14, 10, "LIGHT EFFECT", 11, True, TEXT_DIM)
+    for i, label in enumerate(("Effect", "Intensity / speed", "Direction")):
+        y = 32 + i * 32
+        w.text(14, y + 12, label, 12, False, TEXT, "lm")
+        w.add(None, "label", 150, y, 200, 24, "value")
+        w.add(str(4 + i), "label%d" % (i + 1), 150, y, 200, 24, "area")
+        w.add(str(1 + i), "menu%d" % (i + 1), 358, y, 110, 24, label="Choose \u25be")
+    w.text(14, 136, "EFFECT SETTINGS", 11, True, TEXT_DIM)
+    for i, label in enumerate(("Neon...", "Single colour...", "Seven colours...", "Dazzle...")):
+        w.add(str(20 + i), "effect%d" % (i + 1), 14 + i * 124, 154, 116, 28, label=label)
+    # The program names the level whose colour is edited in area "24".
+    w.add("24", "colour_title", 14, 198, 380, 16, "area")
+    for i, (name, colour) in enumerate((("R", (230, 60, 60)), ("G", (60, 200, 90)), ("B", (80, 130, 240)))):
+        y = 222 + i * 30
+        w.text(24, y + 11, name, 12, True, colour, "mm")
+        w.add(str(7 + i), name.lower(), 40, y, 290, 22, "groove")
+        w.add(None, "value", 338, y, 44, 22, "value")
+    w.add("10", "preview", 400, 222, 106, 82, "swatch")
+    w.text(453, 312, "Click for swatches", 10, False, TEXT_DIM, "ma")
+    w.text(14, 334, "PRESETS", 11, True, TEXT_DIM)
+    for i in range(7):
+        w.add(str(11 + i), "preset%d" % (i + 1), 14 + i * 52, 352, 44, 28, "swatch")
+
+
+def light_effect_dialog(skin_file, single_colour=False):
+    """The speed of one effect (slider), its custom speed (a spin field the
+    program enables at speed "Custom"), and for the single colour its
+    intensity and colour; OK, Cancel and the corner cross."""
+    height = 250 if single_colour else 170
+    w = Window(skin_file, 320, height, radius=10)
+    # The program writes the effect's name into area "6".
+    w.add("6", "title", 16, 8, 260, 24, "area")
+    w.add("3", "close", 286, 8, 26, 22, "icon", label="\u00d7")
+    w.text(16, 57, "Speed", 12, False, TEXT, "lm")
+    w.add("4", "speed", 90, 46, 150, 22, "groove")
+    w.add(None, "value", 248, 46, 64, 22, "value")
+    w.text(16, 91, "Custom speed", 12, False, TEXT, "lm")
+    w.add("5", "custom_speed", 120, 80, 70, 22, "spin")
+    w.text(198, 91, "1..20, at Custom", 10, False, TEXT_DIM, "lm")
+    if single_colour:
+        w.text(16, 125, "Intensity", 12, False, TEXT, "lm")
+        w.add("14", "intensity", 90, 114, 150, 22, "groove")
+        w.add(None, "value", 248, 114, 64, 22, "value")
+        w.text(16, 150, "COLOUR", 11, True, TEXT_DIM)
+        for i in range(7):
+            w.add(str(7 + i), "colour%d" % (i + 1), 16 + i * 42, 166, 34, 24, "swatch")
+    w.add("2", "cancel", 112, height - 44, 96, 28, label="Cancel")
+    w.add("1", "ok", 216, height - 44, 96, 28, "primary", label="OK")
+    return w
+
+
+def swatch_popup():
+    """Seven swatches in a row; the program fills them and rings the one
+    under the pointer."""
+    w = Window("skin_cpi_color.ini", 260, 44, radius=6)
+    for i in range(7):
+        w.add(str(1 + i), "swatch%d" % (i + 1), 8 + i * 36, 8, 28, 28, "frame")
+    return w
+
+
+def profile_dialog():
+    """The name of the current profile and the program that selects it (the
+    program's own edits lie on the light boxes), browse, OK, Cancel and the
+    corner cross."""
+    w = Window("skin_profile.ini", 420, 200, radius=10)
+    w.text(16, 20, "Profile", 14, True, TEXT, "lm")
+    w.add("6", "close", 386, 8, 26, 22, "icon", label="\u00d7")
+    w.text(16, 52, "Name (up to 20 characters)", 12, False, TEXT_DIM, "lm")
+    w.add("1", "name", 16, 64, 388, 24, "readout")
+    w.text(16, 102, "Game: the program that selects this profile", 12, False, TEXT_DIM, "lm")
+    w.add("2", "game", 16, 114, 296, 24, "readout")
+    w.add("3", "browse", 320, 112, 84, 28, label="Browse...")
+    w.add("5", "cancel", 200, 156, 96, 28, label="Cancel")
+    w.add("4", "ok", 308, 156, 96, 28, "primary", label="OK")
+    return w
+
+
+def light_windows():
+    return [light_effect_dialog("skin_dandian_light.ini"),
+            light_effect_dialog("skin_danse_light.ini", single_colour=True),
+            light_effect_dialog("skin_qise_light.ini"),
+            light_effect_dialog("skin_xuancai_light.ini"),
+            swatch_popup(), profile_dialog()]
+
+
 def main():
     if len(sys.argv) not in (2, 3, 4):
         sys.exit(__doc__)
@@ -844,6 +938,8 @@ def main():
     dpi_row_mask().save(os.path.join(out, "DPI_Window_Mask.bmp"))
     write_window(macro_manager_dialog(), out)
     record_images(out)
+    for window in light_windows():
+        write_window(window, out)
     shared_images(out)
     if len(sys.argv) == 4:
         test_out = sys.argv[3]

@@ -731,5 +731,38 @@ std::string LogLine(const char* kind, const uint8_t* bytes, size_t count) {
     return line;
 }
 
+HWND WaitForForegroundDialog(DWORD processId, HWND main, DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            HWND w = GetForegroundWindow();
+            DWORD process = 0;
+            GetWindowThreadProcessId(w, &process);
+            if (w != nullptr && w != main && process == processId) found = w;
+            return found != nullptr;
+        },
+        timeoutMs);
+    return found;
+}
+
+void TypeText(const std::string& text) {
+    for (char c : text) {
+        INPUT key[2] = {};
+        key[0].type = key[1].type = INPUT_KEYBOARD;
+        key[0].ki.wScan = key[1].ki.wScan = static_cast<unsigned char>(c);
+        key[0].ki.dwFlags = KEYEVENTF_UNICODE;
+        key[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+        SendInput(2, key, sizeof(INPUT));
+    }
+    SettleInput();
+}
+
+bool PickMenuEntry(int position, DWORD timeoutMs) {
+    if (!WaitUntil(MenuOpen, timeoutMs)) return false;
+    for (int i = 0; i <= position; ++i) PressKey(VK_DOWN);
+    PressKey(VK_RETURN);
+    return WaitUntil([] { return !MenuOpen(); }, timeoutMs);
+}
+
 }  // namespace e2e
 }  // namespace kestra

@@ -274,5 +274,15 @@ bool MenuOpen();
 // A line of `vmouse log`: its kind ("set", "out", ...) and the bytes in hex.
 std::string LogLine(const char* kind, const uint8_t* bytes, size_t count);
 
+// The window of process `processId` in front, other than `main` (a dialog
+// the program opened), once there is one; null after the time.
+HWND WaitForForegroundDialog(DWORD processId, HWND main, DWORD timeoutMs);
+// Each character of a text typed (as Unicode characters, whatever the
+// keyboard layout).
+void TypeText(const std::string& text);
+// Picks the entry at `position` of the popup menu that is open or about to
+// open, with the keyboard as a user may (a menu without separators).
+bool PickMenuEntry(int position, DWORD timeoutMs = 8000);
+
 }  // namespace e2e
 }  // namespace kestra

@@ -62,25 +62,6 @@ std::string ProfileDifferences(const ProfileSettings& a, const ProfileSettings& 
     return "differing bytes at" + text;
 }
 
-bool PickMenuEntry(int position) {
-    if (!WaitUntil(MenuOpen, kSettle)) return false;
-    for (int i = 0; i <= position; ++i) PressKey(VK_DOWN);
-    PressKey(VK_RETURN);
-    return WaitUntil([] { return !MenuOpen(); }, kSettle);
-}
-
-void TypeText(const std::string& text) {
-    for (char c : text) {
-        INPUT key[2] = {};
-        key[0].type = key[1].type = INPUT_KEYBOARD;
-        key[0].ki.wScan = key[1].ki.wScan = static_cast<unsigned char>(c);
-        key[0].ki.dwFlags = KEYEVENTF_UNICODE;
-        key[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
-        SendInput(2, key, sizeof(INPUT));
-    }
-    SettleInput();
-}
-
 HWND ControlAt(const ProgramFolder& folder, const char* skinFile, HWND window, int entry) {
     const SkinControlEntry control = SkinFile(folder.File("skins\\") + skinFile).ReadEntry(entry);
     POINT centre = {(control.rect.left + control.rect.right) / 2,
@@ -129,17 +110,7 @@ bool OptionSystemTest::PopupGone() {
 }
 
 HWND OptionSystemTest::WaitForDialog() {
-    HWND found = nullptr;
-    WaitUntil(
-        [&] {
-            HWND w = GetForegroundWindow();
-            DWORD process = 0;
-            GetWindowThreadProcessId(w, &process);
-            if (w != nullptr && w != window && process == option.id()) found = w;
-            return found != nullptr;
-        },
-        kSettle);
-    return found;
+    return WaitForForegroundDialog(option.id(), window, kSettle);
 }
 
 bool OptionSystemTest::WaitForMain() {

@@ -21,13 +21,6 @@ constexpr DWORD kSettle = 8000;
 // The byte offsets at which two profiles differ, for a failure's message.
 std::string ProfileDifferences(const ProfileSettings& a, const ProfileSettings& b);
 
-// Picks the entry at `position` of the popup menu that is open, with the
-// keyboard as a user may: that many steps down, then Enter. (Another
-// process's menu items cannot be located on the screen from here.)
-bool PickMenuEntry(int position);
-// Types `text` as characters.
-void TypeText(const std::string& text);
-
 // The control of a skinned window at the centre of its skin entry.
 HWND ControlAt(const ProgramFolder& folder, const char* skinFile, HWND window, int entry);
 

@@ -37,9 +37,11 @@
 
 #include "option/dpi_colour_dialog_win.h"
 #include "option/launch_program_dialog_win.h"
+#include "option/light_page_win.h"
 #include "option/macro_manager_win.h"
 #include "option/option_dlg_win.h"
 #include "option/player_dialog_win.h"
+#include "option/profile_dialog_win.h"
 #include "option/select_macro_dialog_win.h"
 #include "option/shortcut_dialog_win.h"
 #include "settings/ipc_names.h"
@@ -880,6 +882,110 @@ int ShootMacroManager(const std::string& programFolder, const std::string& outFo
     return failures == 0 ? 0 : 1;
 }
 
+// ---- the lighting page, its menus, dialogs and swatches; the profile dialog
+
+std::string g_lightMenuPath;
+bool g_lightMenuSaved = false;
+
+// Inside a menu's own loop: the shot, then the end of the menu.
+void CALLBACK LightMenuStep(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    g_lightMenuSaved = SaveScreenRect(RECT{0, 0, 1280, 720}, g_lightMenuPath);
+    printf("%s %s\n", g_lightMenuSaved ? "saved" : "FAILED", g_lightMenuPath.c_str());
+    EndMenu();
+}
+
+template <class Dialog>
+int ShootPopup(Dialog& window, HWND owner, const std::string& path) {
+    if (!window.CreatePopup(owner)) return 1;
+    ShowWindow(window.hwnd(), SW_SHOW);
+    Pump(400);
+    const int failures = SaveWindow(window.hwnd(), path) ? 0 : 1;
+    DestroyWindow(window.hwnd());
+    return failures;
+}
+
+int ShootLighting(const std::string& programFolder, const std::string& outFolder) {
+    int failures = 0;
+    CancellingShell shell;
+    COptionDlg dialog(programFolder, shell);
+    if (!dialog.Create()) return 1;
+    SetWindowPos(dialog.hwnd(), HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+    SetForegroundWindow(dialog.hwnd());
+    MovePointer(POINT{1200, 1000});
+    Pump(500);
+    auto& page = static_cast<CLightPage&>(dialog.page(COptionDlg::kLightPage));
+    SendMessageA(dialog.tab(COptionDlg::kLightPage).hwnd(), BM_CLICK, 0, 0);
+    Pump(400);
+    failures += SaveWindow(dialog.hwnd(), outFolder + "option_light_default.bmp") ? 0 : 1;
+
+    ProfileSettings& p = dialog.logic().currentSettings();
+    p.LightSwitch = 4;
+    p.BreathSpeed = 3;
+    p.Direction = 2;
+    p.CpiStep = 1;
+    p.DPIColor[1] = 0xF08030;
+    page.Refresh();
+    Pump(300);
+    failures += SaveWindow(dialog.hwnd(), outFolder + "option_light_breathing.bmp") ? 0 : 1;
+    const struct {
+        SkinButton& button;
+        const char* name;
+    } menus[] = {{page.effectButton(), "option_light_effect_menu.bmp"},
+                 {page.levelButton(), "option_light_speed_menu.bmp"},
+                 {page.directionButton(), "option_light_direction_menu.bmp"}};
+    for (const auto& menu : menus) {
+        g_lightMenuPath = outFolder + menu.name;
+        g_lightMenuSaved = false;
+        SetTimer(nullptr, 0, 400, &LightMenuStep);
+        SendMessageA(menu.button.hwnd(), BM_CLICK, 0, 0);
+        Pump(400);  // past the menus' reopen guard
+        failures += g_lightMenuSaved ? 0 : 1;
+    }
+    // The swatches under the preview, the pointer on the third.
+    SendMessageA(page.preview().hwnd(), BM_CLICK, 0, 0);
+    Pump(300);
+    if (page.swatches().shown()) {
+        const RECT& third = page.swatches().swatch(2);
+        POINT at = {(third.left + third.right) / 2, (third.top + third.bottom) / 2};
+        ClientToScreen(page.swatches().hwnd(), &at);
+        MovePointer(at);
+        Pump(400);
+        RECT shot;
+        GetWindowRect(dialog.hwnd(), &shot);
+        failures += SaveScreenRect(shot, outFolder + "option_light_swatches.bmp") ? 0 : 1;
+        page.swatches().Hide();
+        MovePointer(POINT{1200, 1000});
+        Pump(200);
+    } else {
+        ++failures;
+    }
+
+    p.NeonSpeed = 4;
+    p.NeonSpecielSpeed = 12;
+    p.DanSeSpeed = 2;
+    p.DanSeIntensity = 3;
+    p.DanSeType = 4;
+    p.QiSeSpeed = 1;
+    p.XuanCaiSpeed = 3;
+    const struct {
+        LightEffectDialog kind;
+        const char* name;
+    } dialogs[] = {{LightEffectDialog::kNeon, "option_light_neon.bmp"},
+                   {LightEffectDialog::kSingleColour, "option_light_single_colour.bmp"},
+                   {LightEffectDialog::kSevenColour, "option_light_seven_colours.bmp"},
+                   {LightEffectDialog::kDazzle, "option_light_dazzle.bmp"}};
+    for (const auto& d : dialogs) {
+        CLightEffectDialog effect(dialog.hwnd(), p, d.kind);
+        failures += ShootPopup(effect, dialog.hwnd(), outFolder + d.name);
+    }
+    StoreProfileTexts(p, "Racing", "C:\\Games\\Racing\\racing.exe");
+    CProfileDialog profile(dialog.hwnd(), p, CProfileDialog::kFilled);
+    failures += ShootPopup(profile, dialog.hwnd(), outFolder + "option_profile_dialog.bmp");
+    DestroyWindow(dialog.hwnd());
+    return failures == 0 ? 0 : 1;
+}
+
 int main(int argc, char** argv) {
     if (argc == 4 && strcmp(argv[1], "skins") == 0) {
         return ShowSkins(WithSlash(argv[2]), WithSlash(argv[3]));
@@ -895,6 +1001,9 @@ int main(int argc, char** argv) {
     }
     if (argc == 4 && strcmp(argv[1], "pages") == 0) {
         return ShootPages(WithSlash(argv[2]), WithSlash(argv[3]));
+    }
+    if (argc == 4 && strcmp(argv[1], "lighting") == 0) {
+        return ShootLighting(WithSlash(argv[2]), WithSlash(argv[3]));
     }
     if (argc == 4 && strcmp(argv[1], "macros") == 0) {
         return ShootMacroManager(WithSlash(argv[2]), WithSlash(argv[3]));
