@@ -160,17 +160,19 @@ TEST_F(MacroManagerEndToEnd, ARecordedMacroReachesTheMouseAndMonitorPlaysItsKeys
     EXPECT_EQ("+81 -81 +87 -87 +69 -69 +82 -82 +84 -84 +89 -89 ", played.Describe());
     const std::vector<ObservedKey> seen = played.Keys();
     // The events' own time stamps, given when Monitor injected them (the
-    // hook's thread may see them late under load). A busy machine delays a
-    // single event by a few milliseconds; the whole macro keeps its length.
+    // hook's thread may see them late under load). Each recorded delay is at
+    // least 20 ms, so a lost or doubled delay stands out even though a busy
+    // machine delays single events by some milliseconds; the exact timing
+    // is measured by bench/monitor_bench, not here.
     int total = 0;
     for (size_t i = 1; i < seen.size() && i < 12; ++i) {
         total += recorded.steps[i - 1].delay;
         EXPECT_NEAR(recorded.steps[i - 1].delay, static_cast<int>(seen[i].time - seen[i - 1].time),
-                    5)
+                    15)
             << i;
     }
     ASSERT_EQ(12u, seen.size());
-    EXPECT_NEAR(total, static_cast<int>(seen[11].time - seen[0].time), 5);
+    EXPECT_NEAR(total, static_cast<int>(seen[11].time - seen[0].time), 30);
 }
 
 }  // namespace
