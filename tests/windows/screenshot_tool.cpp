@@ -769,6 +769,66 @@ int ShootPages(const std::string& programFolder, const std::string& outFolder) {
     return failures == 0 ? 0 : 1;
 }
 
+// ---- The installer's pages -------------------------------------------------
+
+// Walks the installer through its pages by its own buttons and saves each:
+// the welcome page, the folder page, the finished copying and the last page.
+// It installs into the screenshot prefix and starts nothing (/NOLAUNCH); the
+// last page is left by ending the process.
+int ShootInstaller(const std::string& installer, const std::string& outFolder) {
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    std::string command = "\"" + installer + "\" /NOLAUNCH";
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi)) {
+        fprintf(stderr, "cannot start %s\n", installer.c_str());
+        return 1;
+    }
+    CloseHandle(pi.hThread);
+    int failures = 0;
+    const char* title = "Kestra Gaming Mouse Setup";
+    HWND window = WaitForWindow(title, 20000, GetTickCount());
+    auto nextEnabled = [&] {
+        const DWORD start = GetTickCount();
+        while (GetTickCount() - start < 30000) {
+            HWND next = GetDlgItem(window, IDOK);
+            if (next != nullptr && IsWindowEnabled(next)) return true;
+            Sleep(50);
+        }
+        return false;
+    };
+    // The client area: without a window manager the frame is not drawn.
+    auto shot = [&](const char* name) {
+        Sleep(800);  // let the page finish painting
+        RECT r;
+        GetClientRect(window, &r);
+        MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
+        const bool saved = SaveScreenRect(r, outFolder + name);
+        printf("%s %s%s\n", saved ? "saved" : "FAILED", outFolder.c_str(), name);
+        if (!saved) ++failures;
+    };
+    auto next = [&] { PostMessageA(window, WM_COMMAND, IDOK, 0); };
+    if (window == nullptr) {
+        fprintf(stderr, "no window \"%s\"\n", title);
+        ++failures;
+    } else {
+        shot("installer_welcome.bmp");
+        next();
+        shot("installer_folder.bmp");
+        next();
+        Sleep(300);
+        if (!nextEnabled()) ++failures;
+        shot("installer_progress.bmp");
+        next();
+        shot("installer_finish.bmp");
+    }
+    TerminateProcess(pi.hProcess, 0);
+    WaitForSingleObject(pi.hProcess, 5000);
+    CloseHandle(pi.hProcess);
+    return failures == 0 ? 0 : 1;
+}
+
 int main(int argc, char** argv) {
     if (argc == 4 && strcmp(argv[1], "skins") == 0) {
         return ShowSkins(WithSlash(argv[2]), WithSlash(argv[3]));
@@ -790,6 +850,9 @@ int main(int argc, char** argv) {
     }
     if (argc == 5 && strcmp(argv[1], "start") == 0) {
         return TimeStart(argv[2], argv[3], static_cast<DWORD>(atoi(argv[4])));
+    }
+    if (argc == 4 && strcmp(argv[1], "installer") == 0) {
+        return ShootInstaller(argv[2], WithSlash(argv[3]));
     }
     fprintf(stderr, "usage: screenshot_tool skins|window|start|controls|overlay ...\n");
     return 2;
