@@ -56,7 +56,7 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) ${PUBLISHER}"
 !insertmacro MUI_PAGE_DIRECTORY
 !define MUI_FINISHPAGE_NOAUTOCLOSE
 !insertmacro MUI_PAGE_INSTFILES
-!define MUI_FINISHPAGE_TEXT "The mouse software is installed and Monitor runs: its mouse icon is in the notification area.$\r$\n$\r$\nThe mouse settings are in the Start menu and in that icon's menu."
+!define MUI_FINISHPAGE_TEXT "The mouse software is installed and Monitor runs: its mouse icon is in the notification area. Open the mouse settings from that icon or from the Start menu."
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Option.exe"
 !define MUI_FINISHPAGE_RUN_TEXT "Open the mouse settings now"
 !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\User Manual.pdf"
