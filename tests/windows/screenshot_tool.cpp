@@ -769,6 +769,40 @@ int ShootPages(const std::string& programFolder, const std::string& outFolder) {
     return failures == 0 ? 0 : 1;
 }
 
+// ---- Monitor's tray menu -----------------------------------------------------
+
+// Opens the menu of the running Monitor's tray icon as a right click on the
+// icon does, saves it, closes it and ends Monitor through its exit command.
+int ShootTrayMenu(const std::string& outFolder) {
+    HWND monitor = nullptr;
+    const DWORD start = GetTickCount();
+    while (monitor == nullptr && GetTickCount() - start < 20000) {
+        monitor = FindWindowA(nullptr, kMonitorWindowTitle);
+        Sleep(50);
+    }
+    if (monitor == nullptr) {
+        fprintf(stderr, "no window \"%s\"\n", kMonitorWindowTitle);
+        return 1;
+    }
+    SetCursorPos(400, 300);
+    PostMessageA(monitor, UM_TRAY_NOTIFY, kTrayIconId, WM_RBUTTONDOWN);
+    HWND menu = nullptr;
+    const DWORD opened = GetTickCount();
+    while (GetTickCount() - opened < 5000) {
+        menu = FindWindowA("#32768", nullptr);
+        if (menu != nullptr && IsWindowVisible(menu)) break;
+        menu = nullptr;
+        Sleep(20);
+    }
+    Sleep(500);  // let it finish painting
+    const bool saved = menu != nullptr && SaveWindow(menu, outFolder + "monitor_tray_menu.bmp");
+    PostMessageA(monitor, WM_CANCELMODE, 0, 0);
+    if (menu != nullptr) PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    Sleep(300);
+    PostMessageA(monitor, WM_COMMAND, ID_TRAY_EXIT, 0);
+    return saved ? 0 : 1;
+}
+
 // ---- The installer's pages -------------------------------------------------
 
 // Walks the installer through its pages by its own buttons and saves each:
@@ -850,6 +884,9 @@ int main(int argc, char** argv) {
     }
     if (argc == 5 && strcmp(argv[1], "start") == 0) {
         return TimeStart(argv[2], argv[3], static_cast<DWORD>(atoi(argv[4])));
+    }
+    if (argc == 3 && strcmp(argv[1], "traymenu") == 0) {
+        return ShootTrayMenu(WithSlash(argv[2]));
     }
     if (argc == 4 && strcmp(argv[1], "installer") == 0) {
         return ShootInstaller(argv[2], WithSlash(argv[3]));
