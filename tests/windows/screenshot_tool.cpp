@@ -27,6 +27,7 @@
 //       starts its Overlay.exe over a light backdrop and saves the profile,
 //       message and macro indications
 #include <windows.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -803,6 +804,111 @@ int ShootTrayMenu(const std::string& outFolder) {
     return saved ? 0 : 1;
 }
 
+// ---- The uninstaller's pages -----------------------------------------------
+
+struct OwnedSearch {
+    HWND owner;
+    HWND found;
+};
+
+BOOL CALLBACK TakeOwnedMessageBox(HWND candidate, LPARAM p) {
+    OwnedSearch* search = reinterpret_cast<OwnedSearch*>(p);
+    char name[16] = {};
+    GetClassNameA(candidate, name, sizeof name);
+    if (strcmp(name, "#32770") == 0 && GetWindow(candidate, GW_OWNER) == search->owner &&
+        IsWindowVisible(candidate)) {
+        search->found = candidate;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK TakeUninstallerWindow(HWND candidate, LPARAM p) {
+    // The uninstaller adds the page's subcaption to its title.
+    char title[128] = {};
+    GetWindowTextA(candidate, title, sizeof title);
+    if (strncmp(title, "Kestra Gaming Mouse Uninstall", 29) != 0 || !IsWindowVisible(candidate))
+        return TRUE;
+    *reinterpret_cast<HWND*>(p) = candidate;
+    return FALSE;
+}
+
+// The message box that a window owns, or null.
+HWND OwnedMessageBox(HWND owner) {
+    OwnedSearch search{owner, nullptr};
+    EnumWindows(&TakeOwnedMessageBox, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The uninstaller of what the installer's walk installed, with a settings
+// file there so that it asks whether to keep the settings: its first page
+// and that question, answered with keeping them.
+int ShootUninstaller(const std::string& outFolder) {
+    char local[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, local);
+    const std::string folder = std::string(local) + "\\Programs\\Kestra Gaming Mouse\\";
+    FILE* settings = fopen((folder + "config.ini").c_str(), "wb");
+    if (settings != nullptr) {
+        fputs("[Setting]\r\n", settings);
+        fclose(settings);
+    }
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    std::string command = "\"" + folder + "Uninstall.exe\"";
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi)) {
+        fprintf(stderr, "cannot start %s\n", command.c_str());
+        return 1;
+    }
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    // It goes on as a copy of itself in the temporary folder.
+    HWND window = nullptr;
+    const DWORD shown = GetTickCount();
+    while (window == nullptr && GetTickCount() - shown < 20000) {
+        EnumWindows(&TakeUninstallerWindow, reinterpret_cast<LPARAM>(&window));
+        Sleep(50);
+    }
+    if (window == nullptr) {
+        fprintf(stderr, "no uninstaller window\n");
+        return 1;
+    }
+    int failures = 0;
+    auto shot = [&](HWND w, const char* name) {
+        Sleep(800);  // let it finish painting
+        RECT r;
+        GetClientRect(w, &r);
+        MapWindowPoints(w, nullptr, reinterpret_cast<POINT*>(&r), 2);
+        const bool saved = SaveScreenRect(r, outFolder + name);
+        printf("%s %s%s\n", saved ? "saved" : "FAILED", outFolder.c_str(), name);
+        if (!saved) ++failures;
+    };
+    shot(window, "uninstaller_confirm.bmp");
+    PostMessageA(window, WM_COMMAND, IDOK, 0);
+    HWND question = nullptr;
+    const DWORD start = GetTickCount();
+    while (question == nullptr && GetTickCount() - start < 20000) {
+        question = OwnedMessageBox(window);
+        Sleep(50);
+    }
+    if (question == nullptr) {
+        fprintf(stderr, "no question whether to keep the settings\n");
+        ++failures;
+    } else {
+        shot(question, "uninstaller_keep_settings.bmp");
+        PostMessageA(question, WM_COMMAND, IDYES, 0);
+    }
+    // Finish once it is done.
+    const DWORD done = GetTickCount();
+    while (IsWindow(window) && GetTickCount() - done < 20000) {
+        HWND finish = GetDlgItem(window, IDOK);
+        if (finish != nullptr && IsWindowEnabled(finish)) PostMessageA(window, WM_COMMAND, IDOK, 0);
+        Sleep(200);
+    }
+    return failures;
+}
+
 // ---- The installer's pages -------------------------------------------------
 
 // Walks the installer through its pages by its own buttons and saves each:
@@ -860,6 +966,7 @@ int ShootInstaller(const std::string& installer, const std::string& outFolder) {
     TerminateProcess(pi.hProcess, 0);
     WaitForSingleObject(pi.hProcess, 5000);
     CloseHandle(pi.hProcess);
+    if (window != nullptr) failures += ShootUninstaller(outFolder);
     return failures == 0 ? 0 : 1;
 }
 
