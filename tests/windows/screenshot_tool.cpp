@@ -806,6 +806,32 @@ int ShootTrayMenu(const std::string& outFolder) {
 
 // ---- The uninstaller's pages -----------------------------------------------
 
+// Starts a program by its command line; the process handle, or null.
+HANDLE StartCommand(std::string command) {
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi)) {
+        fprintf(stderr, "cannot start %s\n", command.c_str());
+        return nullptr;
+    }
+    CloseHandle(pi.hThread);
+    return pi.hProcess;
+}
+
+// The client area of a page once painted: without a window manager the
+// frame is not drawn.
+bool SaveClientArea(HWND window, const std::string& path) {
+    Sleep(800);
+    RECT r;
+    GetClientRect(window, &r);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    const bool saved = SaveScreenRect(r, path);
+    printf("%s %s\n", saved ? "saved" : "FAILED", path.c_str());
+    return saved;
+}
+
 struct OwnedSearch {
     HWND owner;
     HWND found;
@@ -852,17 +878,9 @@ int ShootUninstaller(const std::string& outFolder) {
         fputs("[Setting]\r\n", settings);
         fclose(settings);
     }
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    std::string command = "\"" + folder + "Uninstall.exe\"";
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                        &pi)) {
-        fprintf(stderr, "cannot start %s\n", command.c_str());
-        return 1;
-    }
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    HANDLE uninstaller = StartCommand("\"" + folder + "Uninstall.exe\"");
+    if (uninstaller == nullptr) return 1;
+    CloseHandle(uninstaller);
     // It goes on as a copy of itself in the temporary folder.
     HWND window = nullptr;
     const DWORD shown = GetTickCount();
@@ -876,13 +894,7 @@ int ShootUninstaller(const std::string& outFolder) {
     }
     int failures = 0;
     auto shot = [&](HWND w, const char* name) {
-        Sleep(800);  // let it finish painting
-        RECT r;
-        GetClientRect(w, &r);
-        MapWindowPoints(w, nullptr, reinterpret_cast<POINT*>(&r), 2);
-        const bool saved = SaveScreenRect(r, outFolder + name);
-        printf("%s %s%s\n", saved ? "saved" : "FAILED", outFolder.c_str(), name);
-        if (!saved) ++failures;
+        if (!SaveClientArea(w, outFolder + name)) ++failures;
     };
     shot(window, "uninstaller_confirm.bmp");
     PostMessageA(window, WM_COMMAND, IDOK, 0);
@@ -916,16 +928,8 @@ int ShootUninstaller(const std::string& outFolder) {
 // It installs into the screenshot prefix and starts nothing (/NOLAUNCH); the
 // last page is left by ending the process.
 int ShootInstaller(const std::string& installer, const std::string& outFolder) {
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    std::string command = "\"" + installer + "\" /NOLAUNCH";
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                        &pi)) {
-        fprintf(stderr, "cannot start %s\n", installer.c_str());
-        return 1;
-    }
-    CloseHandle(pi.hThread);
+    HANDLE process = StartCommand("\"" + installer + "\" /NOLAUNCH");
+    if (process == nullptr) return 1;
     int failures = 0;
     const char* title = "Kestra Gaming Mouse Setup";
     HWND window = WaitForWindow(title, 20000, GetTickCount());
@@ -938,15 +942,8 @@ int ShootInstaller(const std::string& installer, const std::string& outFolder) {
         }
         return false;
     };
-    // The client area: without a window manager the frame is not drawn.
     auto shot = [&](const char* name) {
-        Sleep(800);  // let the page finish painting
-        RECT r;
-        GetClientRect(window, &r);
-        MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
-        const bool saved = SaveScreenRect(r, outFolder + name);
-        printf("%s %s%s\n", saved ? "saved" : "FAILED", outFolder.c_str(), name);
-        if (!saved) ++failures;
+        if (!SaveClientArea(window, outFolder + name)) ++failures;
     };
     auto next = [&] { PostMessageA(window, WM_COMMAND, IDOK, 0); };
     if (window == nullptr) {
@@ -963,9 +960,9 @@ int ShootInstaller(const std::string& installer, const std::string& outFolder) {
         next();
         shot("installer_finish.bmp");
     }
-    TerminateProcess(pi.hProcess, 0);
-    WaitForSingleObject(pi.hProcess, 5000);
-    CloseHandle(pi.hProcess);
+    TerminateProcess(process, 0);
+    WaitForSingleObject(process, 5000);
+    CloseHandle(process);
     if (window != nullptr) failures += ShootUninstaller(outFolder);
     return failures == 0 ? 0 : 1;
 }
