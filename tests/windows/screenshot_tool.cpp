@@ -797,10 +797,11 @@ int ShootTrayMenu(const std::string& outFolder) {
     }
     Sleep(500);  // let it finish painting
     const bool saved = menu != nullptr && SaveWindow(menu, outFolder + "monitor_tray_menu.bmp");
-    PostMessageA(monitor, WM_CANCELMODE, 0, 0);
-    if (menu != nullptr) PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    // Exit, the last item, chosen by keys as a user may.
+    PressKey(VK_UP);
+    PressKey(VK_RETURN);
     Sleep(300);
-    PostMessageA(monitor, WM_COMMAND, ID_TRAY_EXIT, 0);
+    if (IsWindow(monitor)) PostMessageA(monitor, WM_COMMAND, ID_TRAY_EXIT, 0);
     return saved ? 0 : 1;
 }
 
