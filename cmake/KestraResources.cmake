@@ -1,8 +1,10 @@
 # Every shipped binary carries a version resource; programs also carry the
-# application manifest. Usage:
-#   kestra_version_resource(target "File description" [MANIFEST])
+# application manifest (common controls 6, no elevation). Usage:
+#   kestra_version_resource(target "File description" [MANIFEST [DPI_AWARE]])
+# DPI_AWARE: the program scales its own windows per monitor; without it the
+# system scales them (the skinned windows are pixel images at fixed places).
 function(kestra_version_resource target description)
-  cmake_parse_arguments(ARG "MANIFEST" "" "" ${ARGN})
+  cmake_parse_arguments(ARG "MANIFEST;DPI_AWARE" "" "" ${ARGN})
   get_target_property(type ${target} TYPE)
   get_target_property(output ${target} OUTPUT_NAME)
   if(NOT output)
@@ -21,9 +23,23 @@ function(kestra_version_resource target description)
   set(KESTRA_RES_MANIFEST_LINE "")
   if(ARG_MANIFEST)
     # 1 is CREATEPROCESS_MANIFEST_RESOURCE_ID, 24 is RT_MANIFEST.
-    set(KESTRA_RES_MANIFEST_LINE "1 24 \"${PROJECT_SOURCE_DIR}/resources/app.manifest\"")
+    if(ARG_DPI_AWARE)
+      set(KESTRA_DPI_COMMENT "Standard windows only: the system draws them sharp at every scale.")
+      set(KESTRA_DPI_AWARE "true/pm")
+      set(KESTRA_DPI_AWARENESS "PerMonitorV2, PerMonitor")
+    else()
+      set(KESTRA_DPI_COMMENT "Skins are drawn at fixed pixel sizes: the system scales them.")
+      set(KESTRA_DPI_AWARE "false")
+      set(KESTRA_DPI_AWARENESS "unaware")
+    endif()
+    set(manifest ${CMAKE_CURRENT_BINARY_DIR}/${target}.manifest)
+    configure_file(${PROJECT_SOURCE_DIR}/resources/app.manifest.in ${manifest} @ONLY)
+    set(KESTRA_RES_MANIFEST_LINE "1 24 \"${manifest}\"")
   endif()
   set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc)
   configure_file(${PROJECT_SOURCE_DIR}/resources/version.rc.in ${rc} @ONLY)
+  if(ARG_MANIFEST)
+    set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS ${manifest})
+  endif()
   target_sources(${target} PRIVATE ${rc})
 endfunction()

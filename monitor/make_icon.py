@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """Draws Monitor's program icon (also its tray icon): a mouse outline with a
-lit wheel, at 16, 32 and 48 pixels. Usage: make_icon.py OUTPUT.ico"""
+lit wheel, each size drawn for itself: 16 and 32 pixels (the tray at 100 %
+and the large icon), 20, 24 and 40 (the tray at 125 %, 150 % and 250 %,
+since Monitor scales per monitor) and 48. Usage: make_icon.py OUTPUT.ico"""
 import sys
 
 from PIL import Image, ImageDraw
@@ -22,7 +24,7 @@ def mouse(size):
 
 
 def main():
-    sizes = [16, 32, 48]
+    sizes = [16, 20, 24, 32, 40, 48]
     big = mouse(48)
     big.save(sys.argv[1], sizes=[(n, n) for n in sizes],
              append_images=[mouse(n) for n in sizes[:-1]])

@@ -129,8 +129,13 @@ ProgramFolder::ProgramFolder() {
     ok_ = CopyTree(StagedProgramFolder(), path_);
 }
 
+ProgramFolder::ProgramFolder(const std::string& existing) : path_(WithSlash(existing)), owned_(false) {
+    const DWORD attributes = GetFileAttributesA(path_.c_str());
+    ok_ = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 ProgramFolder::~ProgramFolder() {
-    DeleteTree(path_);
+    if (owned_) DeleteTree(path_);
 }
 
 bool ProgramFolder::Has(const std::string& relative) const {

@@ -29,6 +29,9 @@ std::string StagedProgramFolder();
 class ProgramFolder {
 public:
     ProgramFolder();
+    // A folder that exists already (an installed one): used as it is, and
+    // left in place when the object ends. With or without trailing backslash.
+    explicit ProgramFolder(const std::string& existing);
     ~ProgramFolder();
     ProgramFolder(const ProgramFolder&) = delete;
     ProgramFolder& operator=(const ProgramFolder&) = delete;
@@ -42,6 +45,7 @@ public:
 private:
     std::string path_;
     bool ok_ = false;
+    bool owned_ = true;
 };
 
 // A child process; terminated when the object ends while it still runs.
@@ -81,6 +85,8 @@ RunResult Run(const std::string& program, const std::string& arguments, DWORD ti
 class VirtualMouse {
 public:
     explicit VirtualMouse(const ProgramFolder& folder) : program_(folder.File("vmouse.exe")) {}
+    // Through the `vmouse.exe` at that full path (an installed folder has none).
+    explicit VirtualMouse(const std::string& program) : program_(program) {}
     ~VirtualMouse();
     VirtualMouse(const VirtualMouse&) = delete;
     VirtualMouse& operator=(const VirtualMouse&) = delete;

@@ -27,6 +27,7 @@
 //       starts its Overlay.exe over a light backdrop and saves the profile,
 //       message and macro indications
 #include <windows.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -986,6 +987,204 @@ int ShootLighting(const std::string& programFolder, const std::string& outFolder
     return failures == 0 ? 0 : 1;
 }
 
+// ---- Monitor's tray menu -----------------------------------------------------
+
+// Opens the menu of the running Monitor's tray icon as a right click on the
+// icon does, saves it, closes it and ends Monitor through its exit command.
+int ShootTrayMenu(const std::string& outFolder) {
+    HWND monitor = nullptr;
+    const DWORD start = GetTickCount();
+    while (monitor == nullptr && GetTickCount() - start < 20000) {
+        monitor = FindWindowA(nullptr, kMonitorWindowTitle);
+        Sleep(50);
+    }
+    if (monitor == nullptr) {
+        fprintf(stderr, "no window \"%s\"\n", kMonitorWindowTitle);
+        return 1;
+    }
+    SetCursorPos(400, 300);
+    PostMessageA(monitor, UM_TRAY_NOTIFY, kTrayIconId, WM_RBUTTONDOWN);
+    HWND menu = nullptr;
+    const DWORD opened = GetTickCount();
+    while (GetTickCount() - opened < 5000) {
+        menu = FindWindowA("#32768", nullptr);
+        if (menu != nullptr && IsWindowVisible(menu)) break;
+        menu = nullptr;
+        Sleep(20);
+    }
+    Sleep(500);  // let it finish painting
+    const bool saved = menu != nullptr && SaveWindow(menu, outFolder + "monitor_tray_menu.bmp");
+    // Exit, the last item, chosen by keys as a user may.
+    PressKey(VK_UP);
+    PressKey(VK_RETURN);
+    Sleep(300);
+    if (IsWindow(monitor)) PostMessageA(monitor, WM_COMMAND, ID_TRAY_EXIT, 0);
+    return saved ? 0 : 1;
+}
+
+// ---- The uninstaller's pages -----------------------------------------------
+
+// Starts a program by its command line; the process handle, or null.
+HANDLE StartCommand(std::string command) {
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi)) {
+        fprintf(stderr, "cannot start %s\n", command.c_str());
+        return nullptr;
+    }
+    CloseHandle(pi.hThread);
+    return pi.hProcess;
+}
+
+// The client area of a page once painted: without a window manager the
+// frame is not drawn.
+bool SaveClientArea(HWND window, const std::string& path) {
+    Sleep(800);
+    RECT r;
+    GetClientRect(window, &r);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    const bool saved = SaveScreenRect(r, path);
+    printf("%s %s\n", saved ? "saved" : "FAILED", path.c_str());
+    return saved;
+}
+
+struct OwnedSearch {
+    HWND owner;
+    HWND found;
+};
+
+BOOL CALLBACK TakeOwnedMessageBox(HWND candidate, LPARAM p) {
+    OwnedSearch* search = reinterpret_cast<OwnedSearch*>(p);
+    char name[16] = {};
+    GetClassNameA(candidate, name, sizeof name);
+    if (strcmp(name, "#32770") == 0 && GetWindow(candidate, GW_OWNER) == search->owner &&
+        IsWindowVisible(candidate)) {
+        search->found = candidate;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK TakeUninstallerWindow(HWND candidate, LPARAM p) {
+    // The uninstaller adds the page's subcaption to its title.
+    char title[128] = {};
+    GetWindowTextA(candidate, title, sizeof title);
+    if (strncmp(title, "Kestra Gaming Mouse Uninstall", 29) != 0 || !IsWindowVisible(candidate))
+        return TRUE;
+    *reinterpret_cast<HWND*>(p) = candidate;
+    return FALSE;
+}
+
+// The message box that a window owns, or null.
+HWND OwnedMessageBox(HWND owner) {
+    OwnedSearch search{owner, nullptr};
+    EnumWindows(&TakeOwnedMessageBox, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The uninstaller of what the installer's walk installed, with a settings
+// file there so that it asks whether to keep the settings: its first page
+// and that question, answered with keeping them.
+int ShootUninstaller(const std::string& outFolder) {
+    char local[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, local);
+    const std::string folder = std::string(local) + "\\Programs\\Kestra Gaming Mouse\\";
+    FILE* settings = fopen((folder + "config.ini").c_str(), "wb");
+    if (settings != nullptr) {
+        fputs("[Setting]\r\n", settings);
+        fclose(settings);
+    }
+    HANDLE uninstaller = StartCommand("\"" + folder + "Uninstall.exe\"");
+    if (uninstaller == nullptr) return 1;
+    CloseHandle(uninstaller);
+    // It goes on as a copy of itself in the temporary folder.
+    HWND window = nullptr;
+    const DWORD shown = GetTickCount();
+    while (window == nullptr && GetTickCount() - shown < 20000) {
+        EnumWindows(&TakeUninstallerWindow, reinterpret_cast<LPARAM>(&window));
+        Sleep(50);
+    }
+    if (window == nullptr) {
+        fprintf(stderr, "no uninstaller window\n");
+        return 1;
+    }
+    int failures = 0;
+    auto shot = [&](HWND w, const char* name) {
+        if (!SaveClientArea(w, outFolder + name)) ++failures;
+    };
+    shot(window, "uninstaller_confirm.bmp");
+    PostMessageA(window, WM_COMMAND, IDOK, 0);
+    HWND question = nullptr;
+    const DWORD start = GetTickCount();
+    while (question == nullptr && GetTickCount() - start < 20000) {
+        question = OwnedMessageBox(window);
+        Sleep(50);
+    }
+    if (question == nullptr) {
+        fprintf(stderr, "no question whether to keep the settings\n");
+        ++failures;
+    } else {
+        shot(question, "uninstaller_keep_settings.bmp");
+        PostMessageA(question, WM_COMMAND, IDYES, 0);
+    }
+    // Finish once it is done.
+    const DWORD done = GetTickCount();
+    while (IsWindow(window) && GetTickCount() - done < 20000) {
+        HWND finish = GetDlgItem(window, IDOK);
+        if (finish != nullptr && IsWindowEnabled(finish)) PostMessageA(window, WM_COMMAND, IDOK, 0);
+        Sleep(200);
+    }
+    return failures;
+}
+
+// ---- The installer's pages -------------------------------------------------
+
+// Walks the installer through its pages by its own buttons and saves each:
+// the welcome page, the folder page, the finished copying and the last page.
+// It installs into the screenshot prefix and starts nothing (/NOLAUNCH); the
+// last page is left by ending the process.
+int ShootInstaller(const std::string& installer, const std::string& outFolder) {
+    HANDLE process = StartCommand("\"" + installer + "\" /NOLAUNCH");
+    if (process == nullptr) return 1;
+    int failures = 0;
+    const char* title = "Kestra Gaming Mouse Setup";
+    HWND window = WaitForWindow(title, 20000, GetTickCount());
+    auto nextEnabled = [&] {
+        const DWORD start = GetTickCount();
+        while (GetTickCount() - start < 30000) {
+            HWND next = GetDlgItem(window, IDOK);
+            if (next != nullptr && IsWindowEnabled(next)) return true;
+            Sleep(50);
+        }
+        return false;
+    };
+    auto shot = [&](const char* name) {
+        if (!SaveClientArea(window, outFolder + name)) ++failures;
+    };
+    auto next = [&] { PostMessageA(window, WM_COMMAND, IDOK, 0); };
+    if (window == nullptr) {
+        fprintf(stderr, "no window \"%s\"\n", title);
+        ++failures;
+    } else {
+        shot("installer_welcome.bmp");
+        next();
+        shot("installer_folder.bmp");
+        next();
+        Sleep(300);
+        if (!nextEnabled()) ++failures;
+        shot("installer_progress.bmp");
+        next();
+        shot("installer_finish.bmp");
+    }
+    TerminateProcess(process, 0);
+    WaitForSingleObject(process, 5000);
+    CloseHandle(process);
+    if (window != nullptr) failures += ShootUninstaller(outFolder);
+    return failures == 0 ? 0 : 1;
+}
+
 int main(int argc, char** argv) {
     if (argc == 4 && strcmp(argv[1], "skins") == 0) {
         return ShowSkins(WithSlash(argv[2]), WithSlash(argv[3]));
@@ -1013,6 +1212,12 @@ int main(int argc, char** argv) {
     }
     if (argc == 5 && strcmp(argv[1], "start") == 0) {
         return TimeStart(argv[2], argv[3], static_cast<DWORD>(atoi(argv[4])));
+    }
+    if (argc == 3 && strcmp(argv[1], "traymenu") == 0) {
+        return ShootTrayMenu(WithSlash(argv[2]));
+    }
+    if (argc == 4 && strcmp(argv[1], "installer") == 0) {
+        return ShootInstaller(argv[2], WithSlash(argv[3]));
     }
     fprintf(stderr, "usage: screenshot_tool skins|window|start|controls|overlay ...\n");
     return 2;
