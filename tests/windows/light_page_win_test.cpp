@@ -18,6 +18,7 @@
 #include "settings/file_system.h"
 #include "settings/settings_files.h"
 #include "skin/skin_window_win.h"
+#include "tests/windows/cancelling_shell_win.h"
 #include "tests/windows/e2e_harness_win.h"
 
 namespace kestra {
@@ -28,15 +29,6 @@ using e2e::SettleInput;
 using e2e::WaitUntil;
 
 constexpr char kPage[] = "skin_light_setting.ini";
-
-class SilentShell : public OptionShell {
-public:
-    bool ChooseImportFile(HWND, const std::string&, std::string&) override { return false; }
-    bool ChooseExportFile(HWND, const std::string&, std::string&) override { return false; }
-    bool Confirm(HWND, WarningKind) override { return false; }
-    void ShowMessage(HWND, const char*) override {}
-    void Open(const std::string&) override {}
-};
 
 // What a user does while this thread is held by a menu or a modal dialog,
 // on a thread of its own; a script that fails presses Escape so that
@@ -107,7 +99,7 @@ protected:
     }
 
     static e2e::ProgramFolder* folder_;
-    SilentShell shell;
+    CancellingShell shell;
     std::unique_ptr<COptionDlg> dialog;
 };
 e2e::ProgramFolder* LightPageTest::folder_ = nullptr;

@@ -20,6 +20,7 @@
 #include "settings/ini_file.h"
 #include "settings/settings_files.h"
 #include "skin/skin_window_win.h"
+#include "tests/windows/cancelling_shell_win.h"
 #include "tests/windows/e2e_harness_win.h"
 
 namespace kestra {
@@ -29,15 +30,6 @@ using e2e::WaitUntil;
 
 constexpr char kManager[] = "skin_macro_manager.ini";
 constexpr char kManagerTitle[] = "Macro Manager";
-
-class NoShell : public OptionShell {
-public:
-    bool ChooseImportFile(HWND, const std::string&, std::string&) override { return false; }
-    bool ChooseExportFile(HWND, const std::string&, std::string&) override { return false; }
-    bool Confirm(HWND, WarningKind) override { return false; }
-    void ShowMessage(HWND, const char*) override {}
-    void Open(const std::string&) override {}
-};
 
 void Type(const char* digitsOrCapitals) {
     for (const char* c = digitsOrCapitals; *c; ++c) e2e::PressKey(static_cast<WORD>(*c));
@@ -124,7 +116,7 @@ protected:
     }
 
     static e2e::ProgramFolder* folder_;
-    NoShell shell;
+    CancellingShell shell;
     std::unique_ptr<COptionDlg> dialog;
 };
 e2e::ProgramFolder* MacroManagerTest::folder_ = nullptr;

@@ -57,6 +57,7 @@
 #include "skin/slider_win.h"
 #include "skin/spin_win.h"
 #include "skin/warning_dialog_win.h"
+#include "tests/windows/cancelling_shell_win.h"
 
 namespace {
 
@@ -654,15 +655,6 @@ void CALLBACK PopupStep(HWND, UINT, UINT_PTR id, DWORD) {
 }
 
 // Answers every question of Option's main window as a user who cancels.
-class CancellingShell : public OptionShell {
-public:
-    bool ChooseImportFile(HWND, const std::string&, std::string&) override { return false; }
-    bool ChooseExportFile(HWND, const std::string&, std::string&) override { return false; }
-    bool Confirm(HWND, WarningKind) override { return false; }
-    void ShowMessage(HWND, const char*) override {}
-    void Open(const std::string&) override {}
-};
-
 int ShootPages(const std::string& programFolder, const std::string& outFolder) {
     int failures = 0;
     CancellingShell shell;
