@@ -30,7 +30,9 @@ using kestra::devport::VirtualWatch;
 
 constexpr int kEventReportBytes = 4;  // code and value, 16 bits each, little-endian
 constexpr DWORD kWriteTimeoutMs = 1000;
-// How often the monitor thread looks for a virtual mouse that is not running.
+// How often the monitor thread looks again for a virtual mouse that says it
+// runs (its event is set) but did not answer; one that does not run is
+// waited for on its event, without waking.
 constexpr DWORD kVirtualRetryMs = 250;
 // Longest wait in Open_DevMonitor for the thread's first look at the mouse.
 constexpr DWORD kMonitorStartMs = 5000;
@@ -216,6 +218,7 @@ DWORD WINAPI MonitorThread(void*) {
                : nullptr;
 
     g_reader.done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE virtualRunning = CreateEventA(nullptr, TRUE, FALSE, kestra::vmouse::kRunningEventName);
     // Only changes are reported; the state at opening is what
     // Open_ReportDevice tells. This first look is taken before
     // Open_DevMonitor returns, so that no change after it goes unreported.
@@ -234,11 +237,15 @@ DWORD WINAPI MonitorThread(void*) {
             readerIndex = count;
             waits[count++] = g_reader.done;
         }
+        DWORD timeout = INFINITE;
         if (g_watch.Connected()) {
             watchIndex = count;
             waits[count++] = g_watch.Event();
+        } else if (!virtualRunning || WaitForSingleObject(virtualRunning, 0) == WAIT_OBJECT_0) {
+            timeout = kVirtualRetryMs;  // it runs, or may: it did not answer yet
+        } else {
+            waits[count++] = virtualRunning;  // wakes the loop, which connects
         }
-        const DWORD timeout = g_watch.Connected() ? INFINITE : kVirtualRetryMs;
         const DWORD r = MsgWaitForMultipleObjects(count, waits, FALSE, timeout, QS_ALLINPUT);
         if (r == WAIT_OBJECT_0) break;
         if (r == WAIT_OBJECT_0 + readerIndex) {
@@ -254,6 +261,7 @@ DWORD WINAPI MonitorThread(void*) {
     }
 
     g_watch.Close();
+    if (virtualRunning) CloseHandle(virtualRunning);
     g_reader.Stop();
     CloseHandle(g_reader.done);
     g_reader.done = nullptr;
