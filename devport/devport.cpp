@@ -34,6 +34,9 @@ constexpr DWORD kWriteTimeoutMs = 1000;
 // runs (its event is set) but did not answer; one that does not run is
 // waited for on its event, without waking.
 constexpr DWORD kVirtualRetryMs = 250;
+// The monitor thread's stack: the program's default of 2 MiB is committed
+// whole under Wine, and the thread needs a small part of it.
+constexpr DWORD kMonitorStackReserve = 256 * 1024;
 // Longest wait in Open_DevMonitor for the thread's first look at the mouse.
 constexpr DWORD kMonitorStartMs = 5000;
 
@@ -293,7 +296,8 @@ DEVPORT_API int Open_DevMonitor(HWND window, UINT eventMessage, UINT presenceMes
     g_lib.presenceMessage = presenceMessage;
     g_lib.stopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     g_lib.readyEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    g_lib.monitorThread = CreateThread(nullptr, 0, MonitorThread, nullptr, 0, nullptr);
+    g_lib.monitorThread = CreateThread(nullptr, kMonitorStackReserve, MonitorThread, nullptr,
+                                       STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
     if (!g_lib.monitorThread) {
         CloseHandle(g_lib.stopEvent);
         CloseHandle(g_lib.readyEvent);

@@ -472,8 +472,20 @@ std::string CMonitorWnd::ForegroundProgram() {
 
 CMonitorWnd* CMonitorWnd::foregroundWatcher_ = nullptr;
 
+namespace {
+
+// Wine (8.0) raises no foreground event at all, so there the hook would
+// never call: the 2-second look stays the program watch.
+bool ForegroundEventsRaised() {
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return !(ntdll && GetProcAddress(ntdll, "wine_get_version"));
+}
+
+}  // namespace
+
 bool CMonitorWnd::HookForeground() {
     if (foregroundHook_) return true;
+    if (!ForegroundEventsRaised()) return false;
     // Out of context: called on this thread from its message loop, with no
     // library loaded into other programs.
     foregroundHook_ = SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr,
@@ -490,10 +502,10 @@ void CMonitorWnd::UnhookForeground() {
     foregroundWatcher_ = nullptr;
 }
 
-void CALLBACK CMonitorWnd::ForegroundChanged(HWINEVENTHOOK hook, DWORD, HWND window, LONG, LONG,
-                                             DWORD, DWORD) {
+void CALLBACK CMonitorWnd::ForegroundChanged(HWINEVENTHOOK hook, DWORD, HWND, LONG, LONG, DWORD,
+                                             DWORD) {
     CMonitorWnd* self = foregroundWatcher_;
-    if (self && hook == self->foregroundHook_ && window) self->logic_.OnForegroundChange();
+    if (self && hook == self->foregroundHook_) self->logic_.OnForegroundChange();
 }
 
 // ---- PresenceEffects ---------------------------------------------------------

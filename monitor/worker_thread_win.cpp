@@ -3,7 +3,11 @@
 namespace kestra {
 namespace {
 
-constexpr DWORD kThreadStack = 4096;
+// The address space a thread's stack may take. The default is the
+// program's 2 MiB, which Wine commits whole for every thread; the jobs here
+// (reports, injected input, the firmware question's message box) need a
+// small part of it.
+constexpr DWORD kStackReserve = 256 * 1024;
 
 struct Locked {
     explicit Locked(CRITICAL_SECTION& lock) : lock_(lock) { EnterCriticalSection(&lock_); }
@@ -37,7 +41,8 @@ bool WorkerThread::Post(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         if (!ready_) return false;
         DWORD id = 0;
-        thread_ = CreateThread(nullptr, kThreadStack, &WorkerThread::Run, this, 0, &id);
+        thread_ = CreateThread(nullptr, kStackReserve, &WorkerThread::Run, this,
+                               STACK_SIZE_PARAM_IS_A_RESERVATION, &id);
         if (!thread_) return false;
         // Its queue exists once it signals: nothing posted now is lost.
         WaitForSingleObject(ready_, INFINITE);
