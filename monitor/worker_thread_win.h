@@ -20,7 +20,8 @@ public:
 
     // False when no thread could be started for it.
     bool Post(UINT message, WPARAM wParam, LPARAM lParam);
-    // Lets the message in hand finish, drops the rest and waits for the end.
+    // Lets the messages already posted finish (a quit comes after them) and
+    // waits for the end.
     void Stop();
     // Whether a thread exists right now (for tests and measurements).
     bool running();
