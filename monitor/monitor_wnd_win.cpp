@@ -454,6 +454,19 @@ std::string CMonitorWnd::ForegroundProgram() {
     DWORD process = 0;
     HWND foreground = GetForegroundWindow();
     if (!foreground || !GetWindowThreadProcessId(foreground, &process) || !process) return "";
+    // The same window of the same process is the same program: the list of
+    // processes, the costly part, is read only when another one is in front.
+    if (foreground == foregroundWindow_ && process == foregroundProcess_) return foregroundProgram_;
+    const std::string program = ProgramOfProcess(process);
+    if (!program.empty()) {  // a failed look is tried again next time
+        foregroundWindow_ = foreground;
+        foregroundProcess_ = process;
+        foregroundProgram_ = program;
+    }
+    return program;
+}
+
+std::string CMonitorWnd::ProgramOfProcess(DWORD process) {
     KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot || snapshot.Get() == INVALID_HANDLE_VALUE) {
         snapshot.Release();

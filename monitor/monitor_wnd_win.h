@@ -83,6 +83,7 @@ private:
     void RemoveTrayIcon() override;
     void OpenCustomizer() override { OnCustomizer(); }
     std::string ForegroundProgram() override;
+    static std::string ProgramOfProcess(DWORD process);
     bool HookForeground() override;
     void UnhookForeground() override;
     static void CALLBACK ForegroundChanged(HWINEVENTHOOK hook, DWORD event, HWND window,
@@ -148,6 +149,10 @@ private:
     TrayTipInfo trayTip_;  // what the icon's tip shows below the product
     HICON smallIcon_ = nullptr;
     HWINEVENTHOOK foregroundHook_ = nullptr;
+    // The foreground window the program watch last looked at, and its program.
+    HWND foregroundWindow_ = nullptr;
+    DWORD foregroundProcess_ = 0;
+    std::string foregroundProgram_;
     // The hook's callback carries no context; one Monitor runs per session.
     static CMonitorWnd* foregroundWatcher_;
     UINT taskbarCreated_ = 0;
