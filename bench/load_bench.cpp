@@ -220,6 +220,9 @@ int Macro(int seconds) {
         for (int i = 1; i < kSteps; ++i)
             errors.push_back(std::fabs(seen[i].atMs - seen[i - 1].atMs - delays[i - 1]));
         ++plays;
+        // The player is busy until the last step's own delay has passed: a
+        // press before that would be ignored, as a user's would.
+        WaitUntil([] { return false; }, static_cast<DWORD>(delays.back() + 30));
     }
     system.sampler->At(1.0);
     std::sort(errors.begin(), errors.end());

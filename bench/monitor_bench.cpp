@@ -21,6 +21,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <memory>
 #include <vector>
 
 #include "monitor/input_win.h"
@@ -286,9 +287,11 @@ int Resident(int idleSeconds) {
     return 0;
 }
 
-// From a bound program's window coming to the foreground to Monitor telling
+// From a bound program's window appearing in front to Monitor telling
 // Option that the profile changed (a window of this process stands in for
-// Option's).
+// Option's). The program is started anew for every switch: a window of
+// another program brought to the front by this one is not always the
+// session's foreground under Wine.
 int Switch(int switches) {
     ProgramFolder folder;
     WriteSettings(folder, [](SettingsStore& store) {
@@ -297,46 +300,43 @@ int Switch(int switches) {
     VirtualMouse mouse(folder);
     MonitorProgram monitor(folder);
     MessageRecorder option(kOptionWindowTitle);
-    MessageRecorder other("Kestra unbound window");
     if (!StartSystem(folder, mouse, monitor)) {
         fprintf(stderr, "the system did not start\n");
         return 1;
     }
-    Process notepad;
-    HWND bound = nullptr;
-    if (!notepad.Start("C:\\windows\\notepad.exe") ||
-        !(bound = WaitForWindow("Untitled - Notepad", 10000))) {
-        fprintf(stderr, "notepad did not start\n");
-        return 1;
-    }
-    ShowWindow(other.window(), SW_SHOW);
     std::vector<double> latencies;
     for (int i = 0; i < switches; ++i) {
-        SetForegroundWindow(other.window());
         // Back to profile 1 as the mouse's profile button would.
         if (!SendEvent(0x0800, 1) ||
             !WaitUntil([&] {
-                SettingsStore store;
-                return ReadSharedBlock(store) && store.CurrentProfile == 0;
+                std::unique_ptr<SettingsStore> store(new SettingsStore());
+                return ReadSharedBlock(*store) && store->CurrentProfile == 0;
             }, 5000)) {
             fprintf(stderr, "the mouse's profile button was not taken\n");
             return 1;
         }
         WaitUntil([] { return false; }, 100);
         const size_t from = option.messages().size();
-        const double begin = PreciseNowMs();
-        SetForegroundWindow(bound);
+        Process notepad;
+        if (!notepad.Start("C:\\windows\\notepad.exe") ||
+            !WaitForWindow("Untitled - Notepad", 10000)) {
+            fprintf(stderr, "notepad did not start\n");
+            return 1;
+        }
+        const double shown = PreciseNowMs();
         if (!WaitUntil([&] { return option.Find(UM_PROFILE_CHANGED, 0, from) >= 0; }, 5000)) {
             fprintf(stderr, "no switch\n");
             return 1;
         }
-        latencies.push_back(option.messages()[option.Find(UM_PROFILE_CHANGED, 0, from)].atMs -
-                            begin);
+        latencies.push_back(
+            std::max(0.0, option.messages()[option.Find(UM_PROFILE_CHANGED, 0, from)].atMs - shown));
+        notepad.Kill();
+        WaitUntil([] { return false; }, 200);
     }
     const Spread s = SpreadOf(latencies);
-    printf("foreground change to the profile switch over %d switches: median %.1f ms, worst %.1f ms\n",
+    printf("bound program in front to the profile switch over %d switches: median %.1f ms, "
+           "worst %.1f ms\n",
            switches, s.median, s.worst);
-    notepad.Kill();
     return 0;
 }
 
