@@ -5,9 +5,11 @@
 //   monitor_bench latency [events]          mouse event to the first key it injects
 //   monitor_bench macro [steps]             macro step timing error, with and
 //                                           without the raised timer resolution
-//   monitor_bench resident [idle seconds]   Monitor against an empty window
+//   monitor_bench resident [idle seconds] [absent]
+//                                           Monitor against an empty window
 //                                           program of ours in the same session:
-//                                           memory, threads, idle wake-ups
+//                                           memory, threads, idle wake-ups; with
+//                                           "absent", no mouse at all
 //   monitor_bench switch [switches]         a bound program coming to the
 //                                           foreground to Monitor's profile switch
 // Run it from the build tree (it finds the program folder beside tests\).
@@ -231,15 +233,15 @@ void PrintRow(const char* what, double monitor, double empty, const char* unit, 
            monitor - empty, unit);
 }
 
-int Resident(int idleSeconds) {
+int Resident(int idleSeconds, bool mouseAbsent) {
     using bench::MiB;
     ProgramFolder folder;
     VirtualMouse mouse(folder);
     MonitorProgram monitor(folder);
     const std::string monitorMarker = bench::UniqueMarker("resident-monitor");
     const std::string emptyMarker = bench::UniqueMarker("resident-empty");
-    if (!folder.ok() || !mouse.Start() || !monitor.Start(monitorMarker) ||
-        !WaitUntil([&] { return LogHas(mouse, "get 80"); }, 10000)) {
+    if (!folder.ok() || (!mouseAbsent && !mouse.Start()) || !monitor.Start(monitorMarker) ||
+        (!mouseAbsent && !WaitUntil([&] { return LogHas(mouse, "get 80"); }, 10000))) {
         fprintf(stderr, "the system did not start\n");
         return 1;
     }
@@ -282,7 +284,8 @@ int Resident(int idleSeconds) {
              bench::WakeupsBetween(e0, e1) / minutes, "", 1);
     PrintRow("CPU ticks per idle minute", (m1.cpuTicks - m0.cpuTicks) / minutes,
              (e1.cpuTicks - e0.cpuTicks) / minutes, "", 1);
-    printf("idle for %.1f minutes, mouse plugged in\n", minutes);
+    printf("idle for %.1f minutes, %s\n", minutes,
+           mouseAbsent ? "no mouse" : "mouse plugged in");
     empty.Kill();
     return 0;
 }
@@ -348,10 +351,12 @@ int main(int argc, char** argv) {
     if (what == "footprint") return Footprint(n > 0 ? n : 60);
     if (what == "latency") return Latency(n > 0 ? n : 50);
     if (what == "macro") return Macro(n > 0 ? n : 40);
-    if (what == "resident") return Resident(n > 0 ? n : 60);
+    if (what == "resident") {
+        return Resident(n > 0 ? n : 60, argc > 3 && std::string(argv[3]) == "absent");
+    }
     if (what == "switch") return Switch(n > 0 ? n : 20);
     fprintf(stderr,
             "usage: monitor_bench footprint [seconds] | latency [events] | macro [steps] |\n"
-            "       resident [idle seconds] | switch [switches]\n");
+            "       resident [idle seconds] [absent] | switch [switches]\n");
     return 2;
 }
