@@ -5,6 +5,13 @@
 //   monitor_bench latency [events]          mouse event to the first key it injects
 //   monitor_bench macro [steps]             macro step timing error, with and
 //                                           without the raised timer resolution
+//   monitor_bench resident [idle seconds] [absent]
+//                                           Monitor against an empty window
+//                                           program of ours in the same session:
+//                                           memory, threads, idle wake-ups; with
+//                                           "absent", no mouse at all
+//   monitor_bench switch [switches]         a bound program coming to the
+//                                           foreground to Monitor's profile switch
 // Run it from the build tree (it finds the program folder beside tests\).
 #include <windows.h>
 #include <psapi.h>
@@ -16,10 +23,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <memory>
 #include <vector>
 
 #include "monitor/input_win.h"
 #include "monitor/macro_player.h"
+#include "bench/process_sample_win.h"
+#include "settings/ipc_names.h"
 #include "tests/windows/e2e_harness_win.h"
 #include "vmouse/message_pipe_win.h"
 #include "vmouse/vmouse_wire.h"
@@ -210,6 +220,129 @@ int Macro(int steps) {
     return 0;
 }
 
+// The window program of the baseline, built beside this bench.
+std::string EmptyWindowProgram() {
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string path = self;
+    return path.substr(0, path.find_last_of('\\') + 1) + "EmptyWindow.exe";
+}
+
+void PrintRow(const char* what, double monitor, double empty, const char* unit, int decimals) {
+    printf("%-30s %10.*f %10.*f %10.*f %s\n", what, decimals, monitor, decimals, empty, decimals,
+           monitor - empty, unit);
+}
+
+int Resident(int idleSeconds, bool mouseAbsent) {
+    using bench::MiB;
+    ProgramFolder folder;
+    VirtualMouse mouse(folder);
+    MonitorProgram monitor(folder);
+    const std::string monitorMarker = bench::UniqueMarker("resident-monitor");
+    const std::string emptyMarker = bench::UniqueMarker("resident-empty");
+    if (!folder.ok() || (!mouseAbsent && !mouse.Start()) || !monitor.Start(monitorMarker) ||
+        (!mouseAbsent && !WaitUntil([&] { return LogHas(mouse, "get 80"); }, 10000))) {
+        fprintf(stderr, "the system did not start\n");
+        return 1;
+    }
+    Process empty;
+    if (!empty.Start(EmptyWindowProgram(), emptyMarker) ||
+        !WaitForWindow("Kestra empty window", 10000)) {
+        fprintf(stderr, "the empty window program did not start\n");
+        return 1;
+    }
+    Sleep(2000);  // past the start: timers armed, threads waiting
+    bench::SampledProcess m(monitor.process().id(), monitorMarker);
+    bench::SampledProcess e(empty.id(), emptyMarker);
+    if (!m.found() || !e.found()) {
+        fprintf(stderr, "the Linux side of the programs was not found\n");
+        return 1;
+    }
+    const bench::ProcessSample m0 = m.Sample(false), e0 = e.Sample(false);
+    const double begin = PreciseNowMs();
+    // Sampled each second so that a growth would show. These samples are
+    // read from the kernel and the Wine server and wake neither program;
+    // the walk of their memory, which would, comes after the idle time.
+    double mPeak = m0.anonymousBytes, ePeak = e0.anonymousBytes;
+    for (int s = 0; s < idleSeconds; ++s) {
+        Sleep(1000);
+        mPeak = std::max(mPeak, m.Sample(false).anonymousBytes);
+        ePeak = std::max(ePeak, e.Sample(false).anonymousBytes);
+    }
+    const double minutes = (PreciseNowMs() - begin) / 60000.0;
+    const bench::ProcessSample m1 = m.Sample(), e1 = e.Sample();
+    printf("%-30s %10s %10s %10s\n", "", "Monitor", "empty", "Monitor's own");
+    PrintRow("private bytes (MiB)", MiB(m1.privateBytes), MiB(e1.privateBytes), "", 2);
+    PrintRow("anonymous resident (MiB)", MiB(m1.anonymousBytes), MiB(e1.anonymousBytes), "", 2);
+    PrintRow("  peak while idle (MiB)", MiB(mPeak), MiB(ePeak), "", 2);
+    PrintRow("working set (MiB)", MiB(m1.residentBytes), MiB(e1.residentBytes), "", 2);
+    PrintRow("threads", m1.threads, e1.threads, "", 0);
+    PrintRow("threads on the Linux side", m1.linuxThreads, e1.linuxThreads, "", 0);
+    PrintRow("handles", m1.handles, e1.handles, "", 0);
+    PrintRow("windows", m1.windows, e1.windows, "", 0);
+    PrintRow("wake-ups per idle minute", bench::WakeupsBetween(m0, m1) / minutes,
+             bench::WakeupsBetween(e0, e1) / minutes, "", 1);
+    PrintRow("CPU ticks per idle minute", (m1.cpuTicks - m0.cpuTicks) / minutes,
+             (e1.cpuTicks - e0.cpuTicks) / minutes, "", 1);
+    printf("idle for %.1f minutes, %s\n", minutes,
+           mouseAbsent ? "no mouse" : "mouse plugged in");
+    empty.Kill();
+    return 0;
+}
+
+// From a bound program's window appearing in front to Monitor telling
+// Option that the profile changed (a window of this process stands in for
+// Option's). The program is started anew for every switch: a window of
+// another program brought to the front by this one is not always the
+// session's foreground under Wine.
+int Switch(int switches) {
+    ProgramFolder folder;
+    WriteSettings(folder, [](SettingsStore& store) {
+        strcpy(store.profiles[1].GameFile, "notepad.exe");
+    });
+    VirtualMouse mouse(folder);
+    MonitorProgram monitor(folder);
+    MessageRecorder option(kOptionWindowTitle);
+    if (!StartSystem(folder, mouse, monitor)) {
+        fprintf(stderr, "the system did not start\n");
+        return 1;
+    }
+    std::vector<double> latencies;
+    for (int i = 0; i < switches; ++i) {
+        // Back to profile 1 as the mouse's profile button would.
+        if (!SendEvent(0x0800, 1) ||
+            !WaitUntil([&] {
+                std::unique_ptr<SettingsStore> store(new SettingsStore());
+                return ReadSharedBlock(*store) && store->CurrentProfile == 0;
+            }, 5000)) {
+            fprintf(stderr, "the mouse's profile button was not taken\n");
+            return 1;
+        }
+        WaitUntil([] { return false; }, 100);
+        const size_t from = option.messages().size();
+        Process notepad;
+        if (!notepad.Start("C:\\windows\\notepad.exe") ||
+            !WaitForWindow("Untitled - Notepad", 10000)) {
+            fprintf(stderr, "notepad did not start\n");
+            return 1;
+        }
+        const double shown = PreciseNowMs();
+        if (!WaitUntil([&] { return option.Find(UM_PROFILE_CHANGED, 0, from) >= 0; }, 5000)) {
+            fprintf(stderr, "no switch\n");
+            return 1;
+        }
+        latencies.push_back(
+            std::max(0.0, option.messages()[option.Find(UM_PROFILE_CHANGED, 0, from)].atMs - shown));
+        notepad.Kill();
+        WaitUntil([] { return false; }, 200);
+    }
+    const Spread s = SpreadOf(latencies);
+    printf("bound program in front to the profile switch over %d switches: median %.1f ms, "
+           "worst %.1f ms\n",
+           switches, s.median, s.worst);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -218,6 +351,12 @@ int main(int argc, char** argv) {
     if (what == "footprint") return Footprint(n > 0 ? n : 60);
     if (what == "latency") return Latency(n > 0 ? n : 50);
     if (what == "macro") return Macro(n > 0 ? n : 40);
-    fprintf(stderr, "usage: monitor_bench footprint [seconds] | latency [events] | macro [steps]\n");
+    if (what == "resident") {
+        return Resident(n > 0 ? n : 60, argc > 3 && std::string(argv[3]) == "absent");
+    }
+    if (what == "switch") return Switch(n > 0 ? n : 20);
+    fprintf(stderr,
+            "usage: monitor_bench footprint [seconds] | latency [events] | macro [steps] |\n"
+            "       resident [idle seconds] [absent] | switch [switches]\n");
     return 2;
 }

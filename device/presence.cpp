@@ -44,7 +44,7 @@ void DevicePresence::OnArrivalSettled() {
     effects_.PostFirmwareCheck(connection);
     effects_.AddTrayIcon();
     effects_.WriteDeviceKey(1);
-    effects_.StartAppWatchTimer();
+    effects_.StartProgramWatch();
 }
 
 void DevicePresence::OnRemoval() {
@@ -58,7 +58,7 @@ void DevicePresence::OnRemoval() {
     effects_.CloseReportDevice();
     if (flags_.busy) flags_.abort = 1;
     effects_.RemoveTrayIcon();
-    effects_.KillAppWatchTimer();
+    effects_.StopProgramWatch();
     effects_.WriteDeviceKey(0);
     effects_.CloseOptionWindow();
 }

@@ -34,8 +34,8 @@ public:
     virtual void PostFirmwareCheck(int connection) = 0;
     virtual void AddTrayIcon() = 0;
     virtual void RemoveTrayIcon() = 0;
-    virtual void StartAppWatchTimer() = 0;
-    virtual void KillAppWatchTimer() = 0;
+    virtual void StartProgramWatch() = 0;
+    virtual void StopProgramWatch() = 0;
     virtual void WriteDeviceKey(int value) = 0;
     // Posts WM_CLOSE to Option's main window when it exists.
     virtual void CloseOptionWindow() = 0;

@@ -30,8 +30,13 @@ using kestra::devport::VirtualWatch;
 
 constexpr int kEventReportBytes = 4;  // code and value, 16 bits each, little-endian
 constexpr DWORD kWriteTimeoutMs = 1000;
-// How often the monitor thread looks for a virtual mouse that is not running.
+// How often the monitor thread looks again for a virtual mouse that says it
+// runs (its event is set) but did not answer; one that does not run is
+// waited for on its event, without waking.
 constexpr DWORD kVirtualRetryMs = 250;
+// The monitor thread's stack: the program's default of 2 MiB is committed
+// whole under Wine, and the thread needs a small part of it.
+constexpr DWORD kMonitorStackReserve = 256 * 1024;
 // Longest wait in Open_DevMonitor for the thread's first look at the mouse.
 constexpr DWORD kMonitorStartMs = 5000;
 
@@ -216,6 +221,7 @@ DWORD WINAPI MonitorThread(void*) {
                : nullptr;
 
     g_reader.done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE virtualRunning = CreateEventA(nullptr, TRUE, FALSE, kestra::vmouse::kRunningEventName);
     // Only changes are reported; the state at opening is what
     // Open_ReportDevice tells. This first look is taken before
     // Open_DevMonitor returns, so that no change after it goes unreported.
@@ -234,11 +240,15 @@ DWORD WINAPI MonitorThread(void*) {
             readerIndex = count;
             waits[count++] = g_reader.done;
         }
+        DWORD timeout = INFINITE;
         if (g_watch.Connected()) {
             watchIndex = count;
             waits[count++] = g_watch.Event();
+        } else if (!virtualRunning || WaitForSingleObject(virtualRunning, 0) == WAIT_OBJECT_0) {
+            timeout = kVirtualRetryMs;  // it runs, or may: it did not answer yet
+        } else {
+            waits[count++] = virtualRunning;  // wakes the loop, which connects
         }
-        const DWORD timeout = g_watch.Connected() ? INFINITE : kVirtualRetryMs;
         const DWORD r = MsgWaitForMultipleObjects(count, waits, FALSE, timeout, QS_ALLINPUT);
         if (r == WAIT_OBJECT_0) break;
         if (r == WAIT_OBJECT_0 + readerIndex) {
@@ -254,6 +264,7 @@ DWORD WINAPI MonitorThread(void*) {
     }
 
     g_watch.Close();
+    if (virtualRunning) CloseHandle(virtualRunning);
     g_reader.Stop();
     CloseHandle(g_reader.done);
     g_reader.done = nullptr;
@@ -285,7 +296,8 @@ DEVPORT_API int Open_DevMonitor(HWND window, UINT eventMessage, UINT presenceMes
     g_lib.presenceMessage = presenceMessage;
     g_lib.stopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     g_lib.readyEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    g_lib.monitorThread = CreateThread(nullptr, 0, MonitorThread, nullptr, 0, nullptr);
+    g_lib.monitorThread = CreateThread(nullptr, kMonitorStackReserve, MonitorThread, nullptr,
+                                       STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
     if (!g_lib.monitorThread) {
         CloseHandle(g_lib.stopEvent);
         CloseHandle(g_lib.readyEvent);

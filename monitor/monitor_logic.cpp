@@ -35,14 +35,16 @@ void MonitorLogic::Load(const SettingsStore& loaded) {
 
 void MonitorLogic::ConnectedStart(int opened, bool openOption) {
     if (opened) {
-        effects_.StartTimer(TIMER_APP_WATCH, kAppWatchMs);
+        // Before the program watch: a profile it selects at once is a job
+        // for the device thread, which drops jobs for an absent mouse.
+        flags_.connected = kDevicePresent;
+        StartProgramWatch();
         // The firmware is compared once, by the device thread's check; the
         // start goes on meanwhile and that check ends Monitor on a mismatch.
         effects_.StartTimer(TIMER_FIRMWARE_CHECK, kFirmwareCheckMs);
         effects_.AddTrayIcon();
         UpdateTrayTip();
         if (openOption) effects_.OpenCustomizer();
-        flags_.connected = kDevicePresent;
     } else {
         flags_.connected = kDeviceNeverConnected;
     }
@@ -193,6 +195,16 @@ void MonitorLogic::DeviceChange(const EventDecision& d) {
     }
     effects_.PostToOption(UM_DEVICE_VALUES_CHANGED);
     if (d.kind == EventKind::kDpiLevel) addOns_->ShowDpiLevel(working_->profiles[p], d.value);
+}
+
+void MonitorLogic::StartProgramWatch() {
+    if (!effects_.HookForeground()) effects_.StartTimer(TIMER_APP_WATCH, kAppWatchMs);
+    OnAppWatch();
+}
+
+void MonitorLogic::StopProgramWatch() {
+    effects_.UnhookForeground();
+    effects_.KillTimer(TIMER_APP_WATCH);
 }
 
 void MonitorLogic::OnAppWatch() {

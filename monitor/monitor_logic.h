@@ -52,6 +52,11 @@ public:
     virtual void OpenCustomizer() = 0;
     // Executable file name (no path) of the foreground window's process.
     virtual std::string ForegroundProgram() = 0;
+    // Calls MonitorLogic::OnForegroundChange on the window thread whenever
+    // another window comes to the foreground; false when that cannot be
+    // set up. Unhooking what is not hooked does nothing.
+    virtual bool HookForeground() = 0;
+    virtual void UnhookForeground() = 0;
 };
 
 class MonitorLogic {
@@ -97,6 +102,14 @@ public:
     // handed to `presence`, which may be null.
     void OnDeviceEvent(uint32_t eventWord, DevicePresence* presence);
     void OnKeyRepeatTimer();
+    // Program watch, while the mouse is present: a profile bound to the
+    // foreground program becomes current. Foreground changes are taken as
+    // they happen; the 2-second look (TIMER_APP_WATCH) is only the fallback
+    // where they cannot be. Starting also looks at once, so that a program
+    // already in front gets its profile without waiting for a change.
+    void StartProgramWatch();
+    void StopProgramWatch();
+    void OnForegroundChange() { OnAppWatch(); }
     void OnAppWatch();
     // WM_COPYDATA; false when it is no OSD text record.
     bool OnCopyData(const void* data, size_t size);

@@ -17,7 +17,6 @@
 namespace kestra {
 namespace {
 
-constexpr DWORD kThreadStack = 4096;
 constexpr int kTextTrayOpen = 1002;
 constexpr int kTextTrayExit = 1003;
 constexpr int kTextTrayTip = 1004;
@@ -28,23 +27,10 @@ std::string OwnProgramPath() {
     return std::string(path, length);
 }
 
-// A worker thread signals once its message queue exists, so that no job
-// posted right after the start is lost.
-struct ThreadStart {
-    void* self;
-    LPTHREAD_START_ROUTINE body;
-    HANDLE ready;
-
-    static DWORD WINAPI Run(LPVOID p) {
-        ThreadStart* start = static_cast<ThreadStart*>(p);
-        void* self = start->self;
-        LPTHREAD_START_ROUTINE body = start->body;
-        MSG msg;
-        PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
-        SetEvent(start->ready);  // `start` is gone after this
-        return body(self);
-    }
-};
+// How long a worker thread waits for more work before it ends: a macro
+// button pressed again and again, or the jobs of an arrival, keep theirs.
+constexpr DWORD kMacroThreadLingerMs = 30000;
+constexpr DWORD kDeviceThreadLingerMs = 5000;
 
 HWND FindByTitle(const char* title) {
     return FindWindowA(nullptr, title);
@@ -78,13 +64,15 @@ CMonitorWnd::CMonitorWnd(bool openOption)
       logic_(MonitorLogic::Parts{*this, flags_, injector_, layout_, player_, registry_, pointer_}),
       presence_(*this, flags_),
       applier_(link_, *this),
-      jobs_(applier_, link_, *this, flags_, *this, *this) {}
+      jobs_(applier_, link_, *this, flags_, *this, *this),
+      macroThread_(&CMonitorWnd::OnMacroThreadMessage, this, kMacroThreadLingerMs),
+      deviceThread_(&CMonitorWnd::OnDeviceThreadMessage, this, kDeviceThreadLingerMs) {}
 
 CMonitorWnd::~CMonitorWnd() {
     // A window that was never destroyed still stops its threads before the
     // objects they use go away.
-    StopThread(deviceThread_, deviceThreadId_);
-    StopThread(macroThread_, macroThreadId_);
+    deviceThread_.Stop();
+    macroThread_.Stop();
     if (smallIcon_) DestroyIcon(smallIcon_);
 }
 
@@ -133,10 +121,6 @@ LRESULT CMonitorWnd::OnCreate(WPARAM wParam, LPARAM lParam) {
     addOns_ = CreateMonitorAddOns(context);
     logic_.SetAddOns(addOns_.get());
 
-    if (!StartThread(&CMonitorWnd::MacroThread, macroThread_, macroThreadId_) ||
-        !StartThread(&CMonitorWnd::DeviceThread, deviceThread_, deviceThreadId_)) {
-        return -1;
-    }
     SetWindowLongPtrA(hwnd(), GWL_EXSTYLE,
                       GetWindowLongPtrA(hwnd(), GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
 
@@ -147,7 +131,7 @@ LRESULT CMonitorWnd::OnCreate(WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CMonitorWnd::OnDestroy(WPARAM wParam, LPARAM lParam) {
-    ::KillTimer(hwnd(), TIMER_APP_WATCH);
+    logic_.StopProgramWatch();
     ::KillTimer(hwnd(), TIMER_FIRMWARE_CHECK);
     ::KillTimer(hwnd(), TIMER_ARRIVAL_SETTLE);
     ::KillTimer(hwnd(), TIMER_KEY_REPEAT);
@@ -155,13 +139,13 @@ LRESULT CMonitorWnd::OnDestroy(WPARAM wParam, LPARAM lParam) {
     CloseOptionWindow();
     CloseCompanionWindows();
     if (flags_.busy) flags_.abort = 1;
-    StopThread(deviceThread_, deviceThreadId_);
+    deviceThread_.Stop();
     link_.Close();
     link_.Unload();
     // A long macro would hold shut-down for its whole length: stop it, which
     // also releases what it holds down.
     if (player_.playing()) player_.Cancel();
-    StopThread(macroThread_, macroThreadId_);
+    macroThread_.Stop();
     block_.Close();
     blockMutex_.Reset();
     RemoveTrayIcon();
@@ -172,46 +156,20 @@ LRESULT CMonitorWnd::OnDestroy(WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
-bool CMonitorWnd::StartThread(LPTHREAD_START_ROUTINE routine, HANDLE& thread, DWORD& id) {
-    ThreadStart start{this, routine, CreateEventA(nullptr, TRUE, FALSE, nullptr)};
-    if (!start.ready) return false;
-    thread = CreateThread(nullptr, kThreadStack, &ThreadStart::Run, &start, 0, &id);
-    if (thread) WaitForSingleObject(start.ready, INFINITE);
-    CloseHandle(start.ready);
-    return thread != nullptr;
+void CMonitorWnd::OnMacroThreadMessage(void* p, UINT message, WPARAM, LPARAM) {
+    if (message != TM_PLAY_MACRO) return;
+    // A raised timer resolution costs power system-wide: only while playing.
+    ScopedTimerResolution resolution;
+    static_cast<CMonitorWnd*>(p)->player_.Play();
 }
 
-void CMonitorWnd::StopThread(HANDLE& thread, DWORD id) {
-    if (!thread) return;
-    PostThreadMessageA(id, WM_QUIT, 0, 0);
-    WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
-    thread = nullptr;
-}
-
-DWORD WINAPI CMonitorWnd::MacroThread(LPVOID p) {
-    CMonitorWnd* self = static_cast<CMonitorWnd*>(p);
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        if (msg.message != TM_PLAY_MACRO) continue;
-        // A raised timer resolution costs power system-wide: only while playing.
-        ScopedTimerResolution resolution;
-        self->player_.Play();
-    }
-    return 0;
-}
-
-DWORD WINAPI CMonitorWnd::DeviceThread(LPVOID p) {
-    CMonitorWnd* self = static_cast<CMonitorWnd*>(p);
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        if (msg.message != TM_DEVICE_JOB) continue;
-        // The pauses between reports are 100-200 ms; at the default 15.6 ms
-        // tick each would overrun by up to a tick, a full apply by ~8 %.
-        ScopedTimerResolution resolution;
-        self->jobs_.Run(static_cast<unsigned>(msg.wParam), static_cast<int>(msg.lParam));
-    }
-    return 0;
+void CMonitorWnd::OnDeviceThreadMessage(void* p, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != TM_DEVICE_JOB) return;
+    // The pauses between reports are 100-200 ms; at the default 15.6 ms
+    // tick each would overrun by up to a tick, a full apply by ~8 %.
+    ScopedTimerResolution resolution;
+    static_cast<CMonitorWnd*>(p)->jobs_.Run(static_cast<unsigned>(wParam),
+                                            static_cast<int>(lParam));
 }
 
 void CMonitorWnd::StartCompanionPrograms() {
@@ -402,11 +360,11 @@ void CMonitorWnd::KillTimer(unsigned id) {
 }
 
 bool CMonitorWnd::PostDeviceJob(unsigned job) {
-    return deviceThreadId_ != 0 && PostThreadMessageA(deviceThreadId_, TM_DEVICE_JOB, job, 0);
+    return deviceThread_.Post(TM_DEVICE_JOB, job, 0);
 }
 
 void CMonitorWnd::PostPlayMacro() {
-    PostThreadMessageA(macroThreadId_, TM_PLAY_MACRO, 0, 0);
+    macroThread_.Post(TM_PLAY_MACRO, 0, 0);
 }
 
 void CMonitorWnd::PostOpenOption() {
@@ -496,6 +454,19 @@ std::string CMonitorWnd::ForegroundProgram() {
     DWORD process = 0;
     HWND foreground = GetForegroundWindow();
     if (!foreground || !GetWindowThreadProcessId(foreground, &process) || !process) return "";
+    // The same window of the same process is the same program: the list of
+    // processes, the costly part, is read only when another one is in front.
+    if (foreground == foregroundWindow_ && process == foregroundProcess_) return foregroundProgram_;
+    const std::string program = ProgramOfProcess(process);
+    if (!program.empty()) {  // a failed look is tried again next time
+        foregroundWindow_ = foreground;
+        foregroundProcess_ = process;
+        foregroundProgram_ = program;
+    }
+    return program;
+}
+
+std::string CMonitorWnd::ProgramOfProcess(DWORD process) {
     KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot || snapshot.Get() == INVALID_HANDLE_VALUE) {
         snapshot.Release();
@@ -510,6 +481,44 @@ std::string CMonitorWnd::ForegroundProgram() {
         }
     }
     return "";
+}
+
+CMonitorWnd* CMonitorWnd::foregroundWatcher_ = nullptr;
+
+namespace {
+
+// Wine (8.0) raises no foreground event at all, so there the hook would
+// never call: the 2-second look stays the program watch.
+bool ForegroundEventsRaised() {
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return !(ntdll && GetProcAddress(ntdll, "wine_get_version"));
+}
+
+}  // namespace
+
+bool CMonitorWnd::HookForeground() {
+    if (foregroundHook_) return true;
+    if (!ForegroundEventsRaised()) return false;
+    // Out of context: called on this thread from its message loop, with no
+    // library loaded into other programs.
+    foregroundHook_ = SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr,
+                                      &CMonitorWnd::ForegroundChanged, 0, 0,
+                                      WINEVENT_OUTOFCONTEXT);
+    if (foregroundHook_) foregroundWatcher_ = this;
+    return foregroundHook_ != nullptr;
+}
+
+void CMonitorWnd::UnhookForeground() {
+    if (!foregroundHook_) return;
+    UnhookWinEvent(foregroundHook_);
+    foregroundHook_ = nullptr;
+    foregroundWatcher_ = nullptr;
+}
+
+void CALLBACK CMonitorWnd::ForegroundChanged(HWINEVENTHOOK hook, DWORD, HWND, LONG, LONG, DWORD,
+                                             DWORD) {
+    CMonitorWnd* self = foregroundWatcher_;
+    if (self && hook == self->foregroundHook_) self->logic_.OnForegroundChange();
 }
 
 // ---- PresenceEffects ---------------------------------------------------------
@@ -536,15 +545,13 @@ void CMonitorWnd::KillArrivalTimer() {
     KillTimer(TIMER_ARRIVAL_SETTLE);
 }
 void CMonitorWnd::PostFirmwareCheck(int connection) {
-    if (deviceThreadId_ != 0) {
-        PostThreadMessageA(deviceThreadId_, TM_DEVICE_JOB, DEVICE_JOB_FIRMWARE_CHECK, connection);
-    }
+    deviceThread_.Post(TM_DEVICE_JOB, DEVICE_JOB_FIRMWARE_CHECK, connection);
 }
-void CMonitorWnd::StartAppWatchTimer() {
-    StartTimer(TIMER_APP_WATCH, kAppWatchMs);
+void CMonitorWnd::StartProgramWatch() {
+    logic_.StartProgramWatch();
 }
-void CMonitorWnd::KillAppWatchTimer() {
-    KillTimer(TIMER_APP_WATCH);
+void CMonitorWnd::StopProgramWatch() {
+    logic_.StopProgramWatch();
 }
 void CMonitorWnd::WriteDeviceKey(int value) {
     SaveDevicePresence(value);

@@ -14,6 +14,7 @@
 #include "monitor/input_win.h"
 #include "monitor/macro_player.h"
 #include "monitor/monitor_logic.h"
+#include "monitor/worker_thread_win.h"
 #include "settings/language_text_win.h"
 #include "settings/shared_block_win.h"
 #include "settings/system_mouse_win.h"
@@ -59,10 +60,8 @@ private:
     void ShowTrayMenu();
     void StartCompanionPrograms();
     void CloseCompanionWindows();
-    bool StartThread(LPTHREAD_START_ROUTINE routine, HANDLE& thread, DWORD& id);
-    void StopThread(HANDLE& thread, DWORD id);
-    static DWORD WINAPI MacroThread(LPVOID self);
-    static DWORD WINAPI DeviceThread(LPVOID self);
+    static void OnMacroThreadMessage(void* self, UINT message, WPARAM, LPARAM);
+    static void OnDeviceThreadMessage(void* self, UINT message, WPARAM wParam, LPARAM lParam);
 
     // MonitorEffects
     void DebugLine(const std::string& line) override;
@@ -84,6 +83,11 @@ private:
     void RemoveTrayIcon() override;
     void OpenCustomizer() override { OnCustomizer(); }
     std::string ForegroundProgram() override;
+    static std::string ProgramOfProcess(DWORD process);
+    bool HookForeground() override;
+    void UnhookForeground() override;
+    static void CALLBACK ForegroundChanged(HWINEVENTHOOK hook, DWORD event, HWND window,
+                                           LONG object, LONG child, DWORD thread, DWORD time);
 
     // PresenceEffects
     void OpenFeatureDevice() override;
@@ -94,8 +98,8 @@ private:
     void StartArrivalTimer() override;
     void KillArrivalTimer() override;
     void PostFirmwareCheck(int connection) override;
-    void StartAppWatchTimer() override;
-    void KillAppWatchTimer() override;
+    void StartProgramWatch() override;
+    void StopProgramWatch() override;
     void WriteDeviceKey(int value) override;
     void CloseOptionWindow() override;
 
@@ -137,13 +141,20 @@ private:
     DeviceJobs jobs_;
     std::unique_ptr<MonitorAddOns> addOns_;
 
-    HANDLE macroThread_ = nullptr;
-    DWORD macroThreadId_ = 0;
-    HANDLE deviceThread_ = nullptr;
-    DWORD deviceThreadId_ = 0;
+    // Both exist only while they have work (the jobs of the mouse, a
+    // macro); an idle Monitor runs its window thread alone.
+    WorkerThread macroThread_;
+    WorkerThread deviceThread_;
     bool trayIcon_ = false;
     TrayTipInfo trayTip_;  // what the icon's tip shows below the product
     HICON smallIcon_ = nullptr;
+    HWINEVENTHOOK foregroundHook_ = nullptr;
+    // The foreground window the program watch last looked at, and its program.
+    HWND foregroundWindow_ = nullptr;
+    DWORD foregroundProcess_ = 0;
+    std::string foregroundProgram_;
+    // The hook's callback carries no context; one Monitor runs per session.
+    static CMonitorWnd* foregroundWatcher_;
     UINT taskbarCreated_ = 0;
 };
 

@@ -96,6 +96,9 @@ int Server::Run() {
         return GetLastError() == ERROR_ACCESS_DENIED || GetLastError() == ERROR_PIPE_BUSY ? 2 : 1;
     }
     HANDLE connected = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    // Set once the pipe exists, so that whoever it wakes can connect.
+    HANDLE running = CreateEventA(nullptr, TRUE, FALSE, kRunningEventName);
+    if (running) SetEvent(running);
     for (;;) {
         OVERLAPPED overlapped = {};
         overlapped.hEvent = connected;
@@ -139,6 +142,10 @@ int Server::Run() {
             listening = NewInstance(false);
             if (listening == INVALID_HANDLE_VALUE) break;
         }
+    }
+    if (running) {
+        ResetEvent(running);
+        CloseHandle(running);
     }
     if (listening != INVALID_HANDLE_VALUE) CloseHandle(listening);
     CloseHandle(connected);

@@ -13,6 +13,9 @@ namespace kestra {
 namespace vmouse {
 
 constexpr char kPipeName[] = "\\\\.\\pipe\\KestraVirtualMouse";
+// A manual-reset event, set while a virtual mouse serves its pipe: the
+// library waits on it instead of looking for the pipe again and again.
+constexpr char kRunningEventName[] = "KestraVirtualMouseRunning";
 
 // Request types: byte 0 of every request.
 enum Request : uint8_t {

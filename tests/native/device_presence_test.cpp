@@ -27,8 +27,8 @@ public:
     }
     void AddTrayIcon() override { steps.push_back("add tray"); }
     void RemoveTrayIcon() override { steps.push_back("remove tray"); }
-    void StartAppWatchTimer() override { steps.push_back("start watch"); }
-    void KillAppWatchTimer() override { steps.push_back("kill watch"); }
+    void StartProgramWatch() override { steps.push_back("start watch"); }
+    void StopProgramWatch() override { steps.push_back("kill watch"); }
     void WriteDeviceKey(int value) override { steps.push_back("Device=" + std::to_string(value)); }
     void CloseOptionWindow() override { steps.push_back("close option"); }
 

@@ -65,6 +65,9 @@ public:
     void RemoveTrayIcon() override { Note("untray"); }
     void OpenCustomizer() override { Note("customizer"); }
     std::string ForegroundProgram() override { return foreground; }
+    bool hookable = true;
+    bool HookForeground() override { return Note("hook", hookable); }
+    void UnhookForeground() override { Note("unhook"); }
     // KeyInjector
     void Key(uint32_t vk, bool up) override { Note((up ? "-" : "+") + N(vk)); }
     void PauseMs(int) override {}
@@ -289,6 +292,28 @@ TEST_F(MonitorLogicTest, ProgramWatchSwitchesToTheFirstMatchingProfile) {
     EXPECT_EQ(1, s.CurrentProfile);
 }
 
+TEST_F(MonitorLogicTest, ProgramWatchFallsBackToTheTimerAndLooksAtOnceWhenStarted) {
+    SettingsStore& s = logic.working();
+    CopyText(s.profiles[2].GameFile, sizeof s.profiles[2].GameFile, "quest.exe");
+    // Without foreground events, the 2-second look is the watch.
+    fx.hookable = false;
+    logic.ConnectedStart(1, false);
+    EXPECT_EQ((Trace{"hook", "timer 500 2000", "timer 502 200", "tray", "save device 1"}), Take());
+    logic.StopProgramWatch();
+    EXPECT_EQ((Trace{"unhook", "kill 500"}), Take());
+
+    // A bound program already in front when the watch starts wins at once,
+    // with the device job of a mouse that counts as present.
+    fx.hookable = true;
+    fx.foreground = "quest.exe";
+    logic.StartProgramWatch();
+    EXPECT_EQ((Trace{"hook", "write", "job 3", "option 1255", "osd profile 2 1"}), Take());
+    EXPECT_EQ(2, fx.block.CurrentProfile);
+    fx.foreground = "other.exe";
+    logic.OnForegroundChange();
+    EXPECT_TRUE(Take().empty());
+}
+
 TEST_F(MonitorLogicTest, ApplyQueuesDeviceWorkOrAnswersAtOnce) {
     memcpy(&fx.block, &logic.working(), sizeof fx.block);
     fx.block.profiles[0].ScrollWheelSpeed += 2;
@@ -322,8 +347,7 @@ TEST_F(MonitorLogicTest, AMalformedBlockNeverIndexesOutsideTheProfiles) {
 
 TEST_F(MonitorLogicTest, ConnectedStartAndAbsentStart) {
     logic.ConnectedStart(1, true);
-    EXPECT_EQ((Trace{"timer 500 2000", "timer 502 200", "tray", "customizer", "save device 1"}),
-              Take());
+    EXPECT_EQ((Trace{"hook", "timer 502 200", "tray", "customizer", "save device 1"}), Take());
     EXPECT_TRUE(logic.connected());
     logic.ConnectedStart(0, true);
     EXPECT_EQ((Trace{"save device 0"}), Take());

@@ -251,6 +251,37 @@ TEST_F(MonitorEndToEnd, TheTrayTipNamesTheActiveProfileAndLevel) {
         << Narrow(MonitorTip()) << Observed(folder, mouse);
 }
 
+bool UnderWine() {
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
+// A program bound to a profile coming to the foreground switches Monitor to
+// that profile, with the mouse, the shared block and Option told.
+TEST_F(MonitorEndToEnd, ABoundProgramInFrontSwitchesItsProfile) {
+    WriteSettings(folder, [](SettingsStore& store) {
+        strcpy(store.profiles[2].GameFile, "C:\\Windows\\NOTEPAD.EXE");
+    });
+    MessageRecorder option(kOptionWindowTitle);
+    StartSystem();
+    mouse.ClearLog();
+    Process notepad;
+    ASSERT_TRUE(notepad.Start("C:\\windows\\notepad.exe"));
+    ASSERT_NE(nullptr, WaitForWindow("Untitled - Notepad", kSettle));
+    const double shown = PreciseNowMs();
+    ASSERT_TRUE(WaitUntil([&] { return option.Count(UM_PROFILE_CHANGED) > 0; }, kSettle))
+        << Observed(folder, mouse);
+    // Foreground events switch within milliseconds; where the system raises
+    // none (Wine), the fallback's look every 2 s does.
+    EXPECT_LT(option.messages()[option.Find(UM_PROFILE_CHANGED, 0)].atMs - shown,
+              UnderWine() ? 2500.0 : 300.0);
+    std::unique_ptr<SettingsStore> block(new SettingsStore());
+    ASSERT_TRUE(ReadSharedBlock(*block));
+    EXPECT_EQ(2, block->CurrentProfile);
+    EXPECT_TRUE(WaitUntil([&] { return LogHas(mouse, "set 02 03"); }, kSettle))
+        << Observed(folder, mouse);
+}
+
 TEST_F(MonitorEndToEnd, ButtonsOfTheMouseInjectTheirCombinationAndMacro) {
     WriteSettings(folder, [](SettingsStore& store) {
         ButtonAssignment& combination = store.profiles[0].buttons[3];  // button 4
