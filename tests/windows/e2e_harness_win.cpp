@@ -762,6 +762,14 @@ void TypeText(const std::string& text) {
     SettleInput();
 }
 
+UserThread::UserThread(std::function<bool()> script, std::function<void()> giveUp)
+    : thread_([this, script, giveUp] {
+          done_ = script();
+          if (done_) return;
+          for (int i = 0; i < 3; ++i) PressKey(VK_ESCAPE);
+          if (giveUp) giveUp();
+      }) {}
+
 bool PickMenuEntry(int position, DWORD timeoutMs) {
     if (!WaitUntil(MenuOpen, timeoutMs)) return false;
     for (int i = 0; i <= position; ++i) PressKey(VK_DOWN);

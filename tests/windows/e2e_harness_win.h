@@ -10,9 +10,11 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "settings/settings_record.h"
@@ -289,6 +291,23 @@ void TypeText(const std::string& text);
 // Picks the entry at `position` of the popup menu that is open or about to
 // open, with the keyboard as a user may (a menu without separators).
 bool PickMenuEntry(int position, DWORD timeoutMs = 8000);
+
+// What a user does while the test's own thread is held by a menu or a modal
+// dialog of the window under test, on a thread of its own. A script that
+// fails presses Escape (three times, for nested menus) and then runs
+// `giveUp`, so that nothing is left holding the test.
+class UserThread {
+public:
+    explicit UserThread(std::function<bool()> script, std::function<void()> giveUp = {});
+    ~UserThread() { thread_.join(); }
+    UserThread(const UserThread&) = delete;
+    UserThread& operator=(const UserThread&) = delete;
+    bool done() const { return done_; }
+
+private:
+    std::atomic<bool> done_{false};
+    std::thread thread_;
+};
 
 }  // namespace e2e
 }  // namespace kestra

@@ -4,11 +4,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "option/dpi_page.h"
 #include "option/light_page.h"
@@ -34,14 +32,13 @@ constexpr char kPage[] = "skin_light_setting.ini";
 // on a thread of its own; a script that fails presses Escape so that
 // nothing is left holding the test.
 void WhileHeld(const std::function<bool()>& script, const std::function<void()>& action) {
-    std::atomic<bool> done{false};
-    std::thread user([&] {
-        done = script();
-        for (int i = 0; !done && i < 3; ++i) e2e::PressKey(VK_ESCAPE);
-    });
-    action();
-    WaitUntil([&] { return done.load(); }, 15000);
-    user.join();
+    bool done = false;
+    {
+        e2e::UserThread user(script);
+        action();
+        WaitUntil([&] { return user.done(); }, 15000);
+        done = user.done();
+    }
     EXPECT_TRUE(done) << "the user's steps did not all happen";
     SettleInput();
 }

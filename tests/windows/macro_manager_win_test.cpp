@@ -8,12 +8,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <atomic>
 #include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "option/option_dlg_win.h"
 #include "settings/file_system.h"
@@ -35,25 +33,15 @@ void Type(const char* digitsOrCapitals) {
     for (const char* c = digitsOrCapitals; *c; ++c) e2e::PressKey(static_cast<WORD>(*c));
 }
 
-// The user's side, on its own thread; a script that fails presses Escape
-// and closes the manager, so that nothing is left holding the test.
-class User {
+// The user's side (e2e::UserThread); a script that fails also closes the
+// manager.
+class User : public e2e::UserThread {
 public:
     explicit User(std::function<bool()> script)
-        : thread_([this, script] {
-              done_ = script();
-              if (!done_) {
-                  e2e::PressKey(VK_ESCAPE);
-                  HWND manager = FindWindowA(nullptr, kManagerTitle);
-                  if (manager != nullptr) PostMessageA(manager, WM_CLOSE, 0, 0);
-              }
+        : UserThread(std::move(script), [] {
+              HWND manager = FindWindowA(nullptr, kManagerTitle);
+              if (manager != nullptr) PostMessageA(manager, WM_CLOSE, 0, 0);
           }) {}
-    ~User() { thread_.join(); }
-    bool done() const { return done_; }
-
-private:
-    std::atomic<bool> done_{false};
-    std::thread thread_;
 };
 
 class MacroManagerTest : public ::testing::Test {

@@ -6,12 +6,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <atomic>
 #include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "option/button_page_win.h"
@@ -443,31 +441,11 @@ bool PickMenu(const std::vector<int>& path) {
     return true;
 }
 
-// What a user does while the test's thread is held by a menu or a modal
-// dialog, on a thread of its own. A script that fails presses Escape, so
-// that no menu is left holding the test.
-class User {
+// The user's side (e2e::UserThread), or a path of menu entries clicked.
+class User : public e2e::UserThread {
 public:
-    explicit User(std::function<bool()> script) : thread_([this, script] { Run(script); }) {}
-    explicit User(std::vector<int> path) : User([path] { return PickMenu(path); }) {}
-    ~User() { thread_.join(); }
-    bool done() const { return done_; }
-
-private:
-    void Run(const std::function<bool()>& script) {
-        done_ = script();
-        for (int i = 0; !done_ && i < 3; ++i) {
-            INPUT key[2] = {};
-            key[0].type = key[1].type = INPUT_KEYBOARD;
-            key[0].ki.wVk = key[1].ki.wVk = VK_ESCAPE;
-            key[1].ki.dwFlags = KEYEVENTF_KEYUP;
-            SendInput(2, key, sizeof(INPUT));
-            Sleep(100);
-        }
-    }
-
-    std::atomic<bool> done_{false};
-    std::thread thread_;
+    explicit User(std::function<bool()> script) : UserThread(std::move(script)) {}
+    explicit User(std::vector<int> path) : UserThread([path] { return PickMenu(path); }) {}
 };
 
 class BoxMenuTest : public OptionWindowTest {
