@@ -78,13 +78,9 @@ TEST_F(ButtonAssignmentEndToEnd, ACombinationAndAProgramReachTheMouseAndTheCombi
 
     ASSERT_TRUE(ClickApplyAndWait()) << Observed(folder, mouse);
 
+    EXPECT_TRUE(ProfileFileHolds(0, before->profiles[0], expected));
     ProfileSettings saved = before->profiles[0];
     ASSERT_TRUE(LoadProfile(ProfileFilePath(folder.path(), 0), saved));
-    ProfileSettings inFile = before->profiles[0];
-    const std::string scratch = folder.File("expected.gmp");
-    ASSERT_TRUE(SaveProfile(scratch, expected));
-    ASSERT_TRUE(LoadProfile(scratch, inFile));
-    EXPECT_EQ(0, memcmp(&inFile, &saved, sizeof saved)) << ProfileDifferences(inFile, saved);
     EXPECT_EQ(5, saved.buttons[3].function);
     EXPECT_EQ(62, saved.buttons[3].steps[0].key);
     EXPECT_EQ(kShift | kCtrl, saved.buttons[3].steps[0].action);

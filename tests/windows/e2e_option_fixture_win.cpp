@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "settings/ipc_names.h"
+#include "settings/settings_files.h"
 #include "skin/skin_file.h"
 
 namespace kestra {
@@ -137,6 +138,23 @@ bool OptionSystemTest::ApplyProgressBarShown() const {
     }
     ReleaseDC(nullptr, screen);
     return shown;
+}
+
+::testing::AssertionResult OptionSystemTest::ProfileFileHolds(
+    int index, const ProfileSettings& before, const ProfileSettings& expected) const {
+    ProfileSettings saved = before;
+    if (!LoadProfile(ProfileFilePath(folder.path(), index), saved)) {
+        return ::testing::AssertionFailure() << "profile file " << index << " cannot be read";
+    }
+    ProfileSettings inFile = before;
+    const std::string scratch = folder.File("expected.gmp");
+    if (!SaveProfile(scratch, expected) || !LoadProfile(scratch, inFile)) {
+        return ::testing::AssertionFailure() << "cannot write " << scratch;
+    }
+    if (memcmp(&inFile, &saved, sizeof saved) != 0) {
+        return ::testing::AssertionFailure() << ProfileDifferences(inFile, saved);
+    }
+    return ::testing::AssertionSuccess();
 }
 
 }  // namespace e2e

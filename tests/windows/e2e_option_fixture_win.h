@@ -50,6 +50,10 @@ protected:
     // Whether the bar of a running apply shows on the screen: the accent
     // colour along the bottom of its area, where it starts to fill.
     bool ApplyProgressBarShown() const;
+    // Whether profile file `index` holds exactly what saving `expected`
+    // gives, both read over `before`, so that only what a file holds counts.
+    ::testing::AssertionResult ProfileFileHolds(int index, const ProfileSettings& before,
+                                                const ProfileSettings& expected) const;
 
     ProgramFolder folder;
     VirtualMouse mouse{folder};

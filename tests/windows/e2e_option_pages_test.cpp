@@ -161,15 +161,9 @@ TEST_F(OptionPagesEndToEnd, LevelsSensitivityReportRateAndDoubleClickReachTheMou
 
     ASSERT_TRUE(ClickApplyAndWait()) << Observed(folder, mouse);
 
-    // The file holds what saving the expected profile gives (read over the
-    // profile as it was, so that only what a file holds counts).
+    EXPECT_TRUE(ProfileFileHolds(0, before->profiles[0], expected));
     ProfileSettings saved = before->profiles[0];
     ASSERT_TRUE(LoadProfile(ProfileFilePath(folder.path(), 0), saved));
-    ProfileSettings inFile = before->profiles[0];
-    const std::string scratch = folder.File("expected.gmp");
-    ASSERT_TRUE(SaveProfile(scratch, expected));
-    ASSERT_TRUE(LoadProfile(scratch, inFile));
-    EXPECT_EQ(0, memcmp(&inFile, &saved, sizeof saved)) << ProfileDifferences(inFile, saved);
     EXPECT_EQ(3, saved.CpiLevel_X[1]);
     EXPECT_EQ(144, saved.CpiLevel_X[3]);
     EXPECT_EQ(0, saved.dpiStepFlag[4]);

@@ -655,15 +655,21 @@ void CALLBACK PopupStep(HWND, UINT, UINT_PTR id, DWORD) {
 }
 
 // Answers every question of Option's main window as a user who cancels.
-int ShootPages(const std::string& programFolder, const std::string& outFolder) {
-    int failures = 0;
-    CancellingShell shell;
-    COptionDlg dialog(programFolder, shell);
-    if (!dialog.Create()) return 1;
+// Option's main window at a fixed place in front, the pointer out of its way.
+bool ShowMainWindow(COptionDlg& dialog) {
+    if (!dialog.Create()) return false;
     SetWindowPos(dialog.hwnd(), HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
     SetForegroundWindow(dialog.hwnd());
     MovePointer(POINT{1200, 1000});
     Pump(500);
+    return true;
+}
+
+int ShootPages(const std::string& programFolder, const std::string& outFolder) {
+    int failures = 0;
+    CancellingShell shell;
+    COptionDlg dialog(programFolder, shell);
+    if (!ShowMainWindow(dialog)) return 1;
     const auto shoot = [&](COptionDlg::Page page, const char* name) {
         SendMessageA(dialog.tab(page).hwnd(), BM_CLICK, 0, 0);
         Pump(400);
@@ -863,11 +869,7 @@ int ShootMacroManager(const std::string& programFolder, const std::string& outFo
 
     CancellingShell shell;
     COptionDlg dialog(programFolder, shell);
-    if (!dialog.Create()) return 1;
-    SetWindowPos(dialog.hwnd(), HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
-    SetForegroundWindow(dialog.hwnd());
-    MovePointer(POINT{1200, 1000});
-    Pump(500);
+    if (!ShowMainWindow(dialog)) return 1;
     SendMessageA(dialog.tab(COptionDlg::kMacroPage).hwnd(), BM_CLICK, 0, 0);
     Pump(400);
     failures += SaveWindow(dialog.hwnd(), outFolder + "option_macros_page.bmp") ? 0 : 1;
@@ -902,11 +904,7 @@ int ShootLighting(const std::string& programFolder, const std::string& outFolder
     int failures = 0;
     CancellingShell shell;
     COptionDlg dialog(programFolder, shell);
-    if (!dialog.Create()) return 1;
-    SetWindowPos(dialog.hwnd(), HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
-    SetForegroundWindow(dialog.hwnd());
-    MovePointer(POINT{1200, 1000});
-    Pump(500);
+    if (!ShowMainWindow(dialog)) return 1;
     auto& page = static_cast<CLightPage&>(dialog.page(COptionDlg::kLightPage));
     SendMessageA(dialog.tab(COptionDlg::kLightPage).hwnd(), BM_CLICK, 0, 0);
     Pump(400);
