@@ -251,6 +251,17 @@ int Resident(int idleSeconds, bool mouseAbsent) {
         fprintf(stderr, "the empty window program did not start\n");
         return 1;
     }
+    // The same program with what Wine charges for Monitor's threads and the
+    // system libraries it needs: a thread of the library's kind, one that
+    // ended (as Monitor's device thread has after the apply at arrival; Wine
+    // frees an ended thread's memory only when the next one ends), the
+    // device notification's, and the shell, COM, HID and setup libraries.
+    const std::string threadsMarker = bench::UniqueMarker("resident-threads");
+    Process emptyThreads;
+    if (!emptyThreads.Start(EmptyWindowProgram(), threadsMarker + " +thread +exited +notify +libs")) {
+        fprintf(stderr, "the empty window program did not start\n");
+        return 1;
+    }
     Sleep(2000);  // past the start: timers armed, threads waiting
     bench::SampledProcess m(monitor.process().id(), monitorMarker);
     bench::SampledProcess e(empty.id(), emptyMarker);
@@ -284,9 +295,55 @@ int Resident(int idleSeconds, bool mouseAbsent) {
              bench::WakeupsBetween(e0, e1) / minutes, "", 1);
     PrintRow("CPU ticks per idle minute", (m1.cpuTicks - m0.cpuTicks) / minutes,
              (e1.cpuTicks - e0.cpuTicks) / minutes, "", 1);
+    const bench::SampledProcess t(emptyThreads.id(), threadsMarker);
+    const bench::ProcessSample t1 = t.Sample();
+    printf("over the empty program with the same threads (%ld) and libraries: private %+.2f MiB, "
+           "anonymous %+.2f MiB\n",
+           t1.threads, MiB(m1.privateBytes - t1.privateBytes),
+           MiB(m1.anonymousBytes - t1.anonymousBytes));
     printf("idle for %.1f minutes, %s\n", minutes,
            mouseAbsent ? "no mouse" : "mouse plugged in");
+    if (getenv("KESTRA_BENCH_REGIONS")) {
+        m.PrintPrivateRegions("Monitor");
+        e.PrintPrivateRegions("empty");
+        t.PrintPrivateRegions("empty with the same threads");
+    }
     empty.Kill();
+    emptyThreads.Kill();
+    return 0;
+}
+
+// What a thread, an ended thread, the device notification registration and
+// Monitor's system libraries cost under the running system, each alone: the
+// empty window program plain and with each of them.
+int ThreadCost() {
+    using bench::MiB;
+    const char* variants[] = {"", "+thread", "+exited", "+notify", "+libs",
+                              "+thread +exited +notify +libs"};
+    std::vector<std::unique_ptr<Process>> programs;
+    std::vector<std::string> markers;
+    for (const char* words : variants) {
+        markers.push_back(bench::UniqueMarker("threadcost") + " " + words);
+        programs.emplace_back(new Process());
+        if (!programs.back()->Start(EmptyWindowProgram(), markers.back())) {
+            fprintf(stderr, "the empty window program did not start\n");
+            return 1;
+        }
+    }
+    Sleep(3000);
+    printf("%-30s %14s %16s %8s\n", "empty program", "private (MiB)", "anonymous (MiB)",
+           "threads");
+    bench::ProcessSample plain;
+    for (size_t i = 0; i < programs.size(); ++i) {
+        const bench::ProcessSample s =
+            bench::SampledProcess(programs[i]->id(), markers[i].substr(0, markers[i].find(' ')))
+                .Sample();
+        if (i == 0) plain = s;
+        printf("%-30s %7.2f %+6.2f %8.2f %+6.2f %8ld\n", *variants[i] ? variants[i] : "plain",
+               MiB(s.privateBytes), MiB(s.privateBytes - plain.privateBytes),
+               MiB(s.anonymousBytes), MiB(s.anonymousBytes - plain.anonymousBytes), s.threads);
+    }
+    for (auto& p : programs) p->Kill();
     return 0;
 }
 
@@ -294,8 +351,10 @@ int Resident(int idleSeconds, bool mouseAbsent) {
 // Option that the profile changed (a window of this process stands in for
 // Option's). The program is started anew for every switch: a window of
 // another program brought to the front by this one is not always the
-// session's foreground under Wine.
-int Switch(int switches) {
+// session's foreground under Wine. With `raise` the bench raises the
+// foreground event for the window once it is in front, as Windows does and
+// Wine does not: from there to the switch is the hook's own path.
+int Switch(int switches, bool raise) {
     ProgramFolder folder;
     WriteSettings(folder, [](SettingsStore& store) {
         strcpy(store.profiles[1].GameFile, "notepad.exe");
@@ -308,6 +367,7 @@ int Switch(int switches) {
         return 1;
     }
     std::vector<double> latencies;
+    int lateRaises = 0;
     for (int i = 0; i < switches; ++i) {
         // Back to profile 1 as the mouse's profile button would.
         if (!SendEvent(0x0800, 1) ||
@@ -326,7 +386,21 @@ int Switch(int switches) {
             fprintf(stderr, "notepad did not start\n");
             return 1;
         }
-        const double shown = PreciseNowMs();
+        double shown = PreciseNowMs();
+        if (raise) {
+            // The event Windows raises when a window comes to the front, which
+            // Wine does not raise itself: the hook's own path.
+            HWND window = FindWindowA(nullptr, "Untitled - Notepad");
+            WaitUntil([&] { return GetForegroundWindow() == window; }, 2000);
+            if (option.Find(UM_PROFILE_CHANGED, 0, from) >= 0) {
+                ++lateRaises;  // the fallback's look came first
+                notepad.Kill();
+                WaitUntil([] { return false; }, 200);
+                continue;
+            }
+            shown = PreciseNowMs();
+            NotifyWinEvent(EVENT_SYSTEM_FOREGROUND, window, OBJID_WINDOW, CHILDID_SELF);
+        }
         if (!WaitUntil([&] { return option.Find(UM_PROFILE_CHANGED, 0, from) >= 0; }, 5000)) {
             fprintf(stderr, "no switch\n");
             return 1;
@@ -336,10 +410,15 @@ int Switch(int switches) {
         notepad.Kill();
         WaitUntil([] { return false; }, 200);
     }
+    if (latencies.empty()) {
+        fprintf(stderr, "no switch measured\n");
+        return 1;
+    }
     const Spread s = SpreadOf(latencies);
-    printf("bound program in front to the profile switch over %d switches: median %.1f ms, "
-           "worst %.1f ms\n",
-           switches, s.median, s.worst);
+    printf("%s to the profile switch over %zu switches: median %.1f ms, worst %.1f ms\n",
+           raise ? "foreground event" : "bound program in front", latencies.size(), s.median,
+           s.worst);
+    if (lateRaises > 0) printf("(%d rounds left out: the fallback's look came first)\n", lateRaises);
     return 0;
 }
 
@@ -354,9 +433,10 @@ int main(int argc, char** argv) {
     if (what == "resident") {
         return Resident(n > 0 ? n : 60, argc > 3 && std::string(argv[3]) == "absent");
     }
-    if (what == "switch") return Switch(n > 0 ? n : 20);
+    if (what == "switch") return Switch(n > 0 ? n : 20, argc > 3 && std::string(argv[3]) == "raise");
+    if (what == "threadcost") return ThreadCost();
     fprintf(stderr,
             "usage: monitor_bench footprint [seconds] | latency [events] | macro [steps] |\n"
-            "       resident [idle seconds] [absent] | switch [switches]\n");
+            "       resident [idle seconds] [absent] | switch [switches] [raise] | threadcost\n");
     return 2;
 }

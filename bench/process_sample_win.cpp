@@ -107,6 +107,20 @@ double CommittedPrivateBytes(HANDLE process) {
 
 }  // namespace
 
+void SampledProcess::PrintPrivateRegions(const char* title) const {
+    printf("%s: committed private memory by allocation\n", title);
+    std::map<const void*, double> byAllocation;
+    MEMORY_BASIC_INFORMATION region;
+    for (const char* at = nullptr;
+         VirtualQueryEx(process_, at, &region, sizeof region) == sizeof region;
+         at = static_cast<const char*>(region.BaseAddress) + region.RegionSize) {
+        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE)
+            byAllocation[region.AllocationBase] += region.RegionSize;
+        if (region.RegionSize == 0) break;
+    }
+    for (const auto& a : byAllocation) printf("  %p %8.0f KiB\n", a.first, a.second / 1024);
+}
+
 SampledProcess::SampledProcess(DWORD windowsId, const std::string& marker)
     : windowsId_(windowsId),
       process_(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, windowsId)),

@@ -50,6 +50,9 @@ public:
     // and wakes it hundreds of times: without `walkMemory`, privateBytes
     // stays 0 and the process is not disturbed.
     ProcessSample Sample(bool walkMemory = true) const;
+    // Its committed private memory by allocation, to see what a difference
+    // is made of.
+    void PrintPrivateRegions(const char* title) const;
 
 private:
     DWORD windowsId_;
