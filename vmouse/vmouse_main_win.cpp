@@ -66,15 +66,20 @@ int Start(const Command& c) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    std::vector<char> mutableLine(line.begin(), line.end());
-    mutableLine.push_back('\0');
     // No inherited handles and no console: whoever captures this call's
-    // output is not kept waiting by the background instance.
-    if (!CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, FALSE,
-                        DETACHED_PROCESS | CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup,
-                        &process)) {
-        return Fail("cannot start the background instance");
+    // output is not kept waiting by the background instance. Wine now and
+    // then refuses a start with an internal error that the next one does not
+    // meet.
+    bool started = false;
+    for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+        if (attempt > 0) Sleep(100);
+        std::vector<char> mutableLine(line.begin(), line.end());
+        mutableLine.push_back('\0');
+        started = CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, FALSE,
+                                 DETACHED_PROCESS | CREATE_NEW_PROCESS_GROUP, nullptr, nullptr,
+                                 &startup, &process) != FALSE;
     }
+    if (!started) return Fail("cannot start the background instance");
     CloseHandle(process.hThread);
     const DWORD begin = GetTickCount();
     int result = 1;

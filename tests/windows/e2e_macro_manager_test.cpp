@@ -91,9 +91,9 @@ TEST_F(MacroManagerEndToEnd, ARecordedMacroReachesTheMouseAndMonitorPlaysItsKeys
     const WORD keys[6] = {'Q', 'W', 'E', 'R', 'T', 'Y'};
     for (WORD k : keys) {
         SendKey(k, false);
-        Sleep(40);
+        Sleep(60);
         SendKey(k, true);
-        Sleep(90);
+        Sleep(120);
     }
     SettleInput(300);
     ClickSkinEntry(folder, kManager, 21, place);  // Stop
@@ -118,7 +118,7 @@ TEST_F(MacroManagerEndToEnd, ARecordedMacroReachesTheMouseAndMonitorPlaysItsKeys
         EXPECT_EQ(usages[i / 2], recorded.steps[i].key) << i;
         EXPECT_EQ(i % 2 == 0 ? 1 : 2, recorded.steps[i].action) << i;
         if (i < 11) {
-            EXPECT_GE(recorded.steps[i].delay, 20) << i;
+            EXPECT_GE(recorded.steps[i].delay, 45) << i;
         }
     }
     EXPECT_EQ(0, recorded.steps[11].delay);
@@ -161,18 +161,18 @@ TEST_F(MacroManagerEndToEnd, ARecordedMacroReachesTheMouseAndMonitorPlaysItsKeys
     const std::vector<ObservedKey> seen = played.Keys();
     // The events' own time stamps, given when Monitor injected them (the
     // hook's thread may see them late under load). Each recorded delay is at
-    // least 20 ms, so a lost or doubled delay stands out even though a busy
-    // machine delays single events by some milliseconds; the exact timing
-    // is measured by bench/monitor_bench, not here.
+    // least 45 ms, so a lost or doubled delay stands out even though a busy
+    // machine delays single events by up to some 20 milliseconds; the exact
+    // timing is measured by bench/monitor_bench, not here.
     int total = 0;
     for (size_t i = 1; i < seen.size() && i < 12; ++i) {
         total += recorded.steps[i - 1].delay;
         EXPECT_NEAR(recorded.steps[i - 1].delay, static_cast<int>(seen[i].time - seen[i - 1].time),
-                    15)
+                    25)
             << i;
     }
     ASSERT_EQ(12u, seen.size());
-    EXPECT_NEAR(total, static_cast<int>(seen[11].time - seen[0].time), 30);
+    EXPECT_NEAR(total, static_cast<int>(seen[11].time - seen[0].time), 40);
 }
 
 }  // namespace
