@@ -212,10 +212,12 @@ void MonitorLogic::OnAppWatch() {
     if (won < 0 || won == working_->CurrentProfile) return;
     working_->CurrentProfile = won;
     effects_.WriteBlock(*working_);
-    UpdateTrayTip();
     effects_.PostDeviceJob(DEVICE_JOB_SELECT_PROFILE);
     ApplySystemSettings(false);
     effects_.PostToOption(UM_PROFILE_CHANGED);
+    // The tray tip, a round trip to the shell, after what the mouse and
+    // Option wait for.
+    UpdateTrayTip();
     addOns_->ShowProfile(won, ProfileIndicationReason::kProgramWatch, osd_);
 }
 

@@ -54,7 +54,8 @@ public:
     virtual std::string ForegroundProgram() = 0;
     // Calls MonitorLogic::OnForegroundChange on the window thread whenever
     // another window comes to the foreground; false when that cannot be
-    // set up. Unhooking what is not hooked does nothing.
+    // set up or relied on (a system that raises no foreground events), and
+    // the timer looks as well. Unhooking what is not hooked does nothing.
     virtual bool HookForeground() = 0;
     virtual void UnhookForeground() = 0;
 };

@@ -137,7 +137,7 @@ LRESULT CMonitorWnd::OnDestroy(WPARAM wParam, LPARAM lParam) {
     ::KillTimer(hwnd(), TIMER_KEY_REPEAT);
     ::KillTimer(hwnd(), TIMER_VOLUME_REPEAT);
     CloseOptionWindow();
-    CloseCompanionWindows();
+    EndCompanionPrograms();
     if (flags_.busy) flags_.abort = 1;
     deviceThread_.Stop();
     link_.Close();
@@ -172,15 +172,91 @@ void CMonitorWnd::OnDeviceThreadMessage(void* p, UINT message, WPARAM wParam, LP
                                             static_cast<int>(lParam));
 }
 
-void CMonitorWnd::StartCompanionPrograms() {
-    static const char* const kPrograms[] = {"Overlay.exe", "Applets\\SysGauge.exe",
-                                            "Applets\\MailCheck.EXE"};
-    for (const char* program : kPrograms) OpenProgram(folder_ + program, SW_SHOWNORMAL);
+namespace {
+
+struct CompanionProgram {
+    const char* file;
+    const char* title;
+    // Ours and holding nothing of the user's: ended when it does not end in
+    // time. The applets, which this software does not ship, are only asked.
+    bool endIfLate;
+};
+
+const CompanionProgram kCompanionPrograms[] = {
+    {"Overlay.exe", kOsdWindowTitle, true},
+    {"Applets\\SysGauge.exe", kGaugeAppletWindowTitle, false},
+    {"Applets\\MailCheck.EXE", kMailAppletWindowTitle, false},
+};
+
+// How long Monitor's end waits for the programs it started to end with it.
+constexpr DWORD kCompanionEndMs = 5000;
+
+DWORD MsLeftUntil(DWORD deadline) {
+    const DWORD now = GetTickCount();
+    return static_cast<LONG>(deadline - now) > 0 ? deadline - now : 0;
 }
 
-void CMonitorWnd::CloseCompanionWindows() {
+struct WindowsOfProcess {
+    DWORD process;
+    const char* title;
+};
+
+BOOL CALLBACK PostCloseIfOfProcess(HWND window, LPARAM lParam) {
+    const WindowsOfProcess* wanted = reinterpret_cast<const WindowsOfProcess*>(lParam);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    char title[128] = {};
+    if (process == wanted->process && GetWindowTextA(window, title, sizeof title) > 0 &&
+        strcmp(title, wanted->title) == 0) {
+        PostMessageA(window, WM_CLOSE, 0, 0);
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+void CMonitorWnd::StartCompanionPrograms() {
+    for (const CompanionProgram& program : kCompanionPrograms) {
+        const std::string path = folder_ + program.file;
+        // Missing companion programs are normal (the applets are rarely there).
+        if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+        SHELLEXECUTEINFOA info = {};
+        info.cbSize = sizeof info;
+        info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+        info.lpVerb = "open";
+        info.lpFile = path.c_str();
+        info.nShow = SW_SHOWNORMAL;
+        if (ShellExecuteExA(&info) && info.hProcess) {
+            companions_.push_back(
+                Companion{KernelHandle(info.hProcess), program.title, program.endIfLate});
+        }
+    }
+}
+
+// The programs Monitor started end with it. One that is still starting has
+// no window yet to be told, and would otherwise run on without Monitor,
+// holding its file (an uninstall could not remove it); so each is waited for
+// until it reads its messages, told by its own window, and given a few
+// seconds to end; the display program is ended if it has not by then.
+void CMonitorWnd::EndCompanionPrograms() {
+    // Windows of instances an earlier Monitor started, by their titles.
     PostIfPresent(kOsdWindowTitle, WM_CLOSE);
     for (const char* title : kAppletWindowTitles) PostIfPresent(title, WM_CLOSE);
+
+    const DWORD deadline = GetTickCount() + kCompanionEndMs;
+    for (const Companion& companion : companions_) {
+        if (WaitForSingleObject(companion.process.Get(), 0) == WAIT_OBJECT_0) continue;
+        WaitForInputIdle(companion.process.Get(), MsLeftUntil(deadline));
+        WindowsOfProcess wanted = {GetProcessId(companion.process.Get()), companion.title};
+        EnumWindows(&PostCloseIfOfProcess, reinterpret_cast<LPARAM>(&wanted));
+    }
+    for (const Companion& companion : companions_) {
+        if (WaitForSingleObject(companion.process.Get(), MsLeftUntil(deadline)) != WAIT_OBJECT_0 &&
+            companion.endIfLate) {
+            TerminateProcess(companion.process.Get(), 1);
+        }
+    }
+    companions_.clear();
 }
 
 // ---- messages ----------------------------------------------------------------
@@ -377,8 +453,8 @@ void CMonitorWnd::ShellOpen(const std::string& path) {
 }
 
 void CMonitorWnd::OpenProgram(const std::string& path, int show) {
-    // Missing companion programs are normal; asking the shell about them
-    // would only cost time (and, on some shells, a dialog).
+    // Asking the shell about a missing program would only cost time (and, on
+    // some shells, a dialog).
     if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
     ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr, show);
 }
@@ -467,6 +543,20 @@ std::string CMonitorWnd::ForegroundProgram() {
 }
 
 std::string CMonitorWnd::ProgramOfProcess(DWORD process) {
+    // The process's own image path: one question, where the list of all
+    // processes takes some 12 ms under Wine.
+    KernelHandle handle(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process));
+    if (handle) {
+        char path[2 * MAX_PATH] = {};
+        DWORD size = sizeof path;
+        if (QueryFullProcessImageNameA(handle.Get(), 0, path, &size) && size > 0 &&
+            size < sizeof path) {
+            const char* name = path + size;
+            while (name > path && name[-1] != '\\' && name[-1] != '/') --name;
+            if (*name) return name;
+        }
+    }
+    // Processes that refuse even that question still show in the list.
     KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot || snapshot.Get() == INVALID_HANDLE_VALUE) {
         snapshot.Release();
@@ -487,8 +577,9 @@ CMonitorWnd* CMonitorWnd::foregroundWatcher_ = nullptr;
 
 namespace {
 
-// Wine (8.0) raises no foreground event at all, so there the hook would
-// never call: the 2-second look stays the program watch.
+// Wine (8.0) raises no foreground event of its own when a window comes to
+// the front (it passes on those other programs raise), so there the 2-second
+// look stays the program watch beside the hook.
 bool ForegroundEventsRaised() {
     HMODULE ntdll = GetModuleHandleA("ntdll.dll");
     return !(ntdll && GetProcAddress(ntdll, "wine_get_version"));
@@ -497,15 +588,15 @@ bool ForegroundEventsRaised() {
 }  // namespace
 
 bool CMonitorWnd::HookForeground() {
-    if (foregroundHook_) return true;
-    if (!ForegroundEventsRaised()) return false;
-    // Out of context: called on this thread from its message loop, with no
-    // library loaded into other programs.
-    foregroundHook_ = SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr,
-                                      &CMonitorWnd::ForegroundChanged, 0, 0,
-                                      WINEVENT_OUTOFCONTEXT);
-    if (foregroundHook_) foregroundWatcher_ = this;
-    return foregroundHook_ != nullptr;
+    if (!foregroundHook_) {
+        // Out of context: called on this thread from its message loop, with
+        // no library loaded into other programs.
+        foregroundHook_ = SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND,
+                                          nullptr, &CMonitorWnd::ForegroundChanged, 0, 0,
+                                          WINEVENT_OUTOFCONTEXT);
+        if (foregroundHook_) foregroundWatcher_ = this;
+    }
+    return foregroundHook_ && ForegroundEventsRaised();
 }
 
 void CMonitorWnd::UnhookForeground() {

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "device/apply_all.h"
 #include "device/device_link_win.h"
@@ -59,7 +60,7 @@ private:
     void OpenProgram(const std::string& path, int show);
     void ShowTrayMenu();
     void StartCompanionPrograms();
-    void CloseCompanionWindows();
+    void EndCompanionPrograms();
     static void OnMacroThreadMessage(void* self, UINT message, WPARAM, LPARAM);
     static void OnDeviceThreadMessage(void* self, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -123,6 +124,13 @@ private:
 
     const bool openOption_;
     std::string folder_;
+    // The display program and applets this Monitor started, ended with it.
+    struct Companion {
+        KernelHandle process;
+        const char* title;
+        bool endIfLate;
+    };
+    std::vector<Companion> companions_;
     std::string configPath_;
     LanguageLibrary language_;
     CurrentUserRegistry registry_;

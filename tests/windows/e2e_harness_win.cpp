@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -134,8 +135,53 @@ ProgramFolder::ProgramFolder(const std::string& existing) : path_(WithSlash(exis
     ok_ = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+namespace {
+
+// Calls `visit` with a handle (query, terminate, synchronize) of every process
+// whose program lies in `folder`.
+template <typename Visit>
+void ForEachProcessIn(const std::string& folder, Visit visit) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more;
+         more = Process32Next(snapshot, &entry)) {
+        HANDLE process =
+            OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE,
+                        FALSE, entry.th32ProcessID);
+        if (!process) continue;
+        char image[MAX_PATH] = {};
+        DWORD size = MAX_PATH;
+        if (QueryFullProcessImageNameA(process, 0, image, &size) &&
+            _strnicmp(image, folder.c_str(), folder.size()) == 0) {
+            visit(process);
+        }
+        CloseHandle(process);
+    }
+    CloseHandle(snapshot);
+}
+
+}  // namespace
+
+int ProgramsRunningIn(const ProgramFolder& folder) {
+    int running = 0;
+    ForEachProcessIn(folder.path(), [&](HANDLE process) {
+        if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) ++running;
+    });
+    return running;
+}
+
 ProgramFolder::~ProgramFolder() {
-    if (owned_) DeleteTree(path_);
+    if (!owned_) return;
+    // What a killed Monitor leaves behind (its display program and applets)
+    // would otherwise outlive the test, keep the folder, and hold the test
+    // runner's output open.
+    ForEachProcessIn(path_, [](HANDLE process) {
+        TerminateProcess(process, 255);
+        WaitForSingleObject(process, 5000);
+    });
+    DeleteTree(path_);
 }
 
 bool ProgramFolder::Has(const std::string& relative) const {
@@ -164,20 +210,40 @@ Process& Process::operator=(Process&& other) noexcept {
     return *this;
 }
 
-bool Process::Start(const std::string& program, const std::string& arguments) {
-    Kill();
+namespace {
+
+// Starts `program` in its own folder. Wine now and then refuses a start with
+// an internal error (about one in a few hundred here) that the same call
+// right after does not meet: a test must not fail on it.
+bool StartInItsFolder(const std::string& program, const std::string& arguments,
+                      BOOL inheritHandles, STARTUPINFOA* startup, PROCESS_INFORMATION* info) {
     std::string line = "\"" + program + "\"";
     if (!arguments.empty()) line += " " + arguments;
-    std::vector<char> mutableLine(line.begin(), line.end());
-    mutableLine.push_back('\0');
     const std::string folder = DirectoryOf(program);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (attempt > 0) Sleep(100);
+        std::vector<char> mutableLine(line.begin(), line.end());
+        mutableLine.push_back('\0');
+        if (CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, inheritHandles, 0,
+                           nullptr, folder.c_str(), startup, info)) {
+            return true;
+        }
+        const DWORD error = GetLastError();
+        fprintf(stderr, "cannot start %s: error %lu\n", line.c_str(),
+                static_cast<unsigned long>(error));
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) break;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool Process::Start(const std::string& program, const std::string& arguments) {
+    Kill();
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.c_str(), &startup, &info)) {
-        return false;
-    }
+    if (!StartInItsFolder(program, arguments, FALSE, &startup, &info)) return false;
     CloseHandle(info.hThread);
     process_ = info.hProcess;
     id_ = info.dwProcessId;
@@ -215,10 +281,6 @@ RunResult Run(const std::string& program, const std::string& arguments, DWORD ti
     HANDLE readEnd = nullptr, writeEnd = nullptr;
     if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return result;
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    std::string line = "\"" + program + "\"";
-    if (!arguments.empty()) line += " " + arguments;
-    std::vector<char> mutableLine(line.begin(), line.end());
-    mutableLine.push_back('\0');
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -226,9 +288,7 @@ RunResult Run(const std::string& program, const std::string& arguments, DWORD ti
     startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     PROCESS_INFORMATION info = {};
-    const std::string folder = DirectoryOf(program);
-    const BOOL started = CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, 0,
-                                        nullptr, folder.c_str(), &startup, &info);
+    const bool started = StartInItsFolder(program, arguments, TRUE, &startup, &info);
     CloseHandle(writeEnd);
     if (!started) {
         CloseHandle(readEnd);
@@ -259,7 +319,13 @@ VirtualMouse::~VirtualMouse() {
 }
 
 RunResult VirtualMouse::Call(const std::string& arguments) {
-    return Run(program_, arguments);
+    RunResult result = Run(program_, arguments);
+    // A failed call says how it ended: a message of its own, a crash, or no end.
+    if (result.exitCode != 0) {
+        fprintf(stderr, "vmouse %s: exit code %d (0x%08X)\n", arguments.c_str(), result.exitCode,
+                static_cast<unsigned>(result.exitCode));
+    }
+    return result;
 }
 
 bool VirtualMouse::Start(const std::string& firmware) {

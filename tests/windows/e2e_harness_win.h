@@ -50,6 +50,9 @@ private:
     bool owned_ = true;
 };
 
+// How many processes of programs in the folder run now.
+int ProgramsRunningIn(const ProgramFolder& folder);
+
 // A child process; terminated when the object ends while it still runs.
 class Process {
 public:

@@ -189,6 +189,20 @@ TEST_F(OsdEndToEnd, MonitorStartsTheDisplayProgramAndClosesIt) {
     EXPECT_TRUE(WaitForNoWindow(kOsdWindowTitle, kSettle));
 }
 
+// Closed as soon as it starts (an uninstall or update right after logon),
+// before the display program it started has a window to be told: that
+// program still ends with Monitor and leaves its file free to be replaced.
+TEST_F(OsdEndToEnd, AMonitorClosedAsItStartsLeavesNoDisplayProgramBehind) {
+    ASSERT_TRUE(folder.Has("Overlay.exe"));
+    for (int round = 0; round < 3; ++round) {
+        ASSERT_TRUE(monitor.Start());
+        ASSERT_TRUE(monitor.Close());
+        EXPECT_EQ(0, ProgramsRunningIn(folder)) << "round " << round;
+        EXPECT_EQ(nullptr, FindWindowA(nullptr, kOsdWindowTitle)) << "round " << round;
+    }
+    EXPECT_TRUE(DeleteFileA(folder.File("Overlay.exe").c_str())) << GetLastError();
+}
+
 TEST_F(OsdEndToEnd, VolumeRepeatsWhileItsButtonIsHeld) {
     WithoutOverlay();
     KeyObserver keys;
