@@ -282,6 +282,58 @@ TEST_F(MonitorEndToEnd, ABoundProgramInFrontSwitchesItsProfile) {
         << Observed(folder, mouse);
 }
 
+// The hook's own path, also where the system raises no foreground event of
+// its own (Wine): the event is raised here, as Windows raises it when a
+// window comes to the front, and the switch follows at once, not at the
+// fallback's next look up to 2 s later.
+TEST_F(MonitorEndToEnd, AForegroundEventSwitchesAtOnce) {
+    WriteSettings(folder, [](SettingsStore& store) {
+        strcpy(store.profiles[3].GameFile, "C:\\Windows\\NOTEPAD.EXE");
+    });
+    MessageRecorder option(kOptionWindowTitle);
+    StartSystem();
+    Process notepad;
+    ASSERT_TRUE(notepad.Start("C:\\windows\\notepad.exe"));
+    HWND window = WaitForWindow("Untitled - Notepad", kSettle);
+    ASSERT_NE(nullptr, window);
+    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == window; }, kSettle));
+    // Every switch writes the block and then tells Option once, so the
+    // number of notices says which switch the block shows.
+    const auto toldAndIs = [&](int notices, int profile) {
+        return WaitUntil(
+            [&] {
+                std::unique_ptr<SettingsStore> block(new SettingsStore());
+                return option.Count(UM_PROFILE_CHANGED) == notices && ReadSharedBlock(*block) &&
+                       block->CurrentProfile == profile;
+            },
+            kSettle);
+    };
+    // The first switch: the system's own event, or the fallback's look.
+    ASSERT_TRUE(toldAndIs(1, 3)) << Observed(folder, mouse);
+    int told = 1;
+    if (UnderWine()) {
+        // Beside the hook, the fallback's look takes the profile back to 4
+        // every 2 s while Notepad is in front. The button is pressed again
+        // just after one such look, so the event below comes well before
+        // the next one.
+        ASSERT_TRUE(mouse.Event(0x0800, 1));
+        ASSERT_TRUE(toldAndIs(3, 3)) << Observed(folder, mouse);
+        told = 3;
+    }
+    // The mouse's profile button takes it back to profile 1.
+    ASSERT_TRUE(mouse.Event(0x0800, 1));
+    ASSERT_TRUE(toldAndIs(told + 1, 0)) << Observed(folder, mouse);
+
+    const double raised = PreciseNowMs();
+    NotifyWinEvent(EVENT_SYSTEM_FOREGROUND, window, OBJID_WINDOW, CHILDID_SELF);
+    ASSERT_TRUE(toldAndIs(told + 2, 3)) << Observed(folder, mouse);
+    double toldAt = 0;
+    for (const RecordedMessage& m : option.messages()) {
+        if (m.message == UM_PROFILE_CHANGED) toldAt = m.atMs;
+    }
+    EXPECT_LT(toldAt - raised, 150.0);
+}
+
 TEST_F(MonitorEndToEnd, ButtonsOfTheMouseInjectTheirCombinationAndMacro) {
     WriteSettings(folder, [](SettingsStore& store) {
         ButtonAssignment& combination = store.profiles[0].buttons[3];  // button 4
