@@ -81,7 +81,8 @@ ApplyPlan DeviceApplier::Plan(const SettingsStore& store, ApplyMode mode) {
     ApplyPlan plan;
     AddFeature(plan, OpenApplyReport(), 200);
     for (int p = 0; p < kProfileCount; ++p) {
-        if (all || flags.polling[p] == 1) AddFeature(plan, PollingRateReport(store.profiles[p], p), 200);
+        if (all || flags.polling[p] == 1)
+            AddFeature(plan, PollingRateReport(store.profiles[p], p), 200);
     }
     for (int p = 0; p < kProfileCount; ++p) {
         if (all || flags.level[p] == 1) AddFeature(plan, CpiLevelReport(store.profiles[p], p), 200);
@@ -118,13 +119,15 @@ int DeviceApplier::ApplyAll(const SettingsStore& store, ApplyMode mode, ApplyPro
     for (const ApplyStep& step : plan) remainingMs += step.pauseMs;
     const int total = static_cast<int>(plan.size());
     int result = 0;
+    refused_ = 0;
     for (int i = 0; i < total; ++i) {
         const ApplyStep& step = plan[i];
         // The last report selects the profile; its result is the apply's.
         if (step.output) {
-            link_.WriteReport(step.bytes.data(), kOutputReportSize);
+            if (!link_.WriteReport(step.bytes.data(), kOutputReportSize)) ++refused_;
         } else {
             result = link_.SetFeature(step.bytes.data(), kFeatureReportSize);
+            if (!result) ++refused_;
         }
         if (progress != nullptr) progress->ReportSent(i + 1, total, remainingMs);
         remainingMs -= step.pauseMs;

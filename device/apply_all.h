@@ -51,6 +51,10 @@ public:
     void BuildButtonTable(const SettingsStore& store, int profile);
     void ClearMacros();
 
+    // Reports of the last ApplyAll that the mouse refused (a call that
+    // returned 0): a mouse that is there but does not take its settings.
+    int refusedReports() const { return refused_; }
+
     const SettingsStore& LastApplied() const { return *lastApplied_; }
     const DeviceBlock& ButtonTable() const { return table_; }
     bool HasMacro(int profile, int button) const { return marks_[profile][button]; }
@@ -67,6 +71,7 @@ private:
     DeviceBlock table_{};
     DeviceBlock macros_[kProfileCount][kButtonCount]{};
     bool marks_[kProfileCount][kButtonCount]{};
+    int refused_ = 0;
 };
 
 }  // namespace kestra

@@ -1,5 +1,7 @@
 #include "device/device_link_win.h"
 
+#include <cstring>
+
 namespace kestra {
 
 namespace {
@@ -33,6 +35,7 @@ bool DeviceLink::Load(const std::string& programFolder) {
     ok = Bind(module_, "ReadUSB", &readUsb_) && ok;
     // A partial library is never called: the mouse then counts as absent.
     bound_ = ok;
+    Bind(module_, "Describe_Devices", &describeDevices_);
     return ok;
 }
 
@@ -52,10 +55,25 @@ void DeviceLink::Close() {
     monitorOpen_ = false;
 }
 
-void DeviceLink::OpenChannels() {
-    if (!bound_) return;
+int DeviceLink::OpenChannels() {
+    if (!bound_) return 0;
     openFeatureDevice_();
-    openReportDevice_();
+    return openReportDevice_();
+}
+
+void DeviceLink::SelectMouse() {
+    if (bound_) setVidPid_(kMouseVendorId, kMouseProductId);
+}
+
+std::string DeviceLink::DescribeDevices() {
+    if (!bound_ || !describeDevices_) return std::string();
+    const int needed = describeDevices_(nullptr, 0);
+    if (needed <= 1 || needed > (1 << 24)) return std::string();
+    std::string text(static_cast<size_t>(needed), '\0');
+    // The interfaces may have changed in between: take what fits.
+    describeDevices_(&text[0], needed);
+    text.resize(strnlen(text.c_str(), text.size()));
+    return text;
 }
 
 void DeviceLink::CloseChannels() {
@@ -68,6 +86,7 @@ void DeviceLink::Unload() {
     // The library's monitor thread must not outlive its code.
     if (monitorOpen_) Close();
     bound_ = false;
+    describeDevices_ = nullptr;
     if (module_) FreeLibrary(module_);
     module_ = nullptr;
 }

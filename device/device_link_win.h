@@ -30,9 +30,16 @@ public:
     // Feature device, report device, monitor: in that order.
     void Close();
     // The two channels alone, as the mouse arrives and goes (the monitor of
-    // arrival and removal keeps running).
-    void OpenChannels();
+    // arrival and removal keeps running); non-zero when the report channel
+    // opened.
+    int OpenChannels();
     void CloseChannels();
+    // Names the mouse to the library without opening anything (the device
+    // report of `Monitor.exe /devices`).
+    void SelectMouse();
+    // The library's account of the HID interfaces and the collections it
+    // takes for the mouse; empty when the library has none to give.
+    std::string DescribeDevices();
     // Closes first when still open.
     void Unload();
 
@@ -45,6 +52,7 @@ private:
     using MonitorFn = int (*)(HWND, UINT, UINT);
     using VoidFn = int (*)();
     using BufferFn = int (*)(unsigned char*, int);
+    using TextFn = int (*)(char*, int);
 
     HMODULE module_ = nullptr;
     bool bound_ = false;
@@ -60,6 +68,8 @@ private:
     VoidFn closeReportDevice_ = nullptr;
     BufferFn writeUsb_ = nullptr;
     BufferFn readUsb_ = nullptr;
+    // Optional: a library without it is still bound.
+    TextFn describeDevices_ = nullptr;
 };
 
 }  // namespace kestra

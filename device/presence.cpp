@@ -4,6 +4,7 @@
 #include <string>
 
 #include "device/device_commands.h"
+#include "settings/ipc_names.h"
 
 namespace kestra {
 
@@ -38,11 +39,14 @@ void DevicePresence::OnArrivalSettled() {
     if (flags_.connected == kDevicePresent) return;
     flags_.connected = kDevicePresent;
     const int connection = ++flags_.connection;
+    flags_.answer = kMouseNotChecked;
+    flags_.firmware = -1;
     effects_.OpenFeatureDevice();
     effects_.OpenReportDevice();
     effects_.MarkAllChanged();
     effects_.PostFirmwareCheck(connection);
     effects_.AddTrayIcon();
+    effects_.DeviceStateChanged();
     effects_.WriteDeviceKey(1);
     effects_.StartProgramWatch();
 }
@@ -54,6 +58,7 @@ void DevicePresence::OnRemoval() {
     }
     if (flags_.connected == kDeviceRemoved) return;
     flags_.connected = kDeviceRemoved;
+    flags_.answer = kMouseAbsent;
     effects_.CloseFeatureDevice();
     effects_.CloseReportDevice();
     if (flags_.busy) flags_.abort = 1;
@@ -63,34 +68,60 @@ void DevicePresence::OnRemoval() {
     effects_.CloseOptionWindow();
 }
 
-FirmwareCheck CheckFirmware(ReportLink& link, Waiter& waiter, FirmwareEffects& effects,
-                            const FirmwareVersion& expected, const char* programFolder) {
+unsigned long DeviceStateWord(const DeviceFlags& flags) {
+    if (flags.connected != kDevicePresent) return PackDeviceState(kMouseAbsent, false, 0, 0);
+    const int answer = flags.answer;
+    const int firmware = flags.firmware;
+    const unsigned shown = answer == kMouseAnswering || answer == kMouseNotAnswering
+                               ? static_cast<unsigned>(answer)
+                               : kMouseNotChecked;
+    if (firmware < 0) return PackDeviceState(shown, false, 0, 0);
+    return PackDeviceState(shown, true, static_cast<unsigned>(firmware >> 8) & 0xFF,
+                           static_cast<unsigned>(firmware) & 0xFF);
+}
+
+bool ReadFirmwareVersion(ReportLink& link, Waiter& waiter, FirmwareVersion* seen) {
     const FeatureReport request = MakeFeatureReport(kCmdFirmwareVersion);
-    FeatureReport answer = request;
     for (int attempt = 1;; ++attempt) {
         link.SetFeature(request.data(), kFeatureReportSize);
         waiter.Sleep(10);
-        answer = request;
-        if (link.GetFeature(answer.data(), kFeatureReportSize)) break;
+        FeatureReport answer = request;
+        if (link.GetFeature(answer.data(), kFeatureReportSize)) {
+            seen->major = answer[1];
+            seen->minor = answer[2];
+            return true;
+        }
         // Unanswered, the request bytes would pass for version 0.0 and end
         // Monitor over a mouse that merely went away in the middle.
         if (attempt == kFirmwareAttempts || !PauseUnlessAborted(waiter, kFirmwareRetryMs)) {
-            effects.DebugLine("Firmware check: no answer\n");
-            return FirmwareCheck::kNoAnswer;
+            return false;
         }
     }
+}
+
+FirmwareCheck CheckFirmware(ReportLink& link, Waiter& waiter, FirmwareEffects& effects,
+                            const FirmwareVersion& expected, const char* programFolder,
+                            FirmwareVersion* seen) {
+    FirmwareVersion version;
+    if (!ReadFirmwareVersion(link, waiter, &version)) {
+        effects.DebugLine("Firmware check: no answer\n");
+        return FirmwareCheck::kNoAnswer;
+    }
+    if (seen) *seen = version;
 
     char line[64];
-    snprintf(line, sizeof line, "buffer[1] = %d\n", answer[1]);
+    snprintf(line, sizeof line, "buffer[1] = %d\n", version.major);
     effects.DebugLine(line);
-    snprintf(line, sizeof line, "buffer[2] = %d\n", answer[2]);
+    snprintf(line, sizeof line, "buffer[2] = %d\n", version.minor);
     effects.DebugLine(line);
     snprintf(line, sizeof line, "NewHFWVersion = %d\n", expected.major);
     effects.DebugLine(line);
     snprintf(line, sizeof line, "NewLFWVersion = %d\n", expected.minor);
     effects.DebugLine(line);
 
-    if (answer[1] == expected.major && answer[2] == expected.minor) return FirmwareCheck::kMatches;
+    if (version.major == expected.major && version.minor == expected.minor) {
+        return FirmwareCheck::kMatches;
+    }
 
     if (effects.AskOkCancel(kFirmwareUpdateText, kFirmwareUpdateCaption)) {
         std::string path = programFolder ? programFolder : "";

@@ -39,6 +39,9 @@ public:
     virtual void WriteDeviceKey(int value) = 0;
     // Posts WM_CLOSE to Option's main window when it exists.
     virtual void CloseOptionWindow() = 0;
+    // What is known of the mouse (DeviceFlags::answer) changed: the tray
+    // and Option are told, on the window thread.
+    virtual void DeviceStateChanged() = 0;
 };
 
 class DevicePresence {
@@ -83,10 +86,15 @@ public:
 extern const char kFirmwareUpdateText[];
 extern const char kFirmwareUpdateCaption[];
 
+// What Monitor tells of the mouse (UM_DEVICE_STATE, UM_QUERY_DEVICE_STATE):
+// an absent mouse is absent whatever its last check said.
+unsigned long DeviceStateWord(const DeviceFlags& flags);
+
 enum class FirmwareCheck {
     kMatches,
-    // The mouse did not answer (it went away in the middle, say): no verdict,
-    // nothing asked; the next arrival checks again.
+    // The mouse did not answer (it went away in the middle, or it is found
+    // but silent): no verdict, nothing asked; the next arrival and the next
+    // Apply check again.
     kNoAnswer,
     // Another version: the user was asked to update and Monitor is closing.
     kMismatch,
@@ -96,11 +104,17 @@ enum class FirmwareCheck {
 constexpr int kFirmwareAttempts = 3;
 constexpr int kFirmwareRetryMs = 100;
 
+// Asks the mouse for its firmware version (tried again when unanswered,
+// unless aborted); false when it never answered. Writes no debug lines.
+bool ReadFirmwareVersion(ReportLink& link, Waiter& waiter, FirmwareVersion* seen);
+
 // Asks the mouse for its firmware version. Another version asks to update,
 // starts the updater on OK and closes Monitor either way. A read that fails
-// is no version at all: it is tried again, unless aborted, and then given up
-// without a word.
+// is no version at all: it is tried again, unless aborted, and then
+// reported as no answer, which the caller shows. `seen` (may be null) gets
+// the version that came.
 FirmwareCheck CheckFirmware(ReportLink& link, Waiter& waiter, FirmwareEffects& effects,
-                            const FirmwareVersion& expected, const char* programFolder);
+                            const FirmwareVersion& expected, const char* programFolder,
+                            FirmwareVersion* seen = nullptr);
 
 }  // namespace kestra

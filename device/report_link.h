@@ -39,6 +39,11 @@ struct DeviceFlags {
     // Counts the arrivals that settled; a firmware check posted for an
     // earlier one is stale once the mouse has come and gone again.
     std::atomic<int> connection{0};
+    // Whether the present mouse answers (a DeviceAnswer), and the firmware
+    // version it last gave (major << 8 | minor; -1 none yet). Set by the
+    // device thread's checks, reset by arrival and removal.
+    std::atomic<int> answer{0};
+    std::atomic<int> firmware{-1};
 };
 
 // Waits `ms` in slices of at most 100 ms, testing the abort request before

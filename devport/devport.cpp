@@ -1,7 +1,7 @@
 // devport.dll: Monitor's only way to the mouse. Feature and output reports go
-// to the virtual mouse when one runs, otherwise to the real mouse's vendor
-// collection; a monitor thread follows arrival and removal of both and turns
-// event reports into window messages.
+// to the collections of the real mouse that carry them (or, where a
+// developer asks for it, to the virtual mouse); a monitor thread follows
+// arrival and removal and turns event reports into window messages.
 #include "devport/devport.h"
 
 #include <dbt.h>
@@ -10,26 +10,27 @@ extern "C" {
 #include <hidsdi.h>
 }
 
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "devport/channel_choice.h"
 #include "devport/hid_device_win.h"
+#include "devport/hid_mouse.h"
 #include "devport/presence_choice.h"
 #include "devport/virtual_device_win.h"
 #include "vmouse/vmouse_wire.h"
 
 namespace {
 
-using kestra::devport::FindDevicePath;
-using kestra::devport::HidReportLengths;
-using kestra::devport::OpenDevicePath;
+using kestra::devport::HidCommandChannels;
+using kestra::devport::HidEventWatch;
 using kestra::devport::PresenceMessage;
 using kestra::devport::VirtualChannel;
 using kestra::devport::VirtualOpen;
 using kestra::devport::VirtualWatch;
+using kestra::devport::WindowsHidBackend;
 
-constexpr int kEventReportBytes = 4;  // code and value, 16 bits each, little-endian
-constexpr DWORD kWriteTimeoutMs = 1000;
 // How often the monitor thread looks again for a virtual mouse that says it
 // runs (its event is set) but did not answer; one that does not run is
 // waited for on its event, without waking.
@@ -40,13 +41,21 @@ constexpr DWORD kMonitorStackReserve = 256 * 1024;
 // Longest wait in Open_DevMonitor for the thread's first look at the mouse.
 constexpr DWORD kMonitorStartMs = 5000;
 
+// Posts each event of the real mouse to the window Monitor named.
+class PostingSink : public kestra::devport::EventSink {
+public:
+    void DeviceEvent(uint16_t code, uint16_t value) override;
+};
+
 struct Library {
     CRITICAL_SECTION lock;
+    // Read once as the library is loaded: only a process started with
+    // KESTRA_VIRTUAL_MOUSE=1 ever opens the virtual mouse's pipe.
+    bool virtualAllowed = false;
     USHORT vid = 0;
     USHORT pid = 0;
-    HANDLE feature = INVALID_HANDLE_VALUE;
-    HANDLE report = INVALID_HANDLE_VALUE;
-    HidReportLengths lengths;
+    WindowsHidBackend backend;
+    HidCommandChannels commands{backend};
     VirtualChannel virtualFeature{kestra::vmouse::kChannelFeature};
     VirtualChannel virtualReport{kestra::vmouse::kChannelReport};
 
@@ -65,88 +74,43 @@ struct Locked {
     ~Locked() { LeaveCriticalSection(&g_lib.lock); }
 };
 
-void CloseIfOpen(HANDLE& handle) {
-    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-    handle = INVALID_HANDLE_VALUE;
+bool VirtualMouseAsked() {
+    char value[8] = {};
+    const DWORD length =
+        GetEnvironmentVariableA(kestra::vmouse::kVirtualMouseVariable, value, sizeof value);
+    return length == 1 && value[0] == '1';
 }
 
-// Opens one channel on the mouse; false when it is absent. A running
-// virtual mouse is the mouse, plugged or not. An open channel is opened
-// afresh: one from before a removal is dead, though its handle is not.
-bool OpenChannel(HANDLE& handle, VirtualChannel& virtualChannel, bool overlapped) {
+// Opens one channel afresh; false when the mouse is absent. Where the virtual
+// mouse is asked for and runs, it is the mouse, plugged or not.
+bool OpenChannel(bool feature) {
     Locked locked;
-    CloseIfOpen(handle);
-    const VirtualOpen v = virtualChannel.Open();
-    if (v == VirtualOpen::kOpened) return true;
-    if (v == VirtualOpen::kUnplugged) return false;
-    HidReportLengths lengths;
-    const std::string path = FindDevicePath(g_lib.vid, g_lib.pid, &lengths);
-    if (path.empty()) return false;
-    handle = OpenDevicePath(path, overlapped);
-    if (handle == INVALID_HANDLE_VALUE) return false;
-    g_lib.lengths = lengths;
-    return true;
-}
-
-// Report buffer as hid.dll wants it: report id 0 in front, then the bytes,
-// zero-padded to the collection's report length.
-std::vector<unsigned char> Framed(const unsigned char* bytes, int length, USHORT reportLength) {
-    const size_t size = reportLength > length ? reportLength : static_cast<size_t>(length) + 1;
-    std::vector<unsigned char> frame(size, 0);
-    for (int i = 0; i < length && static_cast<size_t>(i) + 1 < size; ++i) frame[i + 1] = bytes[i];
-    return frame;
+    VirtualChannel& virtualChannel = feature ? g_lib.virtualFeature : g_lib.virtualReport;
+    if (feature) {
+        g_lib.commands.CloseFeature();
+    } else {
+        g_lib.commands.CloseOutput();
+    }
+    if (g_lib.virtualAllowed) {
+        const VirtualOpen v = virtualChannel.Open();
+        if (v == VirtualOpen::kOpened) return true;
+        if (v == VirtualOpen::kUnplugged) return false;
+    }
+    return feature ? g_lib.commands.OpenFeature(g_lib.vid, g_lib.pid)
+                   : g_lib.commands.OpenOutput(g_lib.vid, g_lib.pid);
 }
 
 // Monitor thread ---------------------------------------------------------
 
-struct Reader {
-    HANDLE handle = INVALID_HANDLE_VALUE;
-    HANDLE done = nullptr;
-    OVERLAPPED overlapped = {};
-    std::vector<unsigned char> buffer;
-    bool pending = false;
-    USHORT inputLength = 0;
-
-    void Start() {
-        if (handle == INVALID_HANDLE_VALUE) return;
-        buffer.assign(inputLength > kEventReportBytes ? inputLength : 1 + kEventReportBytes, 0);
-        overlapped = {};
-        overlapped.hEvent = done;
-        ResetEvent(done);
-        const BOOL ok = ReadFile(handle, buffer.data(), static_cast<DWORD>(buffer.size()), nullptr,
-                                 &overlapped);
-        pending = ok || GetLastError() == ERROR_IO_PENDING;
-        if (!pending) Stop();
-    }
-    void Stop() {
-        if (handle != INVALID_HANDLE_VALUE) {
-            CancelIo(handle);
-            if (pending) WaitForSingleObject(done, 100);
-        }
-        pending = false;
-        CloseIfOpen(handle);
-    }
-    void Finish() {
-        DWORD got = 0;
-        const BOOL ok = GetOverlappedResult(handle, &overlapped, &got, FALSE);
-        pending = false;
-        if (!ok) {
-            Stop();  // the mouse went away; presence follows from the notification
-            return;
-        }
-        if (got >= 1 + kEventReportBytes && g_lib.target) {
-            const unsigned code = buffer[1] | (buffer[2] << 8);
-            const unsigned value = buffer[3] | (buffer[4] << 8);
-            PostMessageA(g_lib.target, g_lib.eventMessage, code, value);
-        }
-        Start();
-    }
-};
-
+PostingSink g_sink;
+HidEventWatch g_events(g_lib.backend, g_sink);
 kestra::devport::MouseSources g_sources;
 kestra::devport::PresenceReport g_presence(g_sources);
-Reader g_reader;
 VirtualWatch g_watch;
+
+void PostingSink::DeviceEvent(uint16_t code, uint16_t value) {
+    if (g_lib.target) PostMessageA(g_lib.target, g_lib.eventMessage, code, value);
+}
 
 void ReportPresence() {
     const PresenceMessage m = g_presence.Update(g_sources);
@@ -155,22 +119,13 @@ void ReportPresence() {
 }
 
 void CheckPresence() {
-    HidReportLengths lengths;
-    const std::string path = FindDevicePath(g_lib.vid, g_lib.pid, &lengths);
-    const bool present = !path.empty();
-    if (present && g_reader.handle == INVALID_HANDLE_VALUE) {
-        g_reader.inputLength = lengths.input;
-        g_reader.handle = OpenDevicePath(path, true);
-        g_reader.Start();
-    }
-    if (!present) g_reader.Stop();
-    g_sources.hidPresent = present;
+    g_sources.hidPresent = g_events.Refresh(g_lib.vid, g_lib.pid);
 }
 
 // Starting the virtual mouse counts as plugging it in (when it starts
 // plugged), stopping or losing it as pulling it out.
 void WatchVirtualMouse() {
-    if (g_watch.Connected()) return;
+    if (!g_lib.virtualAllowed || g_watch.Connected()) return;
     bool plugged = false;
     g_sources.virtualRunning = g_watch.Connect(&plugged);
     g_sources.virtualPlugged = g_sources.virtualRunning && plugged;
@@ -182,7 +137,7 @@ void TakeVirtualPush() {
         uint16_t code = 0, value = 0;
         if (push.size() == 5 && push[0] == kestra::vmouse::kPushEvent &&
             kestra::vmouse::GetU16(push, 1, &code) && kestra::vmouse::GetU16(push, 3, &value)) {
-            if (g_lib.target) PostMessageA(g_lib.target, g_lib.eventMessage, code, value);
+            g_sink.DeviceEvent(code, value);
         } else if (push.size() == 2 && push[0] == kestra::vmouse::kPushPresence) {
             g_sources.virtualPlugged = push[1] != 0;
         }
@@ -220,8 +175,9 @@ DWORD WINAPI MonitorThread(void*) {
         window ? RegisterDeviceNotificationA(window, &filter, DEVICE_NOTIFY_WINDOW_HANDLE)
                : nullptr;
 
-    g_reader.done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    HANDLE virtualRunning = CreateEventA(nullptr, TRUE, FALSE, kestra::vmouse::kRunningEventName);
+    HANDLE virtualRunning =
+        g_lib.virtualAllowed ? CreateEventA(nullptr, TRUE, FALSE, kestra::vmouse::kRunningEventName)
+                             : nullptr;
     // Only changes are reported; the state at opening is what
     // Open_ReportDevice tells. This first look is taken before
     // Open_DevMonitor returns, so that no change after it goes unreported.
@@ -236,12 +192,14 @@ DWORD WINAPI MonitorThread(void*) {
         DWORD count = 1;
         // Indexes past any wait result when the handle is not waited on.
         DWORD readerIndex = 100, watchIndex = 100;
-        if (g_reader.pending) {
+        if (HANDLE reading = static_cast<HANDLE>(g_events.Waitable())) {
             readerIndex = count;
-            waits[count++] = g_reader.done;
+            waits[count++] = reading;
         }
         DWORD timeout = INFINITE;
-        if (g_watch.Connected()) {
+        if (!g_lib.virtualAllowed) {
+            // Only the stop, the events and the system's device notices wake it.
+        } else if (g_watch.Connected()) {
             watchIndex = count;
             waits[count++] = g_watch.Event();
         } else if (!virtualRunning || WaitForSingleObject(virtualRunning, 0) == WAIT_OBJECT_0) {
@@ -252,7 +210,7 @@ DWORD WINAPI MonitorThread(void*) {
         const DWORD r = MsgWaitForMultipleObjects(count, waits, FALSE, timeout, QS_ALLINPUT);
         if (r == WAIT_OBJECT_0) break;
         if (r == WAIT_OBJECT_0 + readerIndex) {
-            g_reader.Finish();
+            g_events.OnReadDone();
         } else if (r == WAIT_OBJECT_0 + watchIndex) {
             TakeVirtualPush();
         } else if (r == WAIT_OBJECT_0 + count) {
@@ -265,9 +223,7 @@ DWORD WINAPI MonitorThread(void*) {
 
     g_watch.Close();
     if (virtualRunning) CloseHandle(virtualRunning);
-    g_reader.Stop();
-    CloseHandle(g_reader.done);
-    g_reader.done = nullptr;
+    g_events.Close();
     if (notify) UnregisterDeviceNotification(notify);
     if (window) DestroyWindow(window);
     UnregisterClassA(kClass, wc.hInstance);
@@ -277,7 +233,10 @@ DWORD WINAPI MonitorThread(void*) {
 }  // namespace
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
-    if (reason == DLL_PROCESS_ATTACH) InitializeCriticalSection(&g_lib.lock);
+    if (reason == DLL_PROCESS_ATTACH) {
+        InitializeCriticalSection(&g_lib.lock);
+        g_lib.virtualAllowed = VirtualMouseAsked();
+    }
     if (reason == DLL_PROCESS_DETACH) DeleteCriticalSection(&g_lib.lock);
     return TRUE;
 }
@@ -324,23 +283,23 @@ DEVPORT_API int Close_DevMonitor() {
 }
 
 DEVPORT_API int Open_FeatureDevice() {
-    return OpenChannel(g_lib.feature, g_lib.virtualFeature, false) ? 1 : 0;
+    return OpenChannel(true) ? 1 : 0;
 }
 
 DEVPORT_API int Close_FeatureDevice() {
     Locked locked;
-    CloseIfOpen(g_lib.feature);
+    g_lib.commands.CloseFeature();
     g_lib.virtualFeature.Close();
     return 1;
 }
 
 DEVPORT_API int Open_ReportDevice() {
-    return OpenChannel(g_lib.report, g_lib.virtualReport, true) ? 1 : 0;
+    return OpenChannel(false) ? 1 : 0;
 }
 
 DEVPORT_API int Close_ReportDevice() {
     Locked locked;
-    CloseIfOpen(g_lib.report);
+    g_lib.commands.CloseOutput();
     g_lib.virtualReport.Close();
     return 1;
 }
@@ -351,9 +310,7 @@ DEVPORT_API int SetFeature(unsigned char* buffer, int length) {
     if (g_lib.virtualFeature.IsOpen()) {
         return g_lib.virtualFeature.Send(kestra::vmouse::kReqSetFeature, buffer, length);
     }
-    if (g_lib.feature == INVALID_HANDLE_VALUE) return 0;
-    std::vector<unsigned char> frame = Framed(buffer, length, g_lib.lengths.feature);
-    return HidD_SetFeature(g_lib.feature, frame.data(), static_cast<ULONG>(frame.size())) ? 1 : 0;
+    return g_lib.commands.SetFeature(buffer, length);
 }
 
 DEVPORT_API int GetFeature(unsigned char* buffer, int length) {
@@ -367,13 +324,7 @@ DEVPORT_API int GetFeature(unsigned char* buffer, int length) {
         for (int i = 0; i < length && i < 8; ++i) buffer[i] = answer[i];
         return 1;
     }
-    if (g_lib.feature == INVALID_HANDLE_VALUE) return 0;
-    std::vector<unsigned char> frame = Framed(buffer, length, g_lib.lengths.feature);
-    if (!HidD_GetFeature(g_lib.feature, frame.data(), static_cast<ULONG>(frame.size()))) return 0;
-    for (int i = 0; i < length && static_cast<size_t>(i) + 1 < frame.size(); ++i) {
-        buffer[i] = frame[i + 1];
-    }
-    return 1;
+    return g_lib.commands.GetFeature(buffer, length);
 }
 
 DEVPORT_API int WriteUSB(unsigned char* buffer, int length) {
@@ -382,28 +333,38 @@ DEVPORT_API int WriteUSB(unsigned char* buffer, int length) {
     if (g_lib.virtualReport.IsOpen()) {
         return g_lib.virtualReport.Send(kestra::vmouse::kReqWriteOutput, buffer, length);
     }
-    if (g_lib.report == INVALID_HANDLE_VALUE) return 0;
-    std::vector<unsigned char> frame = Framed(buffer, length, g_lib.lengths.output);
-    OVERLAPPED overlapped = {};
-    overlapped.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    DWORD written = 0;
-    BOOL ok = WriteFile(g_lib.report, frame.data(), static_cast<DWORD>(frame.size()), nullptr,
-                        &overlapped);
-    if (!ok && GetLastError() == ERROR_IO_PENDING) {
-        // A mouse that stops reading must not hang the device thread.
-        if (WaitForSingleObject(overlapped.hEvent, kWriteTimeoutMs) != WAIT_OBJECT_0) {
-            CancelIo(g_lib.report);
-            WaitForSingleObject(overlapped.hEvent, 100);
-        }
-        ok = GetOverlappedResult(g_lib.report, &overlapped, &written, FALSE);
-    } else if (ok) {
-        ok = GetOverlappedResult(g_lib.report, &overlapped, &written, FALSE);
-    }
-    CloseHandle(overlapped.hEvent);
-    return ok && written == frame.size() ? 1 : 0;
+    return g_lib.commands.Write(buffer, length);
 }
 
 DEVPORT_API int ReadUSB(unsigned char*, int) {
     // Events reach Monitor as messages; nothing reads reports synchronously.
     return 0;
+}
+
+DEVPORT_API int Describe_Devices(char* buffer, int size) {
+    USHORT vid, pid;
+    {
+        Locked locked;
+        vid = g_lib.vid;
+        pid = g_lib.pid;
+    }
+    std::string text = kestra::devport::DescribeCollections(g_lib.backend.Enumerate(), vid, pid);
+    if (g_lib.virtualAllowed) {
+        bool plugged = false;
+        VirtualWatch probe;
+        const bool running = probe.Connect(&plugged);
+        probe.Close();
+        text += std::string("Virtual mouse (") + kestra::vmouse::kVirtualMouseVariable + "=1): " +
+                (running ? (plugged ? "running, plugged in: it is the mouse\r\n"
+                                    : "running, unplugged: the mouse counts as absent\r\n")
+                         : "not running\r\n");
+    }
+    const int needed = static_cast<int>(text.size()) + 1;
+    if (buffer && size > 0) {
+        const size_t copied =
+            text.size() < static_cast<size_t>(size) ? text.size() : static_cast<size_t>(size) - 1;
+        memcpy(buffer, text.data(), copied);
+        buffer[copied] = '\0';
+    }
+    return needed;
 }

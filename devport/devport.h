@@ -24,3 +24,8 @@ DEVPORT_API int Open_ReportDevice();
 DEVPORT_API int Close_ReportDevice();
 DEVPORT_API int WriteUSB(unsigned char* buffer, int length);
 DEVPORT_API int ReadUSB(unsigned char* buffer, int length);
+// Not called by Monitor's device link: a plain-text account of every HID
+// interface and of the collections chosen for the mouse, for a user to
+// send. Copies at most size - 1 characters and a terminating zero; returns
+// the length the whole text needs, its zero included.
+DEVPORT_API int Describe_Devices(char* buffer, int size);

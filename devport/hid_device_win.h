@@ -1,26 +1,23 @@
-// Finding and talking to the mouse's vendor collection through SetupAPI and
-// hid.dll.
+// The system's HID stack behind HidBackend: SetupAPI lists the interfaces,
+// hid.dll reads their capabilities, and every report goes through an
+// overlapped call with a time limit.
 #pragma once
 
 #include <windows.h>
 
-#include <string>
+#include "devport/hid_backend.h"
 
 namespace kestra {
 namespace devport {
 
-// The vendor-defined collection carries the command and event reports.
-constexpr USHORT kVendorUsagePage = 0xFF00;
+// A report the mouse neither takes nor answers within this is given up.
+constexpr DWORD kReportTimeoutMs = 1000;
 
-struct HidReportLengths {
-    USHORT input = 0;
-    USHORT output = 0;
-    USHORT feature = 0;
+class WindowsHidBackend : public HidBackend {
+public:
+    std::vector<HidCollection> Enumerate() override;
+    std::unique_ptr<HidFile> Open(const std::string& path) override;
 };
-
-// Device interface path of the mouse's vendor collection; empty when absent.
-std::string FindDevicePath(USHORT vid, USHORT pid, HidReportLengths* lengths);
-HANDLE OpenDevicePath(const std::string& path, bool overlapped);
 
 }  // namespace devport
 }  // namespace kestra

@@ -38,6 +38,7 @@ void MonitorLogic::ConnectedStart(int opened, bool openOption) {
         // Before the program watch: a profile it selects at once is a job
         // for the device thread, which drops jobs for an absent mouse.
         flags_.connected = kDevicePresent;
+        flags_.answer = kMouseNotChecked;
         StartProgramWatch();
         // The firmware is compared once, by the device thread's check; the
         // start goes on meanwhile and that check ends Monitor on a mismatch.
@@ -221,8 +222,14 @@ void MonitorLogic::OnAppWatch() {
     addOns_->ShowProfile(won, ProfileIndicationReason::kProgramWatch, osd_);
 }
 
+void MonitorLogic::OnDeviceStateChanged() {
+    UpdateTrayTip();
+    effects_.PostDeviceStateToOption(DeviceStateWord(flags_));
+}
+
 void MonitorLogic::UpdateTrayTip() {
-    const TrayTipInfo now = TrayTipOf(*working_);
+    TrayTipInfo now = TrayTipOf(*working_);
+    now.notAnswering = connected() && flags_.answer == kMouseNotAnswering;
     if (trayTipShown_ && now == trayTip_) return;
     trayTip_ = now;
     trayTipShown_ = true;
@@ -262,28 +269,16 @@ void DeviceJobs::Run(unsigned job, int connection) {
     }
     switch (job) {
         case DEVICE_JOB_APPLY:
-            effects_.Snapshot(*snapshot_);
-            applier_.ApplyAll(*snapshot_, ApplyMode::kChangedOnly, this);
+            Apply();
             if (!effects_.PostApplyDoneToOption()) {
                 effects_.DebugLine("OnApplyAllSetting Don't find Zeph Option Dialog\n");
             }
             effects_.DebugLine("Thread Send Enable OK/Apply Button\n");
             break;
-        case DEVICE_JOB_FIRMWARE_CHECK: {
+        case DEVICE_JOB_FIRMWARE_CHECK:
             if (connection != 0 && connection != flags_.connection) break;
-            unsigned request = fullApplyRequest_.load();
-            if (CheckFirmware(link_, waiter_, firmware_, FirmwareVersion(), folder_.c_str()) !=
-                    FirmwareCheck::kMatches ||
-                request == 0) {
-                break;
-            }
-            effects_.Snapshot(*snapshot_);
-            applier_.ApplyAll(*snapshot_, ApplyMode::kAll, this);
-            // Done only when it ran to its end, and only the request it served:
-            // an arrival meanwhile has asked again.
-            if (!waiter_.AbortRequested()) fullApplyRequest_.compare_exchange_strong(request, 0);
+            if (Check() && fullApplyPending()) FullApply();
             break;
-        }
         case DEVICE_JOB_SELECT_PROFILE:
             effects_.Snapshot(*snapshot_);
             applier_.SelectProfile(*snapshot_);
@@ -294,6 +289,57 @@ void DeviceJobs::Run(unsigned job, int connection) {
             break;
     }
     flags_.busy = 0;
+}
+
+void DeviceJobs::Apply() {
+    if (flags_.answer == kMouseNotAnswering && !Check()) {
+        // What Option handed over meanwhile is owed to the mouse as a whole,
+        // as Option now counts it applied.
+        if (!waiter_.AbortRequested()) RequestFullApply();
+        return;
+    }
+    if (fullApplyPending()) {
+        FullApply();
+        return;
+    }
+    effects_.Snapshot(*snapshot_);
+    applier_.ApplyAll(*snapshot_, ApplyMode::kChangedOnly, this);
+    TookEveryReport();
+}
+
+void DeviceJobs::FullApply() {
+    unsigned request = fullApplyRequest_.load();
+    effects_.Snapshot(*snapshot_);
+    applier_.ApplyAll(*snapshot_, ApplyMode::kAll, this);
+    // Done only when it ran to its end and got through, and only the request
+    // it served: an arrival meanwhile has asked again.
+    if (TookEveryReport()) fullApplyRequest_.compare_exchange_strong(request, 0);
+}
+
+bool DeviceJobs::Check() {
+    FirmwareVersion seen;
+    const FirmwareCheck result =
+        CheckFirmware(link_, waiter_, firmware_, FirmwareVersion(), folder_.c_str(), &seen);
+    // A removal in the middle is no news about the mouse.
+    if (waiter_.AbortRequested()) return false;
+    if (result != FirmwareCheck::kNoAnswer) flags_.firmware = (seen.major << 8) | seen.minor;
+    SetAnswer(result == FirmwareCheck::kNoAnswer ? kMouseNotAnswering : kMouseAnswering);
+    return result == FirmwareCheck::kMatches;
+}
+
+bool DeviceJobs::TookEveryReport() {
+    if (waiter_.AbortRequested()) return false;
+    if (applier_.refusedReports() == 0) return true;
+    effects_.DebugLine("ApplyAll: reports refused\n");
+    SetAnswer(kMouseNotAnswering);
+    RequestFullApply();
+    return false;
+}
+
+void DeviceJobs::SetAnswer(int answer) {
+    // Firmware and answer are told together: a first answer sets both.
+    flags_.answer = answer;
+    effects_.DeviceStateChanged();
 }
 
 }  // namespace kestra

@@ -48,6 +48,8 @@ public:
     // The tray icon's tip shows this profile and level from now on.
     virtual void ShowTrayTip(const TrayTipInfo& info) = 0;
     virtual void RemoveTrayIcon() = 0;
+    // UM_DEVICE_STATE to Option's main window, when there is one.
+    virtual void PostDeviceStateToOption(unsigned long word) = 0;
     // Brings up Option, or starts it.
     virtual void OpenCustomizer() = 0;
     // Executable file name (no path) of the foreground window's process.
@@ -112,6 +114,10 @@ public:
     void StopProgramWatch();
     void OnForegroundChange() { OnAppWatch(); }
     void OnAppWatch();
+    // The device thread or an arrival changed what is known of the mouse:
+    // the tray tip and Option show it.
+    void OnDeviceStateChanged();
+
     // WM_COPYDATA; false when it is no OSD text record.
     bool OnCopyData(const void* data, size_t size);
 
@@ -158,6 +164,9 @@ public:
     // if there is one.
     virtual void PostApplyProgressToOption(int sent, int total, int remainingPauseMs) = 0;
     virtual void ShowProfileSelected(int profile) = 0;
+    // DeviceFlags::answer or firmware changed (UM_DEVICE_STATE_CHANGED to
+    // the window thread).
+    virtual void DeviceStateChanged() = 0;
 };
 
 // The device thread's jobs. Every job is dropped unless the mouse is present.
@@ -180,6 +189,18 @@ public:
 
 private:
     void ReportSent(int sent, int total, int remainingPauseMs) override;
+    // An Apply from Option: a mouse that said nothing last time is asked
+    // again first, and is sent nothing while it stays silent.
+    void Apply();
+    // Every setting, for a newly arrived mouse or one that missed some.
+    void FullApply();
+    // The firmware check; true when the mouse answered with the expected
+    // version. Tells the tray and Option whether it answered.
+    bool Check();
+    // After an apply that ran to its end: false when the mouse refused a
+    // report, which is shown and owes it a full send.
+    bool TookEveryReport();
+    void SetAnswer(int answer);
 
     DeviceApplier& applier_;
     ReportLink& link_;

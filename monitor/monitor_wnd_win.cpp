@@ -20,6 +20,7 @@ namespace {
 constexpr int kTextTrayOpen = 1002;
 constexpr int kTextTrayExit = 1003;
 constexpr int kTextTrayTip = 1004;
+constexpr int kTextNotAnswering = 1091;
 
 std::string OwnProgramPath() {
     char path[MAX_PATH * 2] = {};
@@ -56,6 +57,8 @@ const MessageEntry<CMonitorWnd> CMonitorWnd::kMessages[] = {
     {UM_DEVICE_EVENT, &CMonitorWnd::OnDeviceEvent},
     {WM_COMMAND, &CMonitorWnd::OnCommand},
     {UM_PROFILE_SELECTED, &CMonitorWnd::OnProfileSelected},
+    {UM_DEVICE_STATE_CHANGED, &CMonitorWnd::OnDeviceStateChanged},
+    {UM_QUERY_DEVICE_STATE, &CMonitorWnd::OnQueryDeviceState},
 };
 
 CMonitorWnd::CMonitorWnd(bool openOption)
@@ -352,6 +355,15 @@ LRESULT CMonitorWnd::OnProfileSelected(WPARAM wParam, LPARAM) {
     return 0;
 }
 
+LRESULT CMonitorWnd::OnDeviceStateChanged(WPARAM, LPARAM) {
+    logic_.OnDeviceStateChanged();
+    return 0;
+}
+
+LRESULT CMonitorWnd::OnQueryDeviceState(WPARAM, LPARAM) {
+    return static_cast<LRESULT>(DeviceStateWord(flags_));
+}
+
 LRESULT CMonitorWnd::OnSystrayNotify(WPARAM, LPARAM lParam) {
     switch (static_cast<UINT>(lParam)) {
         case WM_LBUTTONDOWN: {
@@ -490,8 +502,8 @@ namespace {
 
 std::u16string FromCodePage(const std::string& text) {
     if (text.empty()) return u"";
-    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                           nullptr, 0);
+    const int length =
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     if (length <= 0) return u"";
     std::wstring wide(static_cast<size_t>(length), L'\0');
     MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
@@ -505,7 +517,9 @@ void CMonitorWnd::ShowTrayTip(const TrayTipInfo& info) {
     if (!trayIcon_) return;
     char product[128] = "";
     CopyLanguageText(&language_, kTextTrayTip, product, sizeof product);
-    const std::u16string tip = TrayTipText(FromCodePage(product), FromCodePage(info.name), info);
+    const std::u16string tip = TrayTipText(
+        FromCodePage(product), FromCodePage(info.name), info,
+        info.notAnswering ? FromCodePage(language_.Text(kTextNotAnswering)) : std::u16string());
     NOTIFYICONDATAW data = {};
     data.cbSize = sizeof data;
     data.hWnd = hwnd();
@@ -591,9 +605,9 @@ bool CMonitorWnd::HookForeground() {
     if (!foregroundHook_) {
         // Out of context: called on this thread from its message loop, with
         // no library loaded into other programs.
-        foregroundHook_ = SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND,
-                                          nullptr, &CMonitorWnd::ForegroundChanged, 0, 0,
-                                          WINEVENT_OUTOFCONTEXT);
+        foregroundHook_ =
+            SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr,
+                            &CMonitorWnd::ForegroundChanged, 0, 0, WINEVENT_OUTOFCONTEXT);
         if (foregroundHook_) foregroundWatcher_ = this;
     }
     return foregroundHook_ && ForegroundEventsRaised();
@@ -651,6 +665,15 @@ void CMonitorWnd::CloseOptionWindow() {
     PostIfPresent(kOptionWindowTitle, WM_CLOSE);
 }
 
+void CMonitorWnd::DeviceStateChanged() {
+    // The tray and the shell belong to the window thread.
+    PostMessageA(hwnd(), UM_DEVICE_STATE_CHANGED, 0, 0);
+}
+
+void CMonitorWnd::PostDeviceStateToOption(unsigned long word) {
+    PostIfPresent(kOptionWindowTitle, UM_DEVICE_STATE, static_cast<WPARAM>(word));
+}
+
 // ---- device thread -------------------------------------------------------------
 
 void CMonitorWnd::DebugLine(const char* line) {
@@ -685,8 +708,8 @@ void CMonitorWnd::PostApplyProgressToOption(int sent, int total, int remainingPa
     HWND option = FindByTitle(kOptionWindowTitle);
     if (option == nullptr) return;
     PostMessageA(option, UM_APPLY_PROGRESS,
-                 static_cast<WPARAM>(PackApplyProgress(static_cast<unsigned>(sent),
-                                                       static_cast<unsigned>(total))),
+                 static_cast<WPARAM>(
+                     PackApplyProgress(static_cast<unsigned>(sent), static_cast<unsigned>(total))),
                  static_cast<LPARAM>(remainingPauseMs));
 }
 

@@ -54,6 +54,8 @@ private:
     LRESULT OnCommand(WPARAM, LPARAM);
     LRESULT OnTaskbarCreated(WPARAM, LPARAM);
     LRESULT OnProfileSelected(WPARAM, LPARAM);
+    LRESULT OnDeviceStateChanged(WPARAM, LPARAM);
+    LRESULT OnQueryDeviceState(WPARAM, LPARAM);
 
     void OnCustomizer();
     // Opens a program with the shell's "open"; nothing when it is missing.
@@ -82,6 +84,7 @@ private:
     void AddTrayIcon() override;
     void ShowTrayTip(const TrayTipInfo& info) override;
     void RemoveTrayIcon() override;
+    void PostDeviceStateToOption(unsigned long word) override;
     void OpenCustomizer() override { OnCustomizer(); }
     std::string ForegroundProgram() override;
     static std::string ProgramOfProcess(DWORD process);
@@ -103,6 +106,8 @@ private:
     void StopProgramWatch() override;
     void WriteDeviceKey(int value) override;
     void CloseOptionWindow() override;
+    // PresenceEffects and DeviceJobEffects (either thread)
+    void DeviceStateChanged() override;
 
     // FirmwareEffects (device thread)
     void DebugLine(const char* line) override;

@@ -36,7 +36,8 @@ TrayTipInfo TrayTipOf(const SettingsStore& store) {
 }
 
 std::u16string TrayTipText(const std::u16string& product, const std::u16string& name,
-                           const TrayTipInfo& info) {
+                           const TrayTipInfo& info, const std::u16string& notAnswering) {
+    if (info.notAnswering) return Cut(product + u"\n" + notAnswering, kTrayTipLength);
     if (info.profile < 0) return Cut(product, kTrayTipLength);
     const std::u16string number = Digits(info.profile + 1);
     std::u16string shown = name.empty() ? u"Profile " + number : name;

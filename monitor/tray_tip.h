@@ -16,8 +16,12 @@ struct TrayTipInfo {
     int profile = -1;  // 0..4; -1 shows no second line
     std::string name;  // the profile's name, in the system's code page
     int cpi = 0;       // 0 when the active level is unknown
+    // The mouse is found but does not answer: the second line says so
+    // instead of the profile.
+    bool notAnswering = false;
     bool operator==(const TrayTipInfo& o) const {
-        return profile == o.profile && name == o.name && cpi == o.cpi;
+        return profile == o.profile && name == o.name && cpi == o.cpi &&
+               notAnswering == o.notAnswering;
     }
     bool operator!=(const TrayTipInfo& o) const { return !(*this == o); }
 };
@@ -30,8 +34,10 @@ TrayTipInfo TrayTipOf(const SettingsStore& store);
 // long name is shortened with an ellipsis so that the number and the
 // resolution stay readable; a product text that fills the tip by itself is
 // cut, never inside a surrogate pair. `name` is the profile's name already
-// converted; an empty one shows as "Profile N".
+// converted; an empty one shows as "Profile N". For a mouse that does not
+// answer the second line is `notAnswering`, cut to what the tip holds.
 std::u16string TrayTipText(const std::u16string& product, const std::u16string& name,
-                           const TrayTipInfo& info);
+                           const TrayTipInfo& info,
+                           const std::u16string& notAnswering = std::u16string());
 
 }  // namespace kestra

@@ -46,6 +46,14 @@ constexpr unsigned UM_DEVICE_PRESENCE = 0x52E;         // from the HID access li
 // Private to Monitor (WM_APP + 1): its device thread selected profile wParam
 // on the mouse; the window thread shows the indication.
 constexpr unsigned UM_PROFILE_SELECTED = 0x8001;
+// Private to Monitor (WM_APP + 2): its device thread found the mouse answering
+// or not; wParam the DeviceStateWord. The window thread tells the tray and
+// Option.
+constexpr unsigned UM_DEVICE_STATE_CHANGED = 0x8002;
+// Sent (not posted) by another program: the result is Monitor's
+// DeviceStateWord. Parameters are ignored, so nothing a sender puts there
+// changes anything.
+constexpr unsigned UM_QUERY_DEVICE_STATE = 0x4F2;
 
 // ---- Window messages to Option's main dialog ------------------------------
 
@@ -65,6 +73,30 @@ constexpr unsigned long PackApplyProgress(unsigned sent, unsigned total) {
 }
 constexpr unsigned ApplyProgressSent(unsigned long packed) { return packed & 0xFFFFu; }
 constexpr unsigned ApplyProgressTotal(unsigned long packed) { return (packed >> 16) & 0xFFFFu; }
+// Posted by Monitor whenever what it knows of the mouse changes: wParam the
+// DeviceStateWord. Option shows a mouse that does not answer.
+constexpr unsigned UM_DEVICE_STATE = 0x4F1;
+
+// ---- What Monitor knows of the mouse ------------------------------------------
+
+// Low byte of a DeviceStateWord.
+enum DeviceAnswer : unsigned {
+    kMouseAbsent = 0,        // not plugged in (or no Monitor to say otherwise)
+    kMouseAnswering = 1,     // its firmware answered and it takes the reports
+    kMouseNotAnswering = 2,  // found, but its version request or reports went unanswered
+    kMouseNotChecked = 3,    // plugged in, its first check still to come
+};
+// The answer in bits 0..7, the firmware's major and minor version in bits
+// 8..15 and 16..23, and bit 24 set when the version was read.
+constexpr unsigned long PackDeviceState(unsigned answer, bool versionKnown, unsigned major,
+                                        unsigned minor) {
+    return (answer & 0xFFu) | ((major & 0xFFu) << 8) | ((minor & 0xFFu) << 16) |
+           (versionKnown ? (1ul << 24) : 0ul);
+}
+constexpr unsigned DeviceStateAnswer(unsigned long word) { return word & 0xFFu; }
+constexpr bool DeviceStateVersionKnown(unsigned long word) { return ((word >> 24) & 1u) != 0; }
+constexpr unsigned DeviceStateMajor(unsigned long word) { return (word >> 8) & 0xFFu; }
+constexpr unsigned DeviceStateMinor(unsigned long word) { return (word >> 16) & 0xFFu; }
 
 // ---- Window messages to the on-screen display program ---------------------
 

@@ -16,6 +16,9 @@ constexpr char kPipeName[] = "\\\\.\\pipe\\KestraVirtualMouse";
 // A manual-reset event, set while a virtual mouse serves its pipe: the
 // library waits on it instead of looking for the pipe again and again.
 constexpr char kRunningEventName[] = "KestraVirtualMouseRunning";
+// devport.dll opens the virtual mouse only in a process whose environment
+// has this variable set to "1": a developer's or a test's, never a user's.
+constexpr char kVirtualMouseVariable[] = "KESTRA_VIRTUAL_MOUSE";
 
 // Request types: byte 0 of every request.
 enum Request : uint8_t {

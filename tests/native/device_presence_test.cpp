@@ -31,6 +31,7 @@ public:
     void StopProgramWatch() override { steps.push_back("kill watch"); }
     void WriteDeviceKey(int value) override { steps.push_back("Device=" + std::to_string(value)); }
     void CloseOptionWindow() override { steps.push_back("close option"); }
+    void DeviceStateChanged() override { steps.push_back("state changed"); }
 
     std::vector<std::string> steps;
 };
@@ -42,6 +43,7 @@ std::vector<std::string> Settled(int connection) {
             "mark all",
             "post firmware check " + std::to_string(connection),
             "add tray",
+            "state changed",
             "Device=1",
             "start watch"};
 }

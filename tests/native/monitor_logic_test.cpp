@@ -63,6 +63,9 @@ public:
     void ShowTrayTip(const TrayTipInfo& info) override { tips.push_back(info); }
     std::vector<TrayTipInfo> tips;
     void RemoveTrayIcon() override { Note("untray"); }
+    void PostDeviceStateToOption(unsigned long word) override {
+        if (optionRunning) Note("option state " + N(static_cast<long>(word)));
+    }
     void OpenCustomizer() override { Note("customizer"); }
     std::string ForegroundProgram() override { return foreground; }
     bool hookable = true;
@@ -245,6 +248,28 @@ TEST_F(MonitorLogicTest, TheTrayTipFollowsTheProfileAndLevelFromEverySource) {
     EXPECT_EQ(5u, fx.tips.size());
 }
 
+TEST_F(MonitorLogicTest, AMouseThatDoesNotAnswerIsShownInTheTrayTipAndToOption) {
+    flags.answer = kMouseNotAnswering;
+    logic.OnDeviceStateChanged();
+    ASSERT_FALSE(fx.tips.empty());
+    EXPECT_TRUE(fx.tips.back().notAnswering);
+    flags.answer = kMouseAnswering;
+    flags.firmware = 0x0203;
+    logic.OnDeviceStateChanged();
+    EXPECT_FALSE(fx.tips.back().notAnswering);
+    EXPECT_EQ(u"Mouse\nNot answering",
+              TrayTipText(u"Mouse", u"x", {0, "x", 0, true}, u"Not answering"));
+    // Gone, it is absent whatever its last check said.
+    flags.connected = kDeviceRemoved;
+    logic.OnDeviceStateChanged();
+    EXPECT_EQ(
+        (Trace{"option state " +
+                   N(static_cast<long>(PackDeviceState(kMouseNotAnswering, false, 0, 0))),
+               "option state " + N(static_cast<long>(PackDeviceState(kMouseAnswering, true, 2, 3))),
+               "option state 0"}),
+        Take());
+}
+
 TEST(TrayTip, NamesTheProfileAndLevelAndNeverOverflows) {
     auto store = kestra_test::DefaultStore();
     store->CurrentProfile = 1;
@@ -388,6 +413,10 @@ public:
     }
     std::vector<std::array<int, 3>> progress;
     void ShowProfileSelected(int p) override { Note("shown " + N(p)); }
+    // What the tray and Option are told, apart from the trace.
+    void DeviceStateChanged() override { states.push_back(answer ? answer->load() : -1); }
+    std::vector<int> states;
+    const std::atomic<int>* answer = nullptr;
     void DebugLine(const char*) override {}
     bool AskOkCancel(const char*, const char*) override { return Note("ask", false); }
     void ShellOpen(const char* p) override { Note(std::string("shell ") + p); }
@@ -405,6 +434,7 @@ protected:
         fx.store.CurrentProfile = 2;
         flags.connected = kDevicePresent;
         link.answer = {0x80, 2, 3};
+        fx.answer = &flags.answer;
     }
     kestra_test::VirtualClock clock;
     DeviceFlags flags;
@@ -495,13 +525,37 @@ TEST_F(DeviceJobsTest, AFullSendCutShortByARemovalIsMadeAfterTheNextArrival) {
     EXPECT_TRUE(jobs.fullApplyPending());
 }
 
-TEST_F(DeviceJobsTest, AnUnansweredCheckNeitherEndsMonitorNorSendsEverything) {
+TEST_F(DeviceJobsTest, ASilentMouseIsShownAskedAgainAtEachApplyAndThenGetsEverything) {
     jobs.RequestFullApply();
     link.getResult = 0;
     jobs.Run(DEVICE_JOB_FIRMWARE_CHECK);
     EXPECT_EQ(6u, link.reports.size());  // three version requests, no more
-    EXPECT_TRUE(fx.trace.empty());
+    EXPECT_TRUE(fx.trace.empty());       // no question, Monitor runs on
     EXPECT_TRUE(jobs.fullApplyPending());
+    EXPECT_EQ(std::vector<int>{kMouseNotAnswering}, fx.states);
+
+    // An Apply asks first and sends nothing to a mouse still silent.
+    link.reports.clear();
+    fx.store.flags.level[0] = 1;
+    jobs.Run(DEVICE_JOB_APPLY);
+    EXPECT_EQ(6u, link.reports.size());
+    EXPECT_EQ((Trace{"done"}), fx.trace);
+
+    // Answering at the next one, it gets everything it missed.
+    link.getResult = 1;
+    link.reports.clear();
+    jobs.Run(DEVICE_JOB_APPLY);
+    EXPECT_GT(link.reports.size(), 40u);
+    EXPECT_FALSE(jobs.fullApplyPending());
+    EXPECT_EQ(kMouseAnswering, flags.answer.load());
+    EXPECT_EQ(0x0203, flags.firmware.load());
+
+    // Reports refused: shown again, and everything is owed once more.
+    link.setResult = 0;
+    jobs.Run(DEVICE_JOB_APPLY);
+    EXPECT_EQ(kMouseNotAnswering, flags.answer.load());
+    EXPECT_TRUE(jobs.fullApplyPending());
+    EXPECT_EQ(kMouseNotAnswering, fx.states.back());
 }
 
 TEST_F(DeviceJobsTest, SelectShowsTheProfileAfterItsPauseUnlessRemoved) {
