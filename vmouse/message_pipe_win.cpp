@@ -1,5 +1,7 @@
 #include "vmouse/message_pipe_win.h"
 
+#include <sddl.h>
+
 #include "vmouse/vmouse_wire.h"
 
 namespace kestra {
@@ -11,7 +13,55 @@ constexpr size_t kChunkBytes = 4096;
 // The rest of a message that is already on its way.
 constexpr DWORD kRestOfMessageMs = 2000;
 
+bool ServerIsTrusted(HANDLE pipe, const std::string& trustedUserSid) {
+    const std::string trusted =
+        trustedUserSid.empty() ? ProcessUserSid(GetCurrentProcess()) : trustedUserSid;
+    ULONG serverId = 0;
+    if (trusted.empty() || !GetNamedPipeServerProcessId(pipe, &serverId)) return false;
+    HANDLE server = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, serverId);
+    if (!server) return false;
+    const std::string serverUser = ProcessUserSid(server);
+    CloseHandle(server);
+    return !serverUser.empty() && serverUser == trusted;
+}
+
 }  // namespace
+
+std::string ProcessUserSid(HANDLE process) {
+    std::string sid;
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(process, TOKEN_QUERY, &token)) return sid;
+    DWORD size = 0;
+    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::vector<uint8_t> user(size ? size : 1);
+    char* text = nullptr;
+    if (size && GetTokenInformation(token, TokenUser, user.data(), size, &size) &&
+        ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid, &text)) {
+        sid = text;
+        LocalFree(text);
+    }
+    CloseHandle(token);
+    return sid;
+}
+
+OwnUserOnly::OwnUserOnly() {
+    const std::string user = ProcessUserSid(GetCurrentProcess());
+    if (user.empty()) return;
+    // Protected DACL, one entry: all access for this user, nobody else.
+    const std::string sddl = "D:P(A;;GA;;;" + user + ")";
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1,
+                                                              &descriptor_, nullptr)) {
+        descriptor_ = nullptr;
+        return;
+    }
+    attributes_.nLength = sizeof attributes_;
+    attributes_.lpSecurityDescriptor = descriptor_;
+    attributes_.bInheritHandle = FALSE;
+}
+
+OwnUserOnly::~OwnUserOnly() {
+    if (descriptor_) LocalFree(descriptor_);
+}
 
 MessagePipe::MessagePipe() : MessagePipe(INVALID_HANDLE_VALUE) {}
 
@@ -26,15 +76,18 @@ MessagePipe::~MessagePipe() {
     if (writeEvent_) CloseHandle(writeEvent_);
 }
 
-bool MessagePipe::Connect(DWORD timeoutMs) {
+bool MessagePipe::Connect(DWORD timeoutMs, const std::string& trustedUserSid) {
     Close();
     const DWORD start = GetTickCount();
     for (;;) {
+        // Identification only: a server that is not ours cannot act as us.
         HANDLE h = CreateFileA(kPipeName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                               FILE_FLAG_OVERLAPPED, nullptr);
+                               FILE_FLAG_OVERLAPPED | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION,
+                               nullptr);
         if (h != INVALID_HANDLE_VALUE) {
             DWORD mode = PIPE_READMODE_MESSAGE;
-            if (!SetNamedPipeHandleState(h, &mode, nullptr, nullptr)) {
+            if (!ServerIsTrusted(h, trustedUserSid) ||
+                !SetNamedPipeHandleState(h, &mode, nullptr, nullptr)) {
                 CloseHandle(h);
                 return false;
             }

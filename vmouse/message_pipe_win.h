@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace kestra {
@@ -20,9 +21,12 @@ public:
     MessagePipe(const MessagePipe&) = delete;
     MessagePipe& operator=(const MessagePipe&) = delete;
 
-    // Client side: false when no virtual mouse runs (or none answered the
-    // connection within `timeoutMs`).
-    bool Connect(DWORD timeoutMs);
+    // Client side: false when no virtual mouse runs, none answered the
+    // connection within `timeoutMs`, or the pipe's server runs as another
+    // user than `trustedUserSid` ("S-1-5-..."; empty: this process's user).
+    // Anyone may create a pipe of that name first; only our own user's
+    // instance may speak for the mouse.
+    bool Connect(DWORD timeoutMs, const std::string& trustedUserSid = std::string());
     bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
     HANDLE Handle() const { return handle_; }
     void Close();
@@ -52,6 +56,25 @@ private:
     bool reading_ = false;
     std::vector<uint8_t> chunk_;
 };
+
+// A security descriptor that lets only this process's user open the object
+// (the virtual mouse's pipe and its running event). `attributes()` is null
+// when it could not be made; the object then gets the default one.
+class OwnUserOnly {
+public:
+    OwnUserOnly();
+    ~OwnUserOnly();
+    OwnUserOnly(const OwnUserOnly&) = delete;
+    OwnUserOnly& operator=(const OwnUserOnly&) = delete;
+    SECURITY_ATTRIBUTES* attributes() { return descriptor_ ? &attributes_ : nullptr; }
+
+private:
+    PSECURITY_DESCRIPTOR descriptor_ = nullptr;
+    SECURITY_ATTRIBUTES attributes_ = {};
+};
+
+// "S-1-5-21-..." of the user the process runs as; empty when unknown.
+std::string ProcessUserSid(HANDLE process);
 
 }  // namespace vmouse
 }  // namespace kestra

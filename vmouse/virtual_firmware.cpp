@@ -225,6 +225,11 @@ std::string DescribeState(const VirtualFirmware& firmware, const LinkState& link
     out += line;
     snprintf(line, sizeof line, "reports while unplugged %u\n", link.reportsWhileUnplugged);
     out += line;
+    snprintf(line, sizeof line, "refusing reports: %s, %u refused while silent\n",
+             link.refusing ? "yes" : "no", link.reportsRefusedWhileSilent);
+    out += line;
+    snprintf(line, sizeof line, "library subscriptions: %u\n", link.librarySubscriptions);
+    out += line;
     snprintf(line, sizeof line, "apply openings %u, refused reports %u, incomplete blocks %u\n",
              s.applyOpenings, s.rejected, s.incompleteBlocks);
     out += line;

@@ -117,6 +117,12 @@ struct LinkState {
     // Reports that came while unplugged, or on a channel of an earlier plug:
     // none reach the firmware or the log.
     unsigned reportsWhileUnplugged = 0;
+    // `vmouse refuse on`: plugged in, yet every report is refused unseen.
+    bool refusing = false;
+    unsigned reportsRefusedWhileSilent = 0;
+    // Subscriptions since start: each is a library that took this mouse as
+    // its device.
+    unsigned librarySubscriptions = 0;
 };
 
 // The state as a person reads it.

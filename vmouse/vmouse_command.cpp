@@ -9,6 +9,7 @@ const char kUsage[] =
     "       vmouse bounce COUNT [GAP_MS]  (unplug and plug COUNT times, GAP_MS apart)\n"
     "       vmouse unplug-after COUNT   (unplug by itself once COUNT more reports arrived;\n"
     "                                    0 takes it back)\n"
+    "       vmouse refuse on|off         (found but silent: refuse every report while on)\n"
     "       vmouse event CODE VALUE      (hex with 0x, or decimal)\n"
     "       vmouse log [--clear]\n";
 
@@ -105,6 +106,12 @@ bool ParseCommand(const std::vector<std::string>& args, Command* command, std::s
         }
         c.verb = Verb::kUnplugAfter;
         c.count = static_cast<unsigned>(count);
+    } else if (verb == "refuse") {
+        if (extra != 1 || (args[1] != "on" && args[1] != "off")) {
+            return Fail(error, "refuse needs on or off");
+        }
+        c.verb = Verb::kRefuse;
+        c.on = args[1] == "on";
     } else if (verb == "log") {
         if (extra > 1 || (extra == 1 && args[1] != "--clear")) {
             return Fail(error, "log takes only --clear");

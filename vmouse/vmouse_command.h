@@ -15,6 +15,7 @@ enum class Verb {
     kUnplug,
     kBounce,  // unplug and plug again, `count` times, `gapMs` apart
     kUnplugAfter,  // unplug by itself after `count` more reports (0: no more)
+    kRefuse,       // found but silent: refuse every report while `on`
     kEvent,
     kLog,
     kClearLog,
@@ -32,6 +33,7 @@ struct Command {
     uint16_t value = 0;
     unsigned count = 0;
     unsigned gapMs = 0;
+    bool on = false;
 };
 
 constexpr unsigned kMaxBounces = 1000;

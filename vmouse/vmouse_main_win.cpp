@@ -184,6 +184,9 @@ int main(int argc, char** argv) {
             PutU32(request, c.count);
             return Simple(request, false);
         }
+        case Verb::kRefuse:
+            return Simple(std::vector<uint8_t>{kReqRefuse, static_cast<uint8_t>(c.on ? 1 : 0)},
+                          false);
         case Verb::kLog:
             return Simple(std::vector<uint8_t>(1, kReqLog), true);
         case Verb::kClearLog:

@@ -69,15 +69,20 @@ private:
     uint32_t generation_ = 1;
     unsigned featureOpens_ = 0;
     unsigned reportOpens_ = 0;
+    bool refusing_ = false;
+    unsigned refusedWhileSilent_ = 0;
+    unsigned subscriptions_ = 0;
     std::vector<MessagePipe*> subscribers_;
+    OwnUserOnly security_;
 };
 
-HANDLE NewInstance(bool first) {
+// Only this user, only this machine: the pipe speaks for a mouse.
+HANDLE NewInstance(bool first, SECURITY_ATTRIBUTES* security) {
     return CreateNamedPipeA(
         kPipeName,
         PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | (first ? FILE_FLAG_FIRST_PIPE_INSTANCE : 0),
-        PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, PIPE_UNLIMITED_INSTANCES,
-        kPipeBufferBytes, kPipeBufferBytes, 0, nullptr);
+        PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS,
+        PIPE_UNLIMITED_INSTANCES, kPipeBufferBytes, kPipeBufferBytes, 0, security);
 }
 
 std::vector<uint8_t> StatusOnly(Status status) {
@@ -91,13 +96,13 @@ std::vector<uint8_t> WithText(const std::string& text) {
 }
 
 int Server::Run() {
-    HANDLE listening = NewInstance(true);
+    HANDLE listening = NewInstance(true, security_.attributes());
     if (listening == INVALID_HANDLE_VALUE) {
         return GetLastError() == ERROR_ACCESS_DENIED || GetLastError() == ERROR_PIPE_BUSY ? 2 : 1;
     }
     HANDLE connected = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     // Set once the pipe exists, so that whoever it wakes can connect.
-    HANDLE running = CreateEventA(nullptr, TRUE, FALSE, kRunningEventName);
+    HANDLE running = CreateEventA(security_.attributes(), TRUE, FALSE, kRunningEventName);
     if (running) SetEvent(running);
     for (;;) {
         OVERLAPPED overlapped = {};
@@ -135,11 +140,11 @@ int Server::Run() {
             listening = INVALID_HANDLE_VALUE;
             break;
         }
-        listening = NewInstance(false);
+        listening = NewInstance(false, security_.attributes());
         if (listening == INVALID_HANDLE_VALUE) {
             // Out of instances for a moment: try again shortly.
             if (WaitForSingleObject(stop_, 50) == WAIT_OBJECT_0) break;
-            listening = NewInstance(false);
+            listening = NewInstance(false, security_.attributes());
             if (listening == INVALID_HANDLE_VALUE) break;
         }
     }
@@ -226,6 +231,11 @@ std::vector<uint8_t> Server::ReportAnswer(const std::vector<uint8_t>& request) {
         ++reportsWhileUnplugged_;
         return StatusOnly(kUnplugged);
     }
+    // A mouse found but silent: the report goes nowhere, as a stall would.
+    if (refusing_) {
+        ++refusedWhileSilent_;
+        return StatusOnly(kFailed);
+    }
     const uint8_t* bytes = request.data() + 5;
     const size_t length = request.size() - 5;
     // Armed by `unplug-after`: this report still arrives, then the cable goes.
@@ -281,6 +291,7 @@ std::vector<uint8_t> Server::Answer(const std::vector<uint8_t>& request, bool* s
             return ReportAnswer(request);
         case kReqSubscribe: {
             *subscribe = true;
+            ++subscriptions_;
             std::vector<uint8_t> out(1, kOk);
             out.push_back(plugged_ ? 1 : 0);
             return out;
@@ -305,6 +316,10 @@ std::vector<uint8_t> Server::Answer(const std::vector<uint8_t>& request, bool* s
             unplugAfter_ = count;
             return StatusOnly(kOk);
         }
+        case kReqRefuse:
+            if (request.size() != 2 || request[1] > 1) return StatusOnly(kBadRequest);
+            refusing_ = request[1] == 1;
+            return StatusOnly(kOk);
         case kReqLog:
             return WithText(firmware_.Log().Text());
         case kReqClearLog:
@@ -313,7 +328,8 @@ std::vector<uint8_t> Server::Answer(const std::vector<uint8_t>& request, bool* s
         case kReqState:
             return WithText(
                 DescribeState(firmware_, LinkState{plugged_, featureOpens_, reportOpens_,
-                                                   reportsWhileUnplugged_}));
+                                                   reportsWhileUnplugged_, refusing_,
+                                                   refusedWhileSilent_, subscriptions_}));
         case kReqFirmware:
             if (request.size() != 3) return StatusOnly(kBadRequest);
             firmware_.SetVersion(request[1], request[2]);

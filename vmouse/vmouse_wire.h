@@ -37,6 +37,7 @@ enum Request : uint8_t {
     kReqFirmware = 'F',  // major (u8), minor (u8)
     kReqStop = 'X',      // answer: status, then the process id (u32)
     kReqUnplugAfter = 'A',  // count (u32): unplug once that many more reports arrived; 0 disarms
+    kReqRefuse = 'Z',       // on (u8): while on, the plugged-in mouse refuses every report
 };
 
 // Which channel an open request opens: byte 1 of kReqOpenChannel.

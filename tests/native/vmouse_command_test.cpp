@@ -105,6 +105,19 @@ TEST(VmouseCommand, UnplugAfterTakesACountOrZero) {
     }
 }
 
+TEST(VmouseCommand, RefuseTakesOnOrOff) {
+    Command c;
+    ASSERT_TRUE(Parse({"refuse", "on"}, &c));
+    EXPECT_EQ(Verb::kRefuse, c.verb);
+    EXPECT_TRUE(c.on);
+    ASSERT_TRUE(Parse({"refuse", "off"}, &c));
+    EXPECT_FALSE(c.on);
+    for (std::vector<std::string> bad : std::vector<std::vector<std::string>>{
+             {"refuse"}, {"refuse", "yes"}, {"refuse", "on", "off"}}) {
+        EXPECT_FALSE(Parse(bad, &c)) << bad.size();
+    }
+}
+
 TEST(VmouseCommand, PlainVerbsLogAndJunk) {
     const struct {
         const char* word;

@@ -275,10 +275,12 @@ TEST(VirtualFirmware, StateTextTellsPluggingOpensAndTheLog) {
     ASSERT_TRUE(Set(fw, Feature(kCmdMacro, 20, kBlockFollows)));
     ASSERT_TRUE(Out(fw, Half(0x0F)));
     ASSERT_TRUE(Out(fw, Half(0xF0)));
-    const std::string text = DescribeState(fw, LinkState{false, 3, 2, 7});
+    const std::string text = DescribeState(fw, LinkState{false, 3, 2, 7, true, 6, 4});
     EXPECT_EQ(0u, text.find("firmware 2.3\nplugged no\nactive profile 1\n"
                             "channel opens: feature 3, report 2\n"
                             "reports while unplugged 7\n"
+                            "refusing reports: yes, 6 refused while silent\n"
+                            "library subscriptions: 4\n"
                             "apply openings 0, refused reports 0, incomplete blocks 0\n"
                             "log 4 reports, 0 dropped when full\n"
                             "profile 1: report interval not set, CPI level not set\n"))
