@@ -57,6 +57,7 @@ int main(int argc, char** argv) {
     if (runs < 1 || runs > 100) return Fail("runs must be 1..100");
     const std::string folder = e2e::StagedProgramFolder();
     const std::string vmouse = folder + "vmouse.exe";
+    e2e::AskForVirtualMouse();
 
     // `state` fails (and says so) when no virtual mouse runs.
     const bool wasRunning = e2e::Run(vmouse, "state").exitCode == 0;

@@ -5,6 +5,8 @@
 #include <windows.h>
 // After windows.h, which it needs.
 #include <shellapi.h>
+#include <aclapi.h>
+#include <sddl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -18,6 +20,8 @@
 #include "tests/native/device_fakes.h"
 #include "tests/native/full_apply_store.h"
 #include "tests/windows/e2e_harness_win.h"
+#include "vmouse/message_pipe_win.h"
+#include "vmouse/vmouse_wire.h"
 
 namespace kestra {
 namespace e2e {
@@ -274,6 +278,167 @@ TEST_F(MonitorDeviceLink, TwoArrivalsInARowOpenTheChannelsOnceAndRemovalIsPrompt
     WaitUntil([] { return false; }, 200);
     EXPECT_NE(std::string::npos, mouse.State().find("channel opens: feature 2, report 2\n"))
         << mouse.State();
+}
+
+// Whether a tip of the notification area holds `text`.
+bool SomeTipHas(const wchar_t* text) {
+    for (const std::wstring& tip : NotificationAreaTips()) {
+        if (tip.find(text) != std::wstring::npos) return true;
+    }
+    return false;
+}
+
+unsigned long QueryDeviceState(HWND monitor) {
+    DWORD_PTR word = 0xFFFFFFFF;
+    SendMessageTimeoutA(monitor, UM_QUERY_DEVICE_STATE, 0, 0, SMTO_ABORTIFHUNG, 5000, &word);
+    return static_cast<unsigned long>(word);
+}
+
+// A mouse that is found but says nothing: Monitor runs on and says so in its
+// tray tip and to Option, sends it nothing while it stays silent, and asks
+// again at each Apply; answering, it gets everything it missed.
+TEST(MonitorAndASilentMouse, IsShownAskedAgainAtApplyAndThenSentEverything) {
+    ProgramFolder folder;
+    VirtualMouse mouse{folder};
+    MonitorProgram monitor{folder};
+    MessageRecorder option(kOptionWindowTitle);
+    ASSERT_TRUE(KeepNotificationAreaIcon());
+    ASSERT_TRUE(mouse.Start());
+    ASSERT_TRUE(mouse.Refuse(true));
+    ASSERT_TRUE(monitor.Start());
+    const unsigned long silent = PackDeviceState(kMouseNotAnswering, false, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return option.Find(UM_DEVICE_STATE, silent) >= 0; }, kSettle))
+        << Observed(folder, mouse);
+    EXPECT_TRUE(WaitUntil([] { return SomeTipHas(L"not answering"); }, kSettle));
+    EXPECT_EQ(silent, QueryDeviceState(monitor.window()));
+    EXPECT_EQ(1, ReadConfigInt(folder, "Device", -1));
+
+    // An Apply while it is silent: asked again (three tries of a set and a get
+    // each time), nothing else sent, Option answered.
+    PostMessageA(monitor.window(), UM_APPLY_SETTINGS, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return option.Count(UM_APPLY_DONE) == 1; }, kSettle))
+        << Observed(folder, mouse);
+    EXPECT_NE(std::string::npos, mouse.State().find("12 refused while silent")) << mouse.State();
+
+    // Answering again, it is checked and then owed everything: the full send
+    // begins (its end is the full-apply tests' business).
+    ASSERT_TRUE(mouse.Refuse(false));
+    ASSERT_TRUE(mouse.ClearLog());
+    PostMessageA(monitor.window(), UM_APPLY_SETTINGS, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return LogHas(mouse, "set 03 "); }, kSettle))
+        << Observed(folder, mouse);
+    const std::vector<std::string> log = mouse.Log();
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ("set 80 00 00 00 00 00 00 7F", log[0]);
+    EXPECT_EQ("get 80 00 00 00 00 00 00 7F", log[1]);
+    EXPECT_EQ("set 01 88 02 00 00 00 00 74", log[2]);
+    const unsigned long answering = PackDeviceState(kMouseAnswering, true, 2, 3);
+    EXPECT_TRUE(WaitUntil([&] { return option.Find(UM_DEVICE_STATE, answering) >= 0; }, kSettle));
+    EXPECT_EQ(answering, QueryDeviceState(monitor.window()));
+    EXPECT_TRUE(
+        WaitUntil([] { return SomeTipHas(L" CPI") && !SomeTipHas(L"not answering"); }, kSettle));
+}
+
+// Installed programs never use the stand-in: only a process asked for it does.
+TEST(MonitorWithoutTheVirtualMouseAsked, NeverOpensItAndTakesTheRealPath) {
+    ProgramFolder folder;
+    VirtualMouse mouse{folder};
+    ASSERT_TRUE(mouse.Start());
+    MonitorProgram monitor{folder};
+    {
+        WithoutEnvironmentVariable notAsked(vmouse::kVirtualMouseVariable);
+        ASSERT_TRUE(monitor.Start());
+    }
+    ASSERT_TRUE(WaitUntil([&] { return ReadConfigInt(folder, "Device", -1) == 0; }, kSettle))
+        << Observed(folder, mouse);
+    // Time for any look at the virtual mouse (it is watched without delay).
+    WaitUntil([] { return false; }, 1000);
+    EXPECT_EQ(0, mouse.LibrarySubscriptions()) << mouse.State();
+    EXPECT_NE(std::string::npos, mouse.State().find("channel opens: feature 0, report 0\n"))
+        << mouse.State();
+    EXPECT_FALSE(HasNotificationIcon(monitor.window(), kTrayIconId));
+}
+
+// Anyone can create a pipe of the virtual mouse's name first: the library
+// speaks only to a server of its own user, and the pipe admits no one else.
+TEST(VirtualMousePipe, OnlyItsOwnUserMaySpeakForTheMouse) {
+    ProgramFolder folder;
+    VirtualMouse mouse{folder};
+    ASSERT_TRUE(mouse.Start());
+    vmouse::MessagePipe pipe;
+    ASSERT_TRUE(pipe.Connect(2000));
+    EXPECT_FALSE(vmouse::MessagePipe().Connect(2000, "S-1-5-18"));
+
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    PACL dacl = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, GetSecurityInfo(pipe.Handle(), SE_KERNEL_OBJECT,
+                                             DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                                             nullptr, &descriptor));
+    ASSERT_NE(nullptr, dacl);
+    ASSERT_EQ(1, dacl->AceCount);
+    void* ace = nullptr;
+    ASSERT_TRUE(GetAce(dacl, 0, &ace));
+    char* who = nullptr;
+    ASSERT_TRUE(ConvertSidToStringSidA(&static_cast<ACCESS_ALLOWED_ACE*>(ace)->SidStart, &who));
+    EXPECT_EQ(vmouse::ProcessUserSid(GetCurrentProcess()), who);
+    LocalFree(who);
+    LocalFree(descriptor);
+}
+
+std::string FileText(const std::string& path) {
+    std::string text;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return text;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        text.append(buffer, got);
+    CloseHandle(file);
+    return text;
+}
+
+// `Monitor.exe /devices` as a user runs it from a script: the report reaches
+// the pipe it was given, the same text is saved, and beside a running
+// Monitor it asks that Monitor, not the mouse.
+TEST(DeviceReport, ReachesItsPipeAndAFileAndAsksARunningMonitor) {
+    ProgramFolder folder;
+    VirtualMouse mouse{folder};
+    ASSERT_TRUE(mouse.Start());
+    const RunResult alone = e2e::Run(folder.File("Monitor.exe"), "/devices");
+    EXPECT_EQ(0, alone.exitCode);
+    EXPECT_NE(std::string::npos, alone.output.find("HID interfaces: ")) << alone.output;
+    EXPECT_NE(std::string::npos,
+              alone.output.find("Virtual mouse (KESTRA_VIRTUAL_MOUSE=1): running, plugged in"))
+        << alone.output;
+    EXPECT_NE(std::string::npos, alone.output.find("\r\nFirmware: 2.3 (expected 2.3)\r\n"))
+        << alone.output;
+    const size_t saved = alone.output.rfind("Saved to: ");
+    ASSERT_NE(std::string::npos, saved) << alone.output;
+    const std::string path = alone.output.substr(saved + 10, alone.output.size() - saved - 12);
+    EXPECT_EQ(alone.output.substr(0, saved), FileText(path)) << path;
+    DeleteFileA(path.c_str());
+
+    MonitorProgram monitor{folder};
+    ASSERT_TRUE(monitor.Start());
+    const unsigned long answering = PackDeviceState(kMouseAnswering, true, 2, 3);
+    ASSERT_TRUE(WaitUntil([&] { return QueryDeviceState(monitor.window()) == answering; }, kSettle))
+        << Observed(folder, mouse);
+    ASSERT_TRUE(mouse.ClearLog());
+    const RunResult beside = e2e::Run(folder.File("Monitor.exe"), " /DEVICES ");
+    EXPECT_EQ(0, beside.exitCode);
+    EXPECT_NE(
+        std::string::npos,
+        beside.output.find(
+            "Monitor: running; the mouse as it sees it: answering, firmware 2.3 (expected 2.3)"))
+        << beside.output;
+    EXPECT_TRUE(mouse.Log().empty());
+    EXPECT_TRUE(monitor.process().running());
+    const size_t besideSaved = beside.output.rfind("Saved to: ");
+    if (besideSaved != std::string::npos) {
+        DeleteFileA(beside.output.substr(besideSaved + 10, beside.output.size() - besideSaved - 12)
+                        .c_str());
+    }
 }
 
 }  // namespace

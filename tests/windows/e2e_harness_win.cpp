@@ -18,6 +18,7 @@
 #include "settings/settings_files.h"
 #include "settings/shared_block_win.h"
 #include "skin/skin_file.h"
+#include "vmouse/vmouse_wire.h"
 
 namespace kestra {
 namespace e2e {
@@ -130,7 +131,8 @@ ProgramFolder::ProgramFolder() {
     ok_ = CopyTree(StagedProgramFolder(), path_);
 }
 
-ProgramFolder::ProgramFolder(const std::string& existing) : path_(WithSlash(existing)), owned_(false) {
+ProgramFolder::ProgramFolder(const std::string& existing)
+    : path_(WithSlash(existing)), owned_(false) {
     const DWORD attributes = GetFileAttributesA(path_.c_str());
     ok_ = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
@@ -148,8 +150,8 @@ void ForEachProcessIn(const std::string& folder, Visit visit) {
     for (BOOL more = Process32First(snapshot, &entry); more;
          more = Process32Next(snapshot, &entry)) {
         HANDLE process =
-            OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE,
-                        FALSE, entry.th32ProcessID);
+            OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, FALSE,
+                        entry.th32ProcessID);
         if (!process) continue;
         char image[MAX_PATH] = {};
         DWORD size = MAX_PATH;
@@ -215,8 +217,8 @@ namespace {
 // Starts `program` in its own folder. Wine now and then refuses a start with
 // an internal error (about one in a few hundred here) that the same call
 // right after does not meet: a test must not fail on it.
-bool StartInItsFolder(const std::string& program, const std::string& arguments,
-                      BOOL inheritHandles, STARTUPINFOA* startup, PROCESS_INFORMATION* info) {
+bool StartInItsFolder(const std::string& program, const std::string& arguments, BOOL inheritHandles,
+                      STARTUPINFOA* startup, PROCESS_INFORMATION* info) {
     std::string line = "\"" + program + "\"";
     if (!arguments.empty()) line += " " + arguments;
     const std::string folder = DirectoryOf(program);
@@ -314,6 +316,22 @@ RunResult Run(const std::string& program, const std::string& arguments, DWORD ti
 
 // ---- VirtualMouse -------------------------------------------------------------
 
+void AskForVirtualMouse() {
+    SetEnvironmentVariableA(vmouse::kVirtualMouseVariable, "1");
+}
+
+WithoutEnvironmentVariable::WithoutEnvironmentVariable(const char* name) : name_(name) {
+    char value[4096];
+    const DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
+    had_ = length > 0 && length < sizeof value;
+    if (had_) value_.assign(value, length);
+    SetEnvironmentVariableA(name, nullptr);
+}
+
+WithoutEnvironmentVariable::~WithoutEnvironmentVariable() {
+    SetEnvironmentVariableA(name_.c_str(), had_ ? value_.c_str() : nullptr);
+}
+
 VirtualMouse::~VirtualMouse() {
     if (started_) Stop();
 }
@@ -354,6 +372,10 @@ bool VirtualMouse::UnplugAfter(unsigned count) {
     return Call("unplug-after " + std::to_string(count)).exitCode == 0;
 }
 
+bool VirtualMouse::Refuse(bool on) {
+    return Call(on ? "refuse on" : "refuse off").exitCode == 0;
+}
+
 bool VirtualMouse::Event(uint16_t code, uint16_t value) {
     char arguments[48];
     snprintf(arguments, sizeof arguments, "event 0x%04X 0x%04X", code, value);
@@ -376,6 +398,14 @@ bool VirtualMouse::ClearLog() {
 }
 std::string VirtualMouse::State() {
     return Call("state").output;
+}
+
+int VirtualMouse::LibrarySubscriptions() {
+    const std::string state = State();
+    const char kLine[] = "library subscriptions: ";
+    const size_t at = state.find(kLine);
+    if (at == std::string::npos) return -1;
+    return atoi(state.c_str() + at + sizeof kLine - 1);
 }
 
 size_t CountPrefix(const std::vector<std::string>& log, const std::string& prefix) {
@@ -532,8 +562,8 @@ std::vector<std::wstring> NotificationAreaTips() {
     if (tray == nullptr || !GetWindowThreadProcessId(tray, &search.process)) return tips;
     EnumWindows(&FindTooltip, reinterpret_cast<LPARAM>(&search));
     // The tool records and their texts must live in the shell's own memory.
-    KernelHandle shell(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
-                                   FALSE, search.process));
+    KernelHandle shell(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
+                                   search.process));
     if (!shell) return tips;
     constexpr size_t kTextChars = 256;
     auto* remote = static_cast<uint8_t*>(

@@ -85,13 +85,35 @@ struct RunResult {
 // Runs a program to its end, capturing its standard output.
 RunResult Run(const std::string& program, const std::string& arguments, DWORD timeoutMs = 20000);
 
+// Asks for the virtual mouse in this process (KESTRA_VIRTUAL_MOUSE=1): the
+// programs it starts from now on, and devport.dll loaded into it from now
+// on, use it. Without it devport.dll never opens the virtual mouse.
+void AskForVirtualMouse();
+
+// Takes a variable out of this process's environment (and so out of what
+// programs started meanwhile inherit) while it lives.
+class WithoutEnvironmentVariable {
+public:
+    explicit WithoutEnvironmentVariable(const char* name);
+    ~WithoutEnvironmentVariable();
+    WithoutEnvironmentVariable(const WithoutEnvironmentVariable&) = delete;
+    WithoutEnvironmentVariable& operator=(const WithoutEnvironmentVariable&) = delete;
+
+private:
+    std::string name_;
+    std::string value_;
+    bool had_ = false;
+};
+
 // The virtual mouse of a program folder, through `vmouse.exe` as a user calls
-// it. Stopped when the object ends.
+// it. Stopped when the object ends. Making one asks for it (AskForVirtualMouse).
 class VirtualMouse {
 public:
-    explicit VirtualMouse(const ProgramFolder& folder) : program_(folder.File("vmouse.exe")) {}
+    explicit VirtualMouse(const ProgramFolder& folder) : program_(folder.File("vmouse.exe")) {
+        AskForVirtualMouse();
+    }
     // Through the `vmouse.exe` at that full path (an installed folder has none).
-    explicit VirtualMouse(const std::string& program) : program_(program) {}
+    explicit VirtualMouse(const std::string& program) : program_(program) { AskForVirtualMouse(); }
     ~VirtualMouse();
     VirtualMouse(const VirtualMouse&) = delete;
     VirtualMouse& operator=(const VirtualMouse&) = delete;
@@ -105,11 +127,16 @@ public:
     bool Bounce(unsigned count, unsigned gapMs);
     // Unplugs by itself right after `count` more reports reached it.
     bool UnplugAfter(unsigned count);
+    // While on, the plugged-in mouse refuses every report: found, but silent.
+    bool Refuse(bool on);
     bool Event(uint16_t code, uint16_t value);
     // Every report since start or the last clear, oldest first.
     std::vector<std::string> Log();
     bool ClearLog();
     std::string State();
+    // How many times a library subscribed to it since it started: none
+    // means no program ever opened it as its mouse. -1 when not running.
+    int LibrarySubscriptions();
 
 private:
     RunResult Call(const std::string& arguments);

@@ -22,6 +22,7 @@
 
 #include "settings/ipc_names.h"
 #include "tests/windows/e2e_harness_win.h"
+#include "vmouse/vmouse_wire.h"
 
 namespace kestra {
 namespace e2e {
@@ -180,6 +181,23 @@ bool ExitMonitor() {
     return WaitForNoWindow(kMonitorWindowTitle, kSettle);
 }
 
+// Starts the Run entry's command line from the system folder, as logon does.
+bool StartAsLogonDoes(const std::string& runCommand) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION logon = {};
+    char systemFolder[MAX_PATH] = {};
+    GetSystemDirectoryA(systemFolder, MAX_PATH);
+    std::string commandLine = runCommand;
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        systemFolder, &startup, &logon)) {
+        return false;
+    }
+    CloseHandle(logon.hThread);
+    CloseHandle(logon.hProcess);
+    return true;
+}
+
 class InstallerTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -230,20 +248,27 @@ TEST_F(InstallerTest, SilentInstallStartsAtLogonFindsTheMouseAppliesAndOpensItsM
     ASSERT_TRUE(WaitUntil([&] { return LogHas(mouse, "get 80"); }, kSettle))
         << Observed(installed, mouse);
 
-    // Logon runs the Run entry's command line, from the system folder.
+    // Logon runs the Run entry's command line, from the system folder. A
+    // user's logon never asks for the virtual mouse: that Monitor leaves it
+    // alone and takes the real mouse's path, where there is none.
     ASSERT_TRUE(ExitMonitor());
     ASSERT_TRUE(mouse.ClearLog());
     DeleteFileA(installed.File("config.ini").c_str());
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION logon = {};
-    char systemFolder[MAX_PATH] = {};
-    GetSystemDirectoryA(systemFolder, MAX_PATH);
-    std::string commandLine = runCommand;
-    ASSERT_TRUE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                               systemFolder, &startup, &logon));
-    CloseHandle(logon.hThread);
-    CloseHandle(logon.hProcess);
+    const int subscriptions = mouse.LibrarySubscriptions();
+    {
+        WithoutEnvironmentVariable notAsked(vmouse::kVirtualMouseVariable);
+        ASSERT_TRUE(StartAsLogonDoes(runCommand));
+    }
+    ASSERT_NE(nullptr, WaitForWindow(kMonitorWindowTitle, kSettle));
+    EXPECT_TRUE(WaitUntil([&] { return ReadConfigInt(installed, "Device", -1) == 0; }, kSettle))
+        << Observed(installed, mouse);
+    EXPECT_EQ(subscriptions, mouse.LibrarySubscriptions()) << Observed(installed, mouse);
+    EXPECT_TRUE(mouse.Log().empty());
+
+    // A developer's session, which asks for it, finds the virtual mouse.
+    ASSERT_TRUE(ExitMonitor());
+    DeleteFileA(installed.File("config.ini").c_str());
+    ASSERT_TRUE(StartAsLogonDoes(runCommand));
     ASSERT_TRUE(WaitUntil([&] { return LogHas(mouse, "get 80"); }, kSettle))
         << Observed(installed, mouse);
     EXPECT_TRUE(WaitUntil([&] { return ReadConfigInt(installed, "Device", -1) == 1; }, kSettle))
