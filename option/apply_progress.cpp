@@ -32,4 +32,16 @@ std::string ApplyProgressState::Text() const {
     return text;
 }
 
+bool ProgressAreaState::TakeDeviceState(unsigned long word) {
+    const unsigned answer = DeviceStateAnswer(word);
+    if (answer > kMouseNotChecked) return false;
+    notAnswering_ = answer == kMouseNotAnswering;
+    return true;
+}
+
+ProgressAreaState::Shows ProgressAreaState::shows() const {
+    if (progress_.visible()) return Shows::kProgress;
+    return notAnswering_ ? Shows::kNotAnswering : Shows::kNothing;
+}
+
 }  // namespace kestra

@@ -1,5 +1,6 @@
-// What Option shows of an apply while Monitor sends it: how far it is, as a
-// bar, and the time left, from the pauses the mouse still needs.
+// What Option shows in the area under its pages: an apply while Monitor sends
+// it (how far it is, as a bar, and the time left, from the pauses the mouse
+// still needs), and a mouse that is plugged in but does not answer.
 #pragma once
 
 #include <string>
@@ -27,6 +28,27 @@ private:
     int sent_ = 0;
     int total_ = 0;
     long remainingMs_ = 0;
+};
+
+// The area's one line. An apply in view takes the place of the warning while
+// it shows: it is what the user just asked for, and it ends; the warning
+// comes back after it for as long as Monitor still says so.
+class ProgressAreaState {
+public:
+    enum class Shows { kNothing, kProgress, kNotAnswering };
+
+    // Monitor's DeviceStateWord (UM_DEVICE_STATE, or the answer to
+    // UM_QUERY_DEVICE_STATE); false for an answer it does not define, which
+    // leaves the state as it was.
+    bool TakeDeviceState(unsigned long word);
+    ApplyProgressState& progress() { return progress_; }
+    const ApplyProgressState& progress() const { return progress_; }
+
+    Shows shows() const;
+
+private:
+    ApplyProgressState progress_;
+    bool notAnswering_ = false;
 };
 
 }  // namespace kestra

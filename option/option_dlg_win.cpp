@@ -23,6 +23,7 @@ namespace {
 constexpr int kWindowIcon = 128;
 constexpr int kTextWindow = 1000;
 constexpr int kTextApplied = 1001;
+constexpr int kTextNotAnswering = 1091;
 constexpr int kPageAreaEntry = 42;
 constexpr int kApplyProgressEntry = 48;
 // The bar along the bottom of the progress area, and its colours: the skin's
@@ -32,6 +33,9 @@ constexpr COLORREF kProgressTrack = RGB(18, 18, 20);
 constexpr COLORREF kProgressTrackEdge = RGB(58, 58, 64);
 constexpr COLORREF kProgressFill = RGB(230, 30, 30);
 constexpr COLORREF kProgressText = RGB(150, 150, 156);
+// A warning, not an error: a light tint of the accent, readable on the dark
+// bottom bar where the accent itself would be too dark for small text.
+constexpr COLORREF kNotAnsweringText = RGB(255, 118, 96);
 constexpr int kFirstProfileEntry = 5;
 constexpr int kFirstBoxEntry = 20;
 constexpr int kFirstOrientationEntry = 35;
@@ -39,6 +43,9 @@ constexpr int kFirstOrientationEntry = 35;
 // queues the device work; a Monitor that does not take it in this time is
 // hung, and Option must not hang with it.
 constexpr UINT kMonitorSendTimeoutMs = 5000;
+// Monitor answers the query from what it already knows; the start waits no
+// longer than this for a Monitor that is busy or hung.
+constexpr UINT kDeviceStateQueryTimeoutMs = 200;
 constexpr char kCouldNotMap[] = "Could not map view of file.";
 
 HICON LoadWindowIcon(int width, int height) {
@@ -82,6 +89,7 @@ const MessageEntry<COptionDlg> COptionDlg::kMessages[] = {
     {UM_PROFILE_CHANGED, &COptionDlg::OnProfileChanged},
     {UM_APPLY_DONE, &COptionDlg::OnApplyDone},
     {UM_APPLY_PROGRESS, &COptionDlg::OnApplyProgress},
+    {UM_DEVICE_STATE, &COptionDlg::OnDeviceState},
     {UM_DEVICE_VALUES_CHANGED, &COptionDlg::OnDeviceValuesChanged},
     {UM_OPTION_IGNORED_A, &COptionDlg::OnIgnored},
     {UM_OPTION_IGNORED_B, &COptionDlg::OnIgnored},
@@ -207,6 +215,8 @@ void COptionDlg::Initialise() {
     logic_->Start(block_.IsMapped());
     windowText_ = language_.Text(kTextWindow);
     appliedText_ = language_.Text(kTextApplied);
+    notAnsweringText_ = language_.Text(kTextNotAnswering);
+    AskDeviceState();
 }
 
 void COptionDlg::OpenSharedBlock() {
@@ -224,6 +234,20 @@ bool COptionDlg::AttachBlock() {
     if (block_.Open() != SharedSettingsBlock::kMapped) return false;
     blockMutex_ = OpenBlockMutex();
     return true;
+}
+
+// Monitor tells every later change of the mouse (UM_DEVICE_STATE); a mouse
+// already silent when Option starts is known only by asking. The window has
+// its title by now, so every change after the answer reaches it as a message.
+void COptionDlg::AskDeviceState() {
+    HWND monitor = FindWindowA(nullptr, kMonitorWindowTitle);
+    DWORD_PTR word = 0;
+    if (monitor == nullptr ||
+        !SendMessageTimeoutA(monitor, UM_QUERY_DEVICE_STATE, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK,
+                             kDeviceStateQueryTimeoutMs, &word)) {
+        return;
+    }
+    logic_->OnDeviceState(static_cast<unsigned long>(word));
 }
 
 // ---- running and ending ------------------------------------------------------
@@ -315,7 +339,7 @@ LRESULT COptionDlg::OnPaintMessage(WPARAM wParam, LPARAM lParam) {
 void COptionDlg::Paint(HDC dc, const RECT& client) {
     if (!IsIconic(hwnd())) {
         SkinWindow::Paint(dc, client);
-        PaintApplyProgress(dc);
+        PaintProgressArea(dc);
         return;
     }
     if (!bigIcon_) return;
@@ -368,6 +392,11 @@ LRESULT COptionDlg::OnApplyDone(WPARAM, LPARAM) {
 
 LRESULT COptionDlg::OnApplyProgress(WPARAM wParam, LPARAM lParam) {
     logic_->OnApplyProgress(static_cast<unsigned long>(wParam), static_cast<long>(lParam));
+    return 0;
+}
+
+LRESULT COptionDlg::OnDeviceState(WPARAM wParam, LPARAM) {
+    logic_->OnDeviceState(static_cast<unsigned long>(wParam));
     return 0;
 }
 
@@ -575,33 +604,52 @@ void COptionDlg::ShowApplyPending(bool pending) {
     if (apply_.hwnd()) UpdateWindow(apply_.hwnd());
 }
 
-void COptionDlg::ShowApplyProgress(const ApplyProgressState& progress) {
-    progress_ = progress;
+void COptionDlg::ShowProgressArea(const ProgressAreaState& area) {
+    area_ = area;
     if (hwnd() != nullptr && progressArea_.right > progressArea_.left) {
         InvalidateRect(hwnd(), &progressArea_, FALSE);
     }
 }
 
-void COptionDlg::PaintApplyProgress(HDC dc) {
-    if (!progress_.visible() || progressArea_.right <= progressArea_.left) return;
+std::string COptionDlg::ProgressAreaLine() const {
+    switch (area_.shows()) {
+        case ProgressAreaState::Shows::kProgress:
+            return area_.progress().Text();
+        case ProgressAreaState::Shows::kNotAnswering:
+            return notAnsweringText_;
+        default:
+            return "";
+    }
+}
+
+void COptionDlg::PaintProgressArea(HDC dc) {
+    const ProgressAreaState::Shows shows = area_.shows();
+    if (shows == ProgressAreaState::Shows::kNothing || progressArea_.right <= progressArea_.left) {
+        return;
+    }
     RECT bar = progressArea_;
     bar.top = bar.bottom - kProgressBarHeight;
-    Brush track(CreateSolidBrush(kProgressTrack));
-    Brush edge(CreateSolidBrush(kProgressTrackEdge));
-    Brush fill(CreateSolidBrush(kProgressFill));
-    FillRect(dc, &bar, track.get());
-    FrameRect(dc, &bar, edge.get());
-    RECT done = bar;
-    done.right = bar.left + progress_.FillWidth(bar.right - bar.left);
-    if (done.right > done.left) FillRect(dc, &done, fill.get());
+    if (shows == ProgressAreaState::Shows::kProgress) {
+        Brush track(CreateSolidBrush(kProgressTrack));
+        Brush edge(CreateSolidBrush(kProgressTrackEdge));
+        Brush fill(CreateSolidBrush(kProgressFill));
+        FillRect(dc, &bar, track.get());
+        FrameRect(dc, &bar, edge.get());
+        RECT done = bar;
+        done.right = bar.left + area_.progress().FillWidth(bar.right - bar.left);
+        if (done.right > done.left) FillRect(dc, &done, fill.get());
+    }
 
+    // The warning sits where the progress text does, so the two never
+    // look like different places to watch.
     if (!progressFont_) progressFont_ = CreateSkinFont(SkinFontKind::kMessage);
     RECT text = progressArea_;
     text.bottom = bar.top - 2;
-    const std::string line = progress_.Text();
+    const std::string line = ProgressAreaLine();
     ScopedSelectObject selectFont(dc, progressFont_.get());
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, kProgressText);
+    SetTextColor(dc,
+                 shows == ProgressAreaState::Shows::kProgress ? kProgressText : kNotAnsweringText);
     DrawTextA(dc, line.c_str(), static_cast<int>(line.size()), &text,
               DT_LEFT | DT_BOTTOM | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
 }

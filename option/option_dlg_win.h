@@ -64,6 +64,9 @@ public:
     SkinButton& webButton() { return web_; }
     // The page area of the skin, in client coordinates.
     const RECT& pageArea() const { return pageArea_; }
+    // The line the progress area ("48") shows now: an apply's progress, the
+    // warning of a mouse that does not answer, or nothing.
+    std::string ProgressAreaLine() const;
 
 protected:
     void PlaceControls(const SkinFile& file, const SkinStateImages& images) override;
@@ -86,6 +89,7 @@ private:
     void Initialise();
     void OpenSharedBlock();
     bool AttachBlock();
+    void AskDeviceState();
 
     // Messages.
     LRESULT OnClose(WPARAM wParam, LPARAM lParam);
@@ -99,6 +103,7 @@ private:
     LRESULT OnProfileChanged(WPARAM wParam, LPARAM lParam);
     LRESULT OnApplyDone(WPARAM wParam, LPARAM lParam);
     LRESULT OnApplyProgress(WPARAM wParam, LPARAM lParam);
+    LRESULT OnDeviceState(WPARAM wParam, LPARAM lParam);
     LRESULT OnDeviceValuesChanged(WPARAM wParam, LPARAM lParam);
     LRESULT OnIgnored(WPARAM wParam, LPARAM lParam);
 
@@ -140,8 +145,8 @@ private:
     uint32_t TickCount() override;
     uint32_t SecondsSince1970() override;
     void ShowApplyPending(bool pending) override;
-    void ShowApplyProgress(const ApplyProgressState& progress) override;
-    void PaintApplyProgress(HDC dc);
+    void ShowProgressArea(const ProgressAreaState& area) override;
+    void PaintProgressArea(HDC dc);
     void RefreshPages(unsigned pages) override;
 
     std::string programFolder_;
@@ -154,8 +159,9 @@ private:
     SharedSettingsBlock block_;
     Icon bigIcon_;
     Icon smallIcon_;
-    std::string windowText_;   // language text 1000
-    std::string appliedText_;  // language text 1001
+    std::string windowText_;        // language text 1000
+    std::string appliedText_;       // language text 1001
+    std::string notAnsweringText_;  // language text 1091
 
     SkinButton profileDialogEmpty_;       // "1"
     SkinButton import_;                   // "2"
@@ -183,7 +189,7 @@ private:
     Page shownPage_ = kButtonPage;
     RECT pageArea_ = {0, 0, 0, 0};
     RECT progressArea_ = {0, 0, 0, 0};  // "48": the text over a thin bar
-    ApplyProgressState progress_;
+    ProgressAreaState area_;
     Font progressFont_;
     int openBox_ = -1;  // the box whose popup is open
     bool ended_ = false;

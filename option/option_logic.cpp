@@ -85,9 +85,9 @@ void OptionLogic::Apply(int mode) {
 void OptionLogic::EndPending() {
     gate_.End();
     effects_.ShowApplyPending(false);
-    if (progress_.visible()) {
-        progress_.Clear();
-        effects_.ShowApplyProgress(progress_);
+    if (area_.progress().visible()) {
+        area_.progress().Clear();
+        effects_.ShowProgressArea(area_);
     }
 }
 
@@ -168,8 +168,12 @@ void OptionLogic::OnApplyDone() {
 }
 
 void OptionLogic::OnApplyProgress(unsigned long packed, long remainingPauseMs) {
-    if (!gate_.pending() || !progress_.Take(packed, remainingPauseMs)) return;
-    effects_.ShowApplyProgress(progress_);
+    if (!gate_.pending() || !area_.progress().Take(packed, remainingPauseMs)) return;
+    effects_.ShowProgressArea(area_);
+}
+
+void OptionLogic::OnDeviceState(unsigned long word) {
+    if (area_.TakeDeviceState(word)) effects_.ShowProgressArea(area_);
 }
 
 void OptionLogic::OnApplyWatch() {

@@ -51,8 +51,9 @@ public:
     // An apply is pending: mouse capture, wait cursor, OK and Apply disabled
     // (and a watch on Monitor's answer); false gives all of it back.
     virtual void ShowApplyPending(bool pending) = 0;
-    // How far Monitor is with the pending apply; an invisible state hides it.
-    virtual void ShowApplyProgress(const ApplyProgressState& progress) = 0;
+    // What the area under the pages shows changed: an apply's progress, the
+    // warning of a mouse that does not answer, or nothing.
+    virtual void ShowProgressArea(const ProgressAreaState& area) = 0;
     // The profile buttons, the orientation, the button boxes and the pages
     // named by `pages` show the working copy again.
     virtual void RefreshPages(unsigned pages) = 0;
@@ -94,6 +95,8 @@ public:
     void OnApplyDone();
     // UM_APPLY_PROGRESS: shown only while an apply of ours is pending.
     void OnApplyProgress(unsigned long packed, long remainingPauseMs);
+    // UM_DEVICE_STATE, and Monitor's answer to the query at start.
+    void OnDeviceState(unsigned long word);
 
     // The macro manager edits the library and the working copy's macro
     // buttons directly. Leaving it with OK saves the library; any other way
@@ -124,7 +127,7 @@ private:
     MacroLibrary macros_;
     OsdSettings osd_;
     ApplyGate gate_;
-    ApplyProgressState progress_;
+    ProgressAreaState area_;
     std::unique_ptr<SettingsStore> beforeMacroManager_;
 };
 

@@ -347,7 +347,7 @@ public:
     uint32_t TickCount() override { return 0; }
     uint32_t SecondsSince1970() override { return 0; }
     void ShowApplyPending(bool) override {}
-    void ShowApplyProgress(const ApplyProgressState&) override {}
+    void ShowProgressArea(const ProgressAreaState&) override {}
     void RefreshPages(unsigned pages) override { refreshed = pages; }
     unsigned refreshed = 0;
 };

@@ -69,8 +69,17 @@ public:
     uint32_t TickCount() override { return tick; }
     uint32_t SecondsSince1970() override { return 0x01020304; }
     void ShowApplyPending(bool pending) override { log.push_back(pending ? "pending" : "done"); }
-    void ShowApplyProgress(const ApplyProgressState& progress) override {
-        log.push_back(progress.visible() ? progress.Text() : "no progress");
+    void ShowProgressArea(const ProgressAreaState& area) override {
+        switch (area.shows()) {
+            case ProgressAreaState::Shows::kProgress:
+                log.push_back(area.progress().Text());
+                break;
+            case ProgressAreaState::Shows::kNotAnswering:
+                log.push_back("not answering");
+                break;
+            default:
+                log.push_back("nothing");
+        }
     }
     void RefreshPages(unsigned pages) override {
         log.push_back("refresh");
@@ -267,24 +276,47 @@ TEST_F(OptionLogicTest, ProgressShowsOnlyWhileOurApplyIsPendingAndGoesWithIt) {
     logic.OnApplyProgress(PackApplyProgress(282, 282), 200);  // two seconds or less: no countdown
     logic.OnApplyDone();
     const std::vector<std::string> shown(effects.log.end() - 5, effects.log.end());
-    EXPECT_EQ((std::vector<std::string>{"Sending to the mouse: 1 of 282 reports, 29 s left",
-                                        "Sending to the mouse: 281 of 282 reports, 2 s left",
-                                        "Sending to the mouse: 282 of 282 reports", "done",
-                                        "no progress"}),
-              shown);
+    EXPECT_EQ(
+        (std::vector<std::string>{"Sending to the mouse: 1 of 282 reports, 29 s left",
+                                  "Sending to the mouse: 281 of 282 reports, 2 s left",
+                                  "Sending to the mouse: 282 of 282 reports", "done", "nothing"}),
+        shown);
 
     // The watch giving up hides it too.
     logic.Apply(kApplyComputed);
     logic.OnApplyProgress(PackApplyProgress(1, 3), 600);
     effects.monitor = false;
     logic.OnApplyWatch();
-    EXPECT_EQ("no progress", effects.log.back());
+    EXPECT_EQ("nothing", effects.log.back());
 
     ApplyProgressState bar;
     EXPECT_EQ(0, bar.FillWidth(300));
     ASSERT_TRUE(bar.Take(PackApplyProgress(141, 282), 0));
     EXPECT_EQ(150, bar.FillWidth(300));
     EXPECT_EQ(0, bar.FillWidth(-4));
+}
+
+TEST_F(OptionLogicTest, AMouseThatDoesNotAnswerIsShownWheneverNoApplyIsInView) {
+    effects.block = DefaultStore();
+    effects.monitor = true;
+    logic.Start(true);
+    logic.OnDeviceState(PackDeviceState(4, true, 1, 2));  // no such answer: ignored
+    logic.OnDeviceState(PackDeviceState(kMouseNotAnswering, false, 0, 0));
+    logic.Apply(kApplyComputed);
+    logic.OnApplyProgress(PackApplyProgress(1, 2), 0);
+    logic.OnApplyDone();
+    logic.OnDeviceState(PackDeviceState(kMouseNotAnswering, false, 0, 0) | 0xFEu);  // ignored
+    logic.OnDeviceState(PackDeviceState(kMouseAnswering, true, 2, 3));
+    logic.OnDeviceState(PackDeviceState(kMouseNotAnswering, true, 2, 3));
+    logic.OnDeviceState(PackDeviceState(kMouseNotChecked, false, 0, 0));
+    std::vector<std::string> shown;
+    for (const std::string& entry : effects.log) {
+        if (entry == "not answering" || entry == "nothing" || entry.find("Sending") == 0)
+            shown.push_back(entry);
+    }
+    EXPECT_EQ((std::vector<std::string>{"not answering", "Sending to the mouse: 1 of 2 reports",
+                                        "not answering", "nothing", "not answering", "nothing"}),
+              shown);
 }
 
 TEST_F(OptionLogicTest, AnImportOfNoProfileChangesNothingButTheApplyStillRuns) {

@@ -356,6 +356,36 @@ TEST_F(OptionWindowTest, ABlockThatCannotBeMappedIsReportedAndTheFilesServe) {
     EXPECT_EQ(1, dialog->profileButton(4).checked());
 }
 
+// A stand-in for Monitor that answers the device-state query with the word
+// kept in its user data.
+LRESULT CALLBACK AnsweringMonitorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == UM_QUERY_DEVICE_STATE) return GetWindowLongPtrA(window, GWLP_USERDATA);
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST_F(OptionWindowTest, TheProgressAreaShowsAMouseThatDoesNotAnswerAsMonitorSays) {
+    WNDCLASSA cls = {};
+    cls.lpfnWndProc = &AnsweringMonitorProc;
+    cls.hInstance = GetModuleHandleA(nullptr);
+    cls.lpszClassName = "KestraAnsweringMonitor";
+    RegisterClassA(&cls);
+    HWND monitor = CreateWindowExA(0, cls.lpszClassName, kMonitorWindowTitle, WS_POPUP, 0, 0, 1, 1,
+                                   nullptr, nullptr, cls.hInstance, nullptr);
+    ASSERT_NE(nullptr, monitor);
+    const unsigned long silent = PackDeviceState(kMouseNotAnswering, false, 0, 0);
+    SetWindowLongPtrA(monitor, GWLP_USERDATA, static_cast<LONG_PTR>(silent));
+    const std::string warning = "Mouse found but not answering (manual: Troubleshooting)";
+
+    Open();  // asks Monitor
+    EXPECT_EQ(warning, dialog->ProgressAreaLine());
+    PostMessageA(dialog->hwnd(), UM_DEVICE_STATE, PackDeviceState(kMouseAnswering, true, 2, 3), 0);
+    EXPECT_TRUE(WaitUntil([&] { return dialog->ProgressAreaLine().empty(); }, 2000));
+    PostMessageA(dialog->hwnd(), UM_DEVICE_STATE, silent, 0);
+    EXPECT_TRUE(WaitUntil([&] { return dialog->ProgressAreaLine() == warning; }, 2000));
+    dialog.reset();
+    DestroyWindow(monitor);
+}
+
 BOOL CALLBACK CountOptionWindows(HWND window, LPARAM count) {
     char title[128] = {};
     GetWindowTextA(window, title, sizeof title);
