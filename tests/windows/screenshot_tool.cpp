@@ -21,14 +21,17 @@
 //   screenshot_tool pages PROGRAM_FOLDER OUT_FOLDER
 //       Option's main window (in this process, over PROGRAM_FOLDER, a
 //       scratch copy) on its performance and DPI levels pages, with the
-//       default profile and with a changed one, and the level colour dialog
+//       default profile and with a changed one, an apply's progress and a
+//       mouse that does not answer, and the level colour dialog
 //   screenshot_tool overlay PROGRAM_FOLDER OUT_FOLDER
 //       writes sample indication texts into PROGRAM_FOLDER (a scratch copy),
 //       starts its Overlay.exe over a light backdrop and saves the profile,
 //       message and macro indications
 #include <windows.h>
 #include <shlobj.h>
+#include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -722,6 +725,15 @@ int ShootPages(const std::string& programFolder, const std::string& outFolder) {
         Pump(200);
     }
 
+    // Monitor says the mouse is plugged in but does not answer.
+    SendMessageA(dialog.tab(COptionDlg::kButtonPage).hwnd(), BM_CLICK, 0, 0);
+    PostMessageA(dialog.hwnd(), UM_DEVICE_STATE, PackDeviceState(kMouseNotAnswering, false, 0, 0),
+                 0);
+    Pump(400);
+    failures += SaveWindow(dialog.hwnd(), outFolder + "option_main_not_answering.bmp") ? 0 : 1;
+    PostMessageA(dialog.hwnd(), UM_DEVICE_STATE, PackDeviceState(kMouseAnswering, true, 2, 3), 0);
+    Pump(200);
+
     // The colour dialog over the main window, with level 1's colour and
     // with another.
     const uint32_t colours[] = {static_cast<uint32_t>(p.DPIColor[0]) & 0xFFFFFF, 0x3080F0};
@@ -1012,6 +1024,178 @@ int ShootTrayMenu(const std::string& outFolder) {
     return saved ? 0 : 1;
 }
 
+// The tip of the running Monitor's tray icon as a user sees it: the pointer
+// rests on the icon until the shell shows the tip, which is saved with the
+// tray under it.
+int ShootTrayTip(const std::string& outPath) {
+    // Wine without a desktop's tray shows the icons in a window of its own.
+    const char* const kTrays[] = {"__winex11_standalone_tray", "Shell_TrayWnd"};
+    HWND tray = nullptr;
+    const DWORD start = GetTickCount();
+    while (tray == nullptr && GetTickCount() - start < 20000) {
+        for (const char* name : kTrays) {
+            HWND w = FindWindowA(name, nullptr);
+            if (tray == nullptr && w != nullptr && IsWindowVisible(w)) tray = w;
+        }
+        if (FindWindowA(nullptr, kMonitorWindowTitle) == nullptr) tray = nullptr;
+        Sleep(50);
+    }
+    RECT icons;
+    if (tray == nullptr || !GetWindowRect(tray, &icons)) {
+        fprintf(stderr, "no notification area\n");
+        return 1;
+    }
+    DWORD shell = 0;
+    GetWindowThreadProcessId(tray, &shell);
+    // Monitor's is the only icon here: the first square of the tray's client area.
+    RECT client;
+    GetClientRect(tray, &client);
+    POINT icon = {client.bottom / 2, client.bottom / 2};
+    ClientToScreen(tray, &icon);
+    SetCursorPos(icon.x + 40, icon.y + 200);
+    Sleep(300);
+    SetCursorPos(icon.x, icon.y);
+    HWND tip = nullptr;
+    const DWORD hovered = GetTickCount();
+    while (tip == nullptr && GetTickCount() - hovered < 8000) {
+        for (HWND w = FindWindowExA(nullptr, nullptr, TOOLTIPS_CLASSA, nullptr); w != nullptr;
+             w = FindWindowExA(nullptr, w, TOOLTIPS_CLASSA, nullptr)) {
+            DWORD process = 0;
+            GetWindowThreadProcessId(w, &process);
+            if (process == shell && IsWindowVisible(w)) tip = w;
+        }
+        Sleep(50);
+    }
+    if (tip == nullptr) {
+        fprintf(stderr, "the tray tip did not show\n");
+        return 1;
+    }
+    Sleep(300);  // let it finish painting
+    RECT shown;
+    GetWindowRect(tip, &shown);
+    UnionRect(&shown, &shown, &icons);
+    const bool saved = SaveScreenRect(shown, outPath);
+    printf("%s %s\n", saved ? "saved" : "FAILED", outPath.c_str());
+    return saved ? 0 : 1;
+}
+
+// ---- A command's output --------------------------------------------------------
+
+// Text as a command prompt shows it: light grey on black in a fixed font,
+// for the manual's pictures of what a command prints.
+class ConsoleText {
+public:
+    explicit ConsoleText(std::string text) : text_(std::move(text)) {}
+
+    int Save(const std::string& outPath) {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = &ConsoleText::Proc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "KestraConsoleText";
+        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+        RegisterClassA(&wc);
+        font_ = CreateFontA(-14, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0,
+                            NONANTIALIASED_QUALITY, FIXED_PITCH | FF_MODERN, "Courier New");
+        SIZE size = Measure();
+        HWND window = CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, 20,
+                                      20, size.cx, size.cy, nullptr, nullptr, wc.hInstance, this);
+        Pump(800);
+        const bool saved = window != nullptr && SaveWindow(window, outPath);
+        if (window != nullptr) DestroyWindow(window);
+        DeleteObject(font_);
+        return saved ? 0 : 1;
+    }
+
+private:
+    static constexpr int kMargin = 10;
+
+    std::vector<std::string> Lines() const {
+        std::vector<std::string> lines;
+        std::string line;
+        for (char c : text_) {
+            if (c == '\r') continue;
+            if (c == '\n') {
+                lines.push_back(line);
+                line.clear();
+            } else {
+                line += c;
+            }
+        }
+        if (!line.empty()) lines.push_back(line);
+        return lines;
+    }
+    SIZE Measure() {
+        HDC dc = GetDC(nullptr);
+        HGDIOBJ old = SelectObject(dc, font_);
+        TEXTMETRICA metrics = {};
+        GetTextMetricsA(dc, &metrics);
+        lineHeight_ = metrics.tmHeight;
+        SIZE size = {0, 0};
+        for (const std::string& line : Lines()) {
+            SIZE extent = {};
+            GetTextExtentPoint32A(dc, line.c_str(), static_cast<int>(line.size()), &extent);
+            size.cx = std::max(size.cx, extent.cx);
+        }
+        SelectObject(dc, old);
+        ReleaseDC(nullptr, dc);
+        size.cx += 2 * kMargin;
+        size.cy = static_cast<LONG>(Lines().size()) * lineHeight_ + 2 * kMargin;
+        return size;
+    }
+    void Paint(HWND window) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(window, &ps);
+        RECT all;
+        GetClientRect(window, &all);
+        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        HGDIOBJ old = SelectObject(dc, font_);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, RGB(204, 204, 204));
+        int y = kMargin;
+        for (const std::string& line : Lines()) {
+            TextOutA(dc, kMargin, y, line.c_str(), static_cast<int>(line.size()));
+            y += lineHeight_;
+        }
+        SelectObject(dc, old);
+        EndPaint(window, &ps);
+    }
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_NCCREATE) {
+            SetWindowLongPtrA(window, GWLP_USERDATA,
+                              reinterpret_cast<LONG_PTR>(
+                                  reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
+        }
+        auto* self = reinterpret_cast<ConsoleText*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+        if (message == WM_PAINT && self != nullptr) {
+            self->Paint(window);
+            return 0;
+        }
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+
+    std::string text_;
+    HFONT font_ = nullptr;
+    int lineHeight_ = 16;
+};
+
+// A text file (a command's output, with the command line it came from in
+// front) as a console shows it.
+int ShootConsoleText(const std::string& command, const std::string& textPath,
+                     const std::string& outPath) {
+    FILE* in = fopen(textPath.c_str(), "rb");
+    if (in == nullptr) {
+        fprintf(stderr, "cannot read %s\n", textPath.c_str());
+        return 1;
+    }
+    std::string text = "C:\\>" + command + "\r\n";
+    char buffer[4096];
+    size_t got = 0;
+    while ((got = fread(buffer, 1, sizeof buffer, in)) > 0) text.append(buffer, got);
+    fclose(in);
+    ConsoleText console(text);
+    return console.Save(outPath);
+}
+
 // ---- The uninstaller's pages -----------------------------------------------
 
 // Starts a program by its command line; the process handle, or null.
@@ -1202,6 +1386,12 @@ int main(int argc, char** argv) {
     }
     if (argc == 5 && strcmp(argv[1], "start") == 0) {
         return TimeStart(argv[2], argv[3], static_cast<DWORD>(atoi(argv[4])));
+    }
+    if (argc == 3 && strcmp(argv[1], "traytip") == 0) {
+        return ShootTrayTip(argv[2]);
+    }
+    if (argc == 5 && strcmp(argv[1], "console") == 0) {
+        return ShootConsoleText(argv[2], argv[3], argv[4]);
     }
     if (argc == 3 && strcmp(argv[1], "traymenu") == 0) {
         return ShootTrayMenu(WithSlash(argv[2]));
