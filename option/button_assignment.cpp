@@ -27,15 +27,6 @@ std::string Trimmed(const char* text, size_t size) {
     return s.substr(begin, end - begin);
 }
 
-bool SameIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (tolower(static_cast<unsigned char>(a[i])) != tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
-
 FunctionMenuItem Command(int32_t command, int textNumber) {
     return {MenuItemKind::kCommand, command, textNumber, std::string(), false, {}};
 }
@@ -98,7 +89,7 @@ std::vector<FunctionMenuItem> BoxMenu(BoxEditor editor, int box, const ButtonAss
         macro.items.push_back(Command(kCommandMacroManager, 1067));
         const std::vector<Macro>& list = macros.macros();
         const int checked = button.function == kFunctionMacro
-                                ? FindMacroForLabel(macros, button.label, sizeof button.label)
+                                ? macros.FindForLabel(Trimmed(button.label, sizeof button.label))
                                 : -1;
         // Ids above the accepted range could not be chosen.
         const size_t shown =
@@ -161,22 +152,9 @@ bool KeepsPrimaryClick(const ProfileSettings& profile, BoxEditor editor, int box
     return false;
 }
 
-int FindMacroForLabel(const MacroLibrary& macros, const char* label, size_t labelSize) {
-    const std::string wanted = Trimmed(label, labelSize);
-    const int exact = macros.Find(wanted);
-    if (exact >= 0) return exact;
-    // A long name was cut to fit the label when the button took it.
-    const std::vector<Macro>& list = macros.macros();
-    for (size_t i = 0; i < list.size(); ++i) {
-        if (strnlen(list[i].name, sizeof list[i].name) < kButtonLabelSize) continue;
-        if (SameIgnoringCase(Trimmed(list[i].name, kButtonLabelSize - 1), wanted))
-            return static_cast<int>(i);
-    }
-    return -1;
-}
-
 void CopyMacroToButton(const Macro& macro, ButtonAssignment& button) {
-    CopyText(button.label, sizeof button.label, NameOf(macro).c_str());
+    memset(button.label, 0, sizeof button.label);
+    CopyText(button.label, kButtonLabelChars + 1, NameOf(macro).c_str());
     const int32_t count = macro.stepCount;
     button.stepCount = static_cast<uint16_t>(count < 0                 ? 0
                                              : count > kMacroStepSlots ? kMacroStepSlots
@@ -192,7 +170,7 @@ int ReconcileMacroButtons(SettingsStore& working, const MacroLibrary& macros) {
             ButtonAssignment& button = working.profiles[p].buttons[b];
             if (button.function != kFunctionMacro) continue;
             if (Trimmed(button.label, sizeof button.label).empty()) continue;
-            const int found = FindMacroForLabel(macros, button.label, sizeof button.label);
+            const int found = macros.FindForLabel(Trimmed(button.label, sizeof button.label));
             if (found < 0) {
                 button.function = kFunctionDisabled;
             } else {
@@ -241,7 +219,7 @@ CommandOutcome RunButtonCommand(SettingsStore& working, MacroLibrary& macros, Bo
     if (chosen.kind == CommandKind::kMacroChooser) {
         const bool reconciled = ReconcileMacroButtons(working, macros) > 0;
         int32_t playOption = button.playOption;
-        int index = FindMacroForLabel(macros, button.label, sizeof button.label);
+        int index = macros.FindForLabel(Trimmed(button.label, sizeof button.label));
         if (!dialogs.ChooseMacro(playOption, index)) return {CommandResult::kCancelled, reconciled};
         button.playOption = playOption;
         if (index >= 0 && static_cast<size_t>(index) < macros.macros().size()) {

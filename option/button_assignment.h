@@ -75,17 +75,13 @@ ButtonCommand ResolveButtonCommand(BoxEditor editor, int32_t command);
 // warning is due and nothing changes.
 bool KeepsPrimaryClick(const ProfileSettings& profile, BoxEditor editor, int box, uint8_t function);
 
-// The macro of the list that a macro button's label names: equal names
-// without regard to case or surrounding blanks, a name longer than the label
-// also matching by the part that fits. -1 when none.
-int FindMacroForLabel(const MacroLibrary& macros, const char* label, size_t labelSize);
-
 // Every macro button of every profile takes its macro's current name, steps
 // and repeat count; a button whose macro is gone becomes function 6. Each
 // such button is flagged as changed. Returns the number of buttons touched.
 int ReconcileMacroButtons(SettingsStore& working, const MacroLibrary& macros);
 
-// Macro n of the list onto a button: name (cut to the label), step count,
+// Macro n of the list onto a button: name (cut to the label's 24
+// characters), step count,
 // steps and repeat count. The function is the caller's.
 void CopyMacroToButton(const Macro& macro, ButtonAssignment& button);
 

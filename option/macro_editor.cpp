@@ -78,10 +78,9 @@ int64_t ParseTypedNumber(const std::string& text, int64_t fallback) {
     size_t i = 0;
     const bool negative = !t.empty() && t[0] == '-';
     if (negative) ++i;
-    if (i >= t.size()) return fallback;
+    if (i >= t.size() || t[i] < '0' || t[i] > '9') return fallback;
     int64_t value = 0;
-    for (; i < t.size(); ++i) {
-        if (t[i] < '0' || t[i] > '9') return fallback;
+    for (; i < t.size() && t[i] >= '0' && t[i] <= '9'; ++i) {
         // Past any range we clamp to, more digits change nothing.
         if (value < 10000000000LL) value = value * 10 + (t[i] - '0');
     }
@@ -215,7 +214,14 @@ ContextOutcome MacroEditor::RunContextCommand(int32_t command, uint32_t lineData
 
 int MacroEditor::SetDelayFromText(int step, const std::string& text) {
     if (selected_ < 0 || step < 1 || step > stepCount_) return -1;
-    const int delay = Clamp(ParseTypedNumber(text, kMinEditedDelay), kMinEditedDelay, kMaxDelay);
+    const int current = steps_[step - 1].delay;
+    constexpr int64_t kNoNumber = INT64_MIN;
+    const int64_t typed = ParseTypedNumber(text, kNoNumber);
+    // An edit emptied, or left as it opened ("120 ms"), keeps the delay: it
+    // must not reach the buttons that play the macro as a change.
+    if (typed == kNoNumber) return current;
+    const int delay = Clamp(typed, kMinEditedDelay, kMaxDelay);
+    if (delay == current) return current;
     steps_[step - 1].delay = static_cast<uint16_t>(delay);
     StoreAndPropagate();
     return delay;

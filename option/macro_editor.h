@@ -61,9 +61,10 @@ int StepListLineToShow(int caretLine, int lineCount);
 // "Left Button Down" and the like for a mouse step.
 std::string MouseStepName(uint8_t mouseKey, uint8_t action);
 
-// Text typed into a numeric field as a number; anything but digits (an
-// optional leading minus allowed) gives `fallback`, and huge values stop at
-// INT32 limits.
+// The number at the start of text typed into a numeric field (an optional
+// leading minus allowed; what follows, as the " ms" of a delay line, is
+// ignored); text that starts with no digit gives `fallback`. Huge values
+// stop growing far beyond any range the fields clamp to.
 int64_t ParseTypedNumber(const std::string& text, int64_t fallback);
 
 // The context menu of the step list, as ids.
@@ -124,7 +125,8 @@ public:
     // record commands start recording at `tick`.
     ContextOutcome RunContextCommand(int32_t command, uint32_t lineData, uint32_t tick);
     // The delay edit of step `step` (from 1) committed with `text`; returns
-    // the stored delay (10..65535), -1 when there is no such step.
+    // the stored delay (10..65535), -1 when there is no such step. Text with
+    // no number, or the delay it already has, changes nothing.
     int SetDelayFromText(int step, const std::string& text);
     // The repeat switch and field. The field's value is clamped to 1..255
     // and returned (the field shows it again).

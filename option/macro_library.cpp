@@ -95,6 +95,21 @@ int MacroLibrary::Find(const std::string& name) const {
     return -1;
 }
 
+int MacroLibrary::FindForLabel(const std::string& label) const {
+    const int exact = Find(label);
+    if (exact >= 0) return exact;
+    const std::string wanted = TrimBlanks(label);
+    if (wanted.empty()) return -1;
+    for (size_t i = 0; i < macros_.size(); ++i) {
+        const std::string name = NameOf(macros_[i]);
+        for (size_t cut : {size_t(kButtonLabelChars), size_t(kButtonLabelChars + 1)}) {
+            if (name.size() > cut && SameNameIgnoringCase(TrimBlanks(name.substr(0, cut)), wanted))
+                return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
 bool MacroLibrary::ReconcileWith(const SettingsStore& store) {
     bool changed = false;
     for (const ProfileSettings& profile : store.profiles) {
@@ -102,7 +117,7 @@ bool MacroLibrary::ReconcileWith(const SettingsStore& store) {
             if (button.function != 16) continue;
             const std::string label = TrimBlanks(LabelOf(button));
             if (label.empty()) continue;
-            const int found = Find(label);
+            const int found = FindForLabel(label);
             if (found < 0) {
                 Macro macro;
                 memset(&macro, 0, sizeof macro);

@@ -42,8 +42,14 @@ public:
     // sides and case ignored; -1 when none.
     int Find(const std::string& name) const;
 
+    // The macro a button's label names: Find's match first, else a macro
+    // whose name is longer than a label holds and was cut to `label` (at
+    // 24 characters, or at 25 as labels stored by earlier versions were);
+    // -1 when none. Every lookup of a macro by a button uses this one rule.
+    int FindForLabel(const std::string& label) const;
+
     // Every macro button (function 16, non-empty label) of every profile
-    // finds its macro by label: a missing one is added from the button, one
+    // finds its macro by label (FindForLabel): a missing one is added from the button, one
     // that differs in step count, repeat count or a used step takes the
     // button's. The buttons stay as they are. Returns true when the list
     // changed.

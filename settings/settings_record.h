@@ -16,6 +16,8 @@ constexpr int kMacroStepSlots = 40;
 constexpr int kProfileNameSize = 250;   // 249 characters and the terminator
 constexpr int kGameFileSize = 500;      // 499 characters and the terminator
 constexpr int kButtonLabelSize = 26;
+// The longest macro name a button's label keeps; a longer one is cut to it.
+constexpr int kButtonLabelChars = 24;
 constexpr int kProgramPathSize = 262;
 
 struct MacroStep {

@@ -269,8 +269,8 @@ TEST_F(ButtonCommands, FunctionsClearAMacroAndMacroEntriesCopyTheMacro) {
     // A long name is cut to the label, and still names its macro.
     macros.macros().push_back(MakeMacro("A very long macro name, cut to fit", 1));
     EXPECT_EQ(CommandResult::kStored, Run(BoxEditor::kMainWindow, 6, 1052).result);
-    EXPECT_EQ(std::string("A very long macro name, c"), Button(6).label);
-    EXPECT_EQ(2, FindMacroForLabel(macros, Button(6).label, kButtonLabelSize));
+    EXPECT_EQ(std::string("A very long macro name, "), Button(6).label);
+    EXPECT_EQ(2, macros.FindForLabel(Button(6).label));
     EXPECT_TRUE(BoxMenu(BoxEditor::kMainWindow, 6, Button(6), macros)[0].items[4].checked);
 }
 

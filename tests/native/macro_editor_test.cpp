@@ -178,7 +178,7 @@ TEST_F(MacroEditing, TypedDelaysAndRepeatCountsAreClamped) {
     EXPECT_EQ(10, editor.SetDelayFromText(1, "5"));
     EXPECT_EQ(65535, editor.SetDelayFromText(1, "70000"));
     EXPECT_EQ(65535, editor.SetDelayFromText(2, "99999999999999999999"));
-    EXPECT_EQ(10, editor.SetDelayFromText(2, "x1"));
+    EXPECT_EQ(65535, editor.SetDelayFromText(2, "x1"));  // no number: as it was
     EXPECT_EQ(250, editor.SetDelayFromText(2, "250"));
     EXPECT_EQ(-1, editor.SetDelayFromText(3, "250"));
     EXPECT_EQ(65535, library.macros()[0].steps[0].delay);
@@ -196,6 +196,23 @@ TEST_F(MacroEditing, TypedDelaysAndRepeatCountsAreClamped) {
     editor.Select(0);
     EXPECT_TRUE(editor.repeatOn());
     EXPECT_EQ(7, editor.repeatCount());
+}
+
+// The in-place edit opens with the line's own text: committed as it is, it
+// neither changes the delay nor counts as an edit of the buttons playing it.
+TEST_F(MacroEditing, ADelayEditLeftAsItOpenedChangesNothing) {
+    library.macros() = {Named("Timed", 2)};
+    library.macros()[0].steps[0].delay = 120;
+    store->profiles[1].buttons[3] = kestra_test::NumberedMacro("Timed", 2);
+    store->profiles[1].buttons[3].steps[0].delay = 120;
+    editor.Select(0);
+    memset(&store->flags, 0, sizeof store->flags);
+    EXPECT_EQ(120, editor.SetDelayFromText(1, "120 ms"));
+    EXPECT_EQ(120, store->profiles[1].buttons[3].steps[0].delay);
+    EXPECT_EQ(0, store->flags.buttons[1][3]);
+    EXPECT_EQ(300, editor.SetDelayFromText(1, " 300 ms"));
+    EXPECT_EQ(300, store->profiles[1].buttons[3].steps[0].delay);
+    EXPECT_EQ(1, store->flags.buttons[1][3]);
 }
 
 TEST_F(MacroEditing, EditsReachEveryProfilesButtonsAndDeletedMacrosDisableThem) {

@@ -101,6 +101,22 @@ TEST(MacroLibraryReconcile, AddsMissingMacrosAndTakesTheButtonsVersion) {
     EXPECT_FALSE(library.ReconcileWith(*store));
 }
 
+// An imported macro's long name is cut on the button; the button must keep
+// finding it, not add a second macro under the cut name.
+TEST(MacroLibraryReconcile, ALongNameCutOnItsButtonIsStillItsMacro) {
+    auto store = kestra_test::DefaultStore();
+    store->profiles[0].buttons[4] = NumberedMacro("Rotation for the second boss", 3, 1);
+    store->profiles[2].buttons[7] = NumberedMacro("Rotation for the second boss", 3, 1);
+    store->profiles[2].buttons[7].label[kButtonLabelChars + 1] = 0;  // as earlier versions cut
+    store->profiles[0].buttons[4].label[kButtonLabelChars] = 0;
+    MacroLibrary library;
+    library.macros() = {MakeMacro("Rotation for the second boss", 2, 1)};
+    EXPECT_TRUE(library.ReconcileWith(*store));
+    ASSERT_EQ(1u, library.macros().size());
+    EXPECT_EQ(3, library.macros()[0].stepCount);
+    EXPECT_STREQ("Rotation for the second boss", library.macros()[0].name);
+}
+
 TEST(MacroLibraryReconcile, OnlyUsedStepsAreCompared) {
     auto store = kestra_test::DefaultStore();
     store->profiles[2].buttons[1] = NumberedMacro("Two", 2, 1);

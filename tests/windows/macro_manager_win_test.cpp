@@ -140,7 +140,8 @@ TEST_F(MacroManagerTest, RecordsSwallowedKeysTakesAnEditedDelayAndOkSavesTheLibr
         }
         Click(manager, 21);  // Stop
 
-        // The delay after the first step (its second line) typed as 5.
+        // The delay after the first step (its second line) typed as 1234: a
+        // value no fallback gives, so the typing is seen to arrive.
         e2e::MovePointerTo(ListLine(manager, 20, 1));
         Sleep(100);
         INPUT right[2] = {};
@@ -152,7 +153,7 @@ TEST_F(MacroManagerTest, RecordsSwallowedKeysTakesAnEditedDelayAndOkSavesTheLibr
         for (int i = 0; i < 5; ++i) e2e::PressKey(VK_DOWN);  // "Edit", the fifth entry
         e2e::PressKey(VK_RETURN);
         Sleep(300);
-        Type("5");
+        Type("1234");
         e2e::PressKey(VK_RETURN);
         Sleep(200);
 
@@ -181,7 +182,7 @@ TEST_F(MacroManagerTest, RecordsSwallowedKeysTakesAnEditedDelayAndOkSavesTheLibr
         EXPECT_EQ(keys[i], macro.steps[i].key) << i;
         EXPECT_EQ(actions[i], macro.steps[i].action) << i;
     }
-    EXPECT_EQ(10, macro.steps[0].delay);  // 5 typed, the least there is
+    EXPECT_EQ(1234, macro.steps[0].delay);
     EXPECT_GE(macro.steps[1].delay, 120);
     EXPECT_LE(macro.steps[1].delay, 600);
     EXPECT_GE(macro.steps[2].delay, 40);
