@@ -25,13 +25,18 @@ MacroPlayer::MacroPlayer(InputInjector& injector, MacroClock& clock, const Keybo
 
 bool MacroPlayer::Start(const ButtonAssignment& button) {
     if (button.function != 16 || button.stepCount == 0) return false;
-    if (playing()) {
-        cancel_.store(1);
+    // Playing from here on, not from when the macro thread gets to it: a
+    // second press in between cancels, and never loads other steps under a
+    // playback already handed over or hands over a second one.
+    int idle = 0;
+    if (!playing_.compare_exchange_strong(idle, 1)) {
+        Cancel();
         return false;
     }
     memcpy(steps_, button.steps, sizeof steps_);
     stepCount_ = std::min<int>(button.stepCount, kMacroStepSlots);
     repeatCount_ = button.repeatCount <= 0 ? 1 : button.repeatCount;
+    // A cancel that came after the last playback had ended is spent.
     cancel_.store(0);
     currentStep_ = 0;
     return true;
@@ -61,7 +66,6 @@ void MacroPlayer::ReleaseHeld(int limit) {
 }
 
 void MacroPlayer::Play() {
-    playing_.store(1);
     held_.clear();
     deadline_ = clock_.NowMs();
     const int start = currentStep_, end = stepCount_;

@@ -36,14 +36,20 @@ class MacroPlayer {
 public:
     MacroPlayer(InputInjector& injector, MacroClock& clock, const KeyboardLayout& layout);
 
-    // Window thread, for a pressed macro button. While a macro plays the press
-    // only cancels it and false is returned; otherwise the button's macro is
-    // loaded and true tells the caller to hand playback to the macro thread.
+    // Window thread, for a pressed macro button; one decision, taken whole.
+    // While a macro is handed over or plays, the press only cancels it and
+    // false is returned. Otherwise the button's macro is loaded, the player
+    // counts as playing from this moment, and true tells the caller to hand
+    // playback to the macro thread (or to Abandon it when it cannot).
     bool Start(const ButtonAssignment& button);
+    // Window thread: the playback Start handed out never reached the macro
+    // thread.
+    void Abandon() { playing_.store(0); }
 
     // Macro thread: plays the loaded macro from its current step.
     void Play();
 
+    // From Start's true until Play has ended (or Abandon).
     bool playing() const { return playing_.load() != 0; }
     void Cancel() { cancel_.store(1); }
     int currentStep() const { return currentStep_; }

@@ -147,7 +147,9 @@ void MonitorLogic::ButtonAction(int number, bool pressed) {
             ReleaseCombination(word, keys_, layout_);
         }
     } else if (button.function == kFunctionMacro && pressed) {
-        if (player_.Start(button)) effects_.PostPlayMacro();
+        // Start decides at once whether this press plays or cancels: a
+        // second press before the macro thread took the first one cancels it.
+        if (player_.Start(button) && !effects_.PostPlayMacro()) player_.Abandon();
     }
 }
 

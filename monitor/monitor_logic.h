@@ -37,7 +37,8 @@ public:
     virtual void KillTimer(unsigned id) = 0;
     // False when the device thread could not be reached.
     virtual bool PostDeviceJob(unsigned job) = 0;
-    virtual void PostPlayMacro() = 0;
+    // False when the macro thread could not be reached.
+    virtual bool PostPlayMacro() = 0;
     // WM_COMMAND ID_TRAY_OPEN to Monitor's own window.
     virtual void PostOpenOption() = 0;
     virtual void ShellOpen(const std::string& path) = 0;

@@ -451,8 +451,8 @@ bool CMonitorWnd::PostDeviceJob(unsigned job) {
     return deviceThread_.Post(TM_DEVICE_JOB, job, 0);
 }
 
-void CMonitorWnd::PostPlayMacro() {
-    macroThread_.Post(TM_PLAY_MACRO, 0, 0);
+bool CMonitorWnd::PostPlayMacro() {
+    return macroThread_.Post(TM_PLAY_MACRO, 0, 0);
 }
 
 void CMonitorWnd::PostOpenOption() {

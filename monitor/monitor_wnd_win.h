@@ -75,7 +75,7 @@ private:
     void StartTimer(unsigned id, unsigned periodMs) override;
     void KillTimer(unsigned id) override;
     bool PostDeviceJob(unsigned job) override;
-    void PostPlayMacro() override;
+    bool PostPlayMacro() override;
     void PostOpenOption() override;
     void ShellOpen(const std::string& path) override;
     void SaveCurrentProfile(int profile) override;

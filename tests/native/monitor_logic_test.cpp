@@ -52,7 +52,7 @@ public:
     void StartTimer(unsigned id, unsigned ms) override { Note("timer " + N(id) + " " + N(ms)); }
     void KillTimer(unsigned id) override { Note("kill " + N(id)); }
     bool PostDeviceJob(unsigned job) override { return Note("job " + N(job), jobPostable); }
-    void PostPlayMacro() override { Note("play"); }
+    bool PostPlayMacro() override { return Note("play"); }
     void PostOpenOption() override { Note("open option"); }
     void ShellOpen(const std::string& p) override { Note("shell " + p); }
     void SaveCurrentProfile(int p) override { Note("save profile " + N(p)); }
@@ -183,6 +183,23 @@ TEST_F(MonitorLogicTest, ReleasedButtonsNeverLaunchOrPlay) {
     // Launch events for buttons that launch nothing do nothing.
     Event(0x000A, 0x0005);
     EXPECT_TRUE(Take().empty());
+}
+
+TEST_F(MonitorLogicTest, ASecondMacroPressBeforePlaybackBeganCancelsItAndHandsOverNoOther) {
+    Button(5) = kestra_test::MacroButton({{4, 1, 1}, {4, 2, 1}});  // A
+    Button(6) = kestra_test::MacroButton({{5, 1, 1}, {5, 2, 1}});  // B
+    // Two presses 1 ms apart: the macro thread has not yet taken the first.
+    Event(0x5000, 0x0005);
+    Event(0x5000, 0x0006);
+    EXPECT_EQ((Trace{"play"}), Take());
+    // Its turn comes: cancelled before the first step, nothing is played.
+    player.Play();
+    EXPECT_TRUE(Take().empty());
+    EXPECT_FALSE(player.playing());
+    // The next press plays anew.
+    Event(0x5000, 0x0006);
+    player.Play();
+    EXPECT_EQ((Trace{"play", "+66", "-66"}), Take());
 }
 
 TEST_F(MonitorLogicTest, ProgramPathStopsAtTheEndOfItsRecord) {
