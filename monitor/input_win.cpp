@@ -36,10 +36,14 @@ ScopedTimerResolution::~ScopedTimerResolution() {
     if (raised_) timeEndPeriod(1);
 }
 
-PrecisionClock::PrecisionClock() {
+PrecisionClock::PrecisionClock() : interrupt_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
     ticksPerMs_ = static_cast<double>(frequency.QuadPart) / 1000.0;
+}
+
+PrecisionClock::~PrecisionClock() {
+    if (interrupt_) CloseHandle(interrupt_);
 }
 
 int64_t PrecisionClock::NowMs() {
@@ -48,14 +52,37 @@ int64_t PrecisionClock::NowMs() {
     return static_cast<int64_t>(static_cast<double>(counter.QuadPart) / ticksPerMs_);
 }
 
-void PrecisionClock::WaitUntilMs(int64_t deadline) {
+bool PrecisionClock::SleepOrInterrupt(DWORD ms, HANDLE interrupt) {
+    if (interrupt && WaitForSingleObject(interrupt, ms) == WAIT_OBJECT_0) return true;
+    // A wait of 0 returns at once; the sleep yields the processor. Without an
+    // event (none could be made) the wait is a plain sleep.
+    if (!interrupt || ms == 0) Sleep(ms);
+    return false;
+}
+
+void PrecisionClock::Wait(int64_t deadline, HANDLE interrupt) {
     for (;;) {
         const int64_t left = deadline - NowMs();
         if (left <= 0) return;
         // Sleep while a whole tick of the raised resolution fits, then yield.
-        if (left > 2) Sleep(static_cast<DWORD>(left - 2));
-        else Sleep(0);
+        if (SleepOrInterrupt(left > 2 ? static_cast<DWORD>(left - 2) : 0, interrupt)) return;
     }
+}
+
+void PrecisionClock::WaitUntilMs(int64_t deadline) {
+    Wait(deadline, nullptr);
+}
+
+void PrecisionClock::WaitUntilMsOrInterrupt(int64_t deadline) {
+    Wait(deadline, interrupt_);
+}
+
+void PrecisionClock::Interrupt() {
+    if (interrupt_) SetEvent(interrupt_);
+}
+
+void PrecisionClock::Rearm() {
+    if (interrupt_) ResetEvent(interrupt_);
 }
 
 }  // namespace kestra

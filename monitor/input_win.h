@@ -36,15 +36,28 @@ private:
 };
 
 // A monotonic millisecond clock that sleeps close to a deadline and yields for
-// the last stretch, so that waits end on time instead of a tick later.
+// the last stretch, so that waits end on time instead of a tick later. Its
+// interruptible waits sleep on an event that Interrupt sets.
 class PrecisionClock : public MacroClock {
 public:
     PrecisionClock();
+    ~PrecisionClock() override;
+    PrecisionClock(const PrecisionClock&) = delete;
+    PrecisionClock& operator=(const PrecisionClock&) = delete;
     int64_t NowMs() override;
     void WaitUntilMs(int64_t deadline) override;
+    void WaitUntilMsOrInterrupt(int64_t deadline) override;
+    void Interrupt() override;
+    void Rearm() override;
 
 private:
+    // Waits for `ms` or until `interrupt`, when there is one; true when
+    // interrupted.
+    static bool SleepOrInterrupt(DWORD ms, HANDLE interrupt);
+    void Wait(int64_t deadline, HANDLE interrupt);
+
     double ticksPerMs_;
+    HANDLE interrupt_;  // manual reset: set from Interrupt until Rearm
 };
 
 }  // namespace kestra

@@ -38,15 +38,28 @@ bool MacroPlayer::Start(const ButtonAssignment& button) {
     repeatCount_ = button.repeatCount <= 0 ? 1 : button.repeatCount;
     // A cancel that came after the last playback had ended is spent.
     cancel_.store(0);
+    clock_.Rearm();
     currentStep_ = 0;
     return true;
 }
 
-void MacroPlayer::Wait(int milliseconds) {
+void MacroPlayer::Cancel() {
+    cancel_.store(1);
+    clock_.Interrupt();
+}
+
+void MacroPlayer::Wait(int milliseconds, bool interruptible) {
     const int64_t now = clock_.NowMs();
     if (deadline_ < now - kMaxLag) deadline_ = now;
     deadline_ += milliseconds;
-    clock_.WaitUntilMs(deadline_);
+    if (!interruptible) {
+        clock_.WaitUntilMs(deadline_);
+        return;
+    }
+    clock_.WaitUntilMsOrInterrupt(deadline_);
+    // Cut short by a cancel: what follows (the releases) starts now, not
+    // when the step would have ended.
+    deadline_ = std::min(deadline_, clock_.NowMs());
 }
 
 void MacroPlayer::InjectKey(uint8_t key, bool up) {
@@ -61,7 +74,7 @@ void MacroPlayer::ReleaseHeld(int limit) {
         held_.pop_back();
         if (IsMouseKey(key)) injector_.MouseButton(key, false);
         else InjectKey(key, true);
-        Wait(kCancelReleasePause);
+        Wait(kCancelReleasePause, false);
     }
 }
 

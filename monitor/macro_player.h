@@ -30,6 +30,12 @@ public:
     virtual ~MacroClock() = default;
     virtual int64_t NowMs() = 0;
     virtual void WaitUntilMs(int64_t deadline) = 0;
+    // The same, but ended by Interrupt, from any thread, whether it comes
+    // during the wait or came before it (since the last Rearm): a cancel
+    // never waits out a step of up to 65 s.
+    virtual void WaitUntilMsOrInterrupt(int64_t deadline) { WaitUntilMs(deadline); }
+    virtual void Interrupt() {}
+    virtual void Rearm() {}
 };
 
 class MacroPlayer {
@@ -51,11 +57,14 @@ public:
 
     // From Start's true until Play has ended (or Abandon).
     bool playing() const { return playing_.load() != 0; }
-    void Cancel() { cancel_.store(1); }
+    // Stops playback at once, a step's wait included; what the macro holds
+    // down is still released at its pace.
+    void Cancel();
     int currentStep() const { return currentStep_; }
 
 private:
-    void Wait(int milliseconds);
+    // A step's wait ends on a cancel; the pauses between releases do not.
+    void Wait(int milliseconds, bool interruptible = true);
     void InjectKey(uint8_t key, bool up);
     void ReleaseHeld(int limit);
 
