@@ -245,6 +245,20 @@ bool MonitorLogic::OnCopyData(const void* data, size_t size) {
     return true;
 }
 
+SettingsHandOver::SettingsHandOver() : copy_(new SettingsStore()) {
+    ClearStore(*copy_);
+}
+
+void SettingsHandOver::Give(const SettingsStore& store) {
+    std::lock_guard<std::mutex> locked(lock_);
+    memcpy(copy_.get(), &store, sizeof store);
+}
+
+void SettingsHandOver::Take(SettingsStore& store) const {
+    std::lock_guard<std::mutex> locked(lock_);
+    memcpy(&store, copy_.get(), sizeof store);
+}
+
 DeviceJobs::DeviceJobs(DeviceApplier& applier, ReportLink& link, Waiter& waiter, DeviceFlags& flags,
                        FirmwareEffects& firmware, DeviceJobEffects& effects)
     : applier_(applier),
@@ -282,7 +296,7 @@ void DeviceJobs::Run(unsigned job, int connection) {
             if (Check() && fullApplyPending()) FullApply();
             break;
         case DEVICE_JOB_SELECT_PROFILE:
-            effects_.Snapshot(*snapshot_);
+            TakeSnapshot();
             applier_.SelectProfile(*snapshot_);
             // A failed write is not news to the user; a removal in the pause is.
             if (!flags_.abort) effects_.ShowProfileSelected(snapshot_->CurrentProfile);
@@ -304,14 +318,14 @@ void DeviceJobs::Apply() {
         FullApply();
         return;
     }
-    effects_.Snapshot(*snapshot_);
+    TakeSnapshot();
     applier_.ApplyAll(*snapshot_, ApplyMode::kChangedOnly, this);
     TookEveryReport();
 }
 
 void DeviceJobs::FullApply() {
     unsigned request = fullApplyRequest_.load();
-    effects_.Snapshot(*snapshot_);
+    TakeSnapshot();
     applier_.ApplyAll(*snapshot_, ApplyMode::kAll, this);
     // Done only when it ran to its end and got through, and only the request
     // it served: an arrival meanwhile has asked again.
@@ -336,6 +350,11 @@ bool DeviceJobs::TookEveryReport() {
     SetAnswer(kMouseNotAnswering);
     RequestFullApply();
     return false;
+}
+
+void DeviceJobs::TakeSnapshot() {
+    // The block holds what the window thread last wrote (or Option applied).
+    if (!effects_.ReadBlock(*snapshot_)) handOver_.Take(*snapshot_);
 }
 
 void DeviceJobs::SetAnswer(int answer) {

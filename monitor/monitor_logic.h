@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "device/apply_all.h"
@@ -153,13 +154,28 @@ private:
     bool trayTipShown_ = false;
 };
 
+// A copy of the settings handed from one thread to another, given and taken
+// whole under a lock, so that a copy taken is never part one state and part
+// the next.
+class SettingsHandOver {
+public:
+    SettingsHandOver();
+    void Give(const SettingsStore& store);
+    void Take(SettingsStore& store) const;
+
+private:
+    mutable std::mutex lock_;
+    std::unique_ptr<SettingsStore> copy_;
+};
+
 // What the device thread needs besides the mouse.
 class DeviceJobEffects {
 public:
     virtual ~DeviceJobEffects() = default;
     virtual void DebugLine(const std::string& line) = 0;
-    // The settings to send: a consistent copy of Monitor's settings.
-    virtual void Snapshot(SettingsStore& store) = 0;
+    // The shared block, copied whole under its mutex; false when there is
+    // no block.
+    virtual bool ReadBlock(SettingsStore& store) = 0;
     virtual bool PostApplyDoneToOption() = 0;
     // After each report of an apply (UM_APPLY_PROGRESS), to Option's window
     // if there is one.
@@ -178,6 +194,10 @@ public:
 
     // Where the firmware updater is looked for; set before the first job.
     void SetProgramFolder(const std::string& folder) { folder_ = folder; }
+    // Window thread, with every job it posts: the settings the job works on
+    // when there is no shared block. The working copy itself is never read
+    // here, as the window thread changes it at any time.
+    void HandOver(const SettingsStore& working) { handOver_.Give(working); }
     // `connection` tags a firmware check with the arrival it was posted for
     // (0: whatever connection is current, as at start-up); a check for an
     // earlier arrival is stale and dropped, since the latest one has its own.
@@ -202,6 +222,8 @@ private:
     // report, which is shown and owes it a full send.
     bool TookEveryReport();
     void SetAnswer(int answer);
+    // The settings this job sends, into snapshot_.
+    void TakeSnapshot();
 
     DeviceApplier& applier_;
     ReportLink& link_;
@@ -209,6 +231,7 @@ private:
     DeviceFlags& flags_;
     FirmwareEffects& firmware_;
     DeviceJobEffects& effects_;
+    SettingsHandOver handOver_;
     std::string folder_;
     // 0 when nothing is asked, else the number of the request.
     std::atomic<unsigned> fullApplyRequest_{0};

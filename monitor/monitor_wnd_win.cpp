@@ -448,6 +448,7 @@ void CMonitorWnd::KillTimer(unsigned id) {
 }
 
 bool CMonitorWnd::PostDeviceJob(unsigned job) {
+    jobs_.HandOver(logic_.working());
     return deviceThread_.Post(TM_DEVICE_JOB, job, 0);
 }
 
@@ -650,6 +651,7 @@ void CMonitorWnd::KillArrivalTimer() {
     KillTimer(TIMER_ARRIVAL_SETTLE);
 }
 void CMonitorWnd::PostFirmwareCheck(int connection) {
+    jobs_.HandOver(logic_.working());
     deviceThread_.Post(TM_DEVICE_JOB, DEVICE_JOB_FIRMWARE_CHECK, connection);
 }
 void CMonitorWnd::StartProgramWatch() {
@@ -690,14 +692,6 @@ void CMonitorWnd::ShellOpen(const char* path) {
 
 void CMonitorWnd::CloseMonitor() {
     PostMessageA(hwnd(), WM_CLOSE, 0, 0);
-}
-
-void CMonitorWnd::Snapshot(SettingsStore& store) {
-    // The block holds what the window thread last wrote (or Option applied),
-    // copied whole under its mutex; without a block, the working copy.
-    if (!block_.Read(blockMutex_.Get(), store)) {
-        memcpy(&store, &logic_.working(), sizeof store);
-    }
 }
 
 bool CMonitorWnd::PostApplyDoneToOption() {

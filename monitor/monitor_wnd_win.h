@@ -66,7 +66,8 @@ private:
     static void OnMacroThreadMessage(void* self, UINT message, WPARAM, LPARAM);
     static void OnDeviceThreadMessage(void* self, UINT message, WPARAM wParam, LPARAM lParam);
 
-    // MonitorEffects
+    // MonitorEffects and DeviceJobEffects (either thread: under the block's
+    // mutex)
     void DebugLine(const std::string& line) override;
     bool ReadBlock(SettingsStore& store) override;
     bool WriteBlock(const SettingsStore& store) override;
@@ -116,7 +117,6 @@ private:
     void CloseMonitor() override;
 
     // DeviceJobEffects (device thread)
-    void Snapshot(SettingsStore& store) override;
     bool PostApplyDoneToOption() override;
     void PostApplyProgressToOption(int sent, int total, int remainingPauseMs) override;
     void ShowProfileSelected(int profile) override;

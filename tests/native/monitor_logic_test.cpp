@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "device_fakes.h"
@@ -423,7 +426,11 @@ public:
     void DebugLine(const std::string& l) override {
         if (l[0] == 'O') Note(l);
     }
-    void Snapshot(SettingsStore& s) override { s = store; }
+    bool block = true;  // whether there is a shared block, holding `store`
+    bool ReadBlock(SettingsStore& s) override {
+        if (block) s = store;
+        return block;
+    }
     bool PostApplyDoneToOption() override { return option && Note("done"); }
     void PostApplyProgressToOption(int sent, int total, int remainingMs) override {
         progress.push_back({sent, total, remainingMs});
@@ -573,6 +580,48 @@ TEST_F(DeviceJobsTest, ASilentMouseIsShownAskedAgainAtEachApplyAndThenGetsEveryt
     EXPECT_EQ(kMouseNotAnswering, flags.answer.load());
     EXPECT_TRUE(jobs.fullApplyPending());
     EXPECT_EQ(kMouseNotAnswering, fx.states.back());
+}
+
+TEST_F(DeviceJobsTest, WithoutABlockAJobSendsAWholeCopyHandedOverWithIt) {
+    // Two states the window thread's working copy goes through: every level
+    // of profile 1 (and profile 1 current), or every level 3 (profile 5).
+    fx.block = false;
+    std::unique_ptr<SettingsStore> one(new SettingsStore(fx.store)),
+        three(new SettingsStore(fx.store));
+    for (int p = 0; p < kProfileCount; ++p) {
+        one->flags.level[p] = three->flags.level[p] = 1;
+        one->profiles[p].CpiStep = 0;
+        three->profiles[p].CpiStep = 2;
+    }
+    one->CurrentProfile = 0;
+    three->CurrentProfile = 4;
+    jobs.HandOver(*one);
+    std::atomic<bool> stop{false};
+    std::atomic<unsigned> handed{0};
+    std::thread window([&] {
+        for (unsigned i = 0; !stop; handed = ++i) jobs.HandOver(i % 2 ? *one : *three);
+    });
+    while (handed < 2) std::this_thread::yield();
+    // Until the window thread has handed over often meanwhile, however the
+    // two threads are scheduled.
+    const unsigned from = handed;
+    int mixed = 0;
+    for (int run = 0; run < 300 || (handed - from < 3000 && run < 100000); ++run) {
+        link.reports.clear();
+        jobs.Run(DEVICE_JOB_APPLY);
+        // Levels (04 profile level) and the select (02 profile), all of one state.
+        std::vector<int> seen;
+        for (const kestra_test::RecordedReport& r : link.reports) {
+            if (r.bytes[0] == 0x04) seen.push_back(r.bytes[2]);
+            if (r.bytes[0] == 0x02) seen.push_back(r.bytes[1] == 1 ? 1 : r.bytes[1] == 5 ? 3 : 0);
+        }
+        const bool whole =
+            seen.size() == 6 && seen[0] != 0 && std::count(seen.begin(), seen.end(), seen[0]) == 6;
+        if (!whole) ++mixed;
+    }
+    stop = true;
+    window.join();
+    EXPECT_EQ(0, mixed);
 }
 
 TEST_F(DeviceJobsTest, SelectShowsTheProfileAfterItsPauseUnlessRemoved) {
