@@ -39,10 +39,16 @@ void FillMenu(SkinMenu& menu, const std::vector<FunctionMenuItem>& items, const 
 int32_t TrackBoxMenu(HWND owner, HWND box, const std::vector<FunctionMenuItem>& items,
                      const LanguageText* texts, bool asWideAsBox) {
     if (box == nullptr) return 0;
+    // One guard for every box of the program: the click on a box that closed
+    // its menu must not open it (or another box's) again.
+    static MenuReopenGuard guard;
+    if (guard.IgnoresClickAt(GetTickCount())) return 0;
     RECT r;
     GetWindowRect(box, &r);
-    return TrackMenuAt(owner, POINT{r.left, r.bottom}, items, texts,
-                       asWideAsBox ? r.right - r.left : 0);
+    const int32_t command = TrackMenuAt(owner, POINT{r.left, r.bottom}, items, texts,
+                                        asWideAsBox ? r.right - r.left : 0);
+    guard.MenuClosed(GetTickCount());
+    return command;
 }
 
 int32_t TrackMenuAt(HWND owner, POINT at, const std::vector<FunctionMenuItem>& items,

@@ -17,7 +17,8 @@ namespace kestra {
 // Shows the menu at the box's lower left and returns the chosen command (0:
 // none). A null message follows, so that the menu has closed cleanly before
 // the command is carried out. With `asWideAsBox` the menu is at least as
-// wide as the box.
+// wide as the box. Within 200 ms of a box menu closing nothing opens (0): that
+// click is the one that closed it.
 int32_t TrackBoxMenu(HWND owner, HWND box, const std::vector<FunctionMenuItem>& items,
                      const LanguageText* texts, bool asWideAsBox = false);
 // The same menu with its upper left corner at a screen point, at least

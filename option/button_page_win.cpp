@@ -1,19 +1,11 @@
 #include "option/button_page_win.h"
 
 #include "option/button_menu_win.h"
-#include "skin/menu_model.h"
 
 namespace kestra {
 namespace {
 
 constexpr int kFirstBoxEntry = 20;
-
-// When the last popup of the page closed, for the whole program: the click
-// that closed a popup must not open the next one.
-MenuReopenGuard& PagePopupGuard() {
-    static MenuReopenGuard guard;
-    return guard;
-}
 
 }  // namespace
 
@@ -51,12 +43,10 @@ LRESULT CButtonPage::OnCommand(WPARAM wParam, LPARAM lParam) {
 
 void CButtonPage::OnBoxClicked(int box) {
     if (boxes_[box].hwnd() == nullptr) return;
-    if (PagePopupGuard().IgnoresClickAt(GetTickCount())) return;
     openBox_ = box;
     const std::vector<FunctionMenuItem> items = BoxMenu(
         BoxEditor::kButtonPage, box, logic().currentSettings().buttons[box], logic().macros());
     const int32_t command = TrackBoxMenu(hwnd(), boxes_[box].hwnd(), items, context().texts);
-    PagePopupGuard().MenuClosed(GetTickCount());
     boxes_[box].SetHover(false);
     InvalidateRect(boxes_[box].hwnd(), nullptr, FALSE);
     openBox_ = -1;
