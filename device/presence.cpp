@@ -100,8 +100,7 @@ bool ReadFirmwareVersion(ReportLink& link, Waiter& waiter, FirmwareVersion* seen
 }
 
 FirmwareCheck CheckFirmware(ReportLink& link, Waiter& waiter, FirmwareEffects& effects,
-                            const FirmwareVersion& expected, const char* programFolder,
-                            FirmwareVersion* seen) {
+                            const FirmwareVersion& expected, FirmwareVersion* seen) {
     FirmwareVersion version;
     if (!ReadFirmwareVersion(link, waiter, &version)) {
         effects.DebugLine("Firmware check: no answer\n");
@@ -123,15 +122,21 @@ FirmwareCheck CheckFirmware(ReportLink& link, Waiter& waiter, FirmwareEffects& e
         return FirmwareCheck::kMatches;
     }
 
-    if (effects.AskOkCancel(kFirmwareUpdateText, kFirmwareUpdateCaption)) {
+    effects.ReportWrongFirmware();
+    return FirmwareCheck::kMismatch;
+}
+
+void AskToUpdateFirmware(FirmwarePrompt& prompt, const char* programFolder) {
+    const FirmwareAnswer answer = prompt.AskOkCancel(kFirmwareUpdateText, kFirmwareUpdateCaption);
+    if (answer == FirmwareAnswer::kClosed) return;
+    if (answer == FirmwareAnswer::kUpdate) {
         std::string path = programFolder ? programFolder : "";
         // The folder already ends in a backslash; the doubled separator is
         // harmless to the shell and keeps a folder given without one working.
         path += "\\Flasher\\Flasher.exe";
-        effects.ShellOpen(path.c_str());
+        prompt.ShellOpen(path.c_str());
     }
-    effects.CloseMonitor();
-    return FirmwareCheck::kMismatch;
+    prompt.CloseMonitor();
 }
 
 }  // namespace kestra

@@ -71,12 +71,32 @@ struct FirmwareVersion {
     int minor = 3;  // NewLFWVersion
 };
 
+// The device thread's side of the firmware check. It shows no window: a
+// thread that shows one cannot be waited for safely, and shut-down waits for
+// the device thread.
 class FirmwareEffects {
 public:
     virtual ~FirmwareEffects() = default;
     virtual void DebugLine(const char* line) = 0;
-    // Modal OK/Cancel question owned by Monitor's window; true for OK.
-    virtual bool AskOkCancel(const char* text, const char* caption) = 0;
+    // The mouse has another firmware: tells the window thread, which asks
+    // the user (AskToUpdateFirmware).
+    virtual void ReportWrongFirmware() = 0;
+};
+
+enum class FirmwareAnswer {
+    kUpdate,  // OK
+    kCancel,
+    // Monitor's window went away while the question was up (Exit, WM_CLOSE,
+    // logoff): Monitor is ending already and nothing is to be done.
+    kClosed,
+};
+
+// The window thread's side: the question and what follows it.
+class FirmwarePrompt {
+public:
+    virtual ~FirmwarePrompt() = default;
+    // Modal OK/Cancel question owned by Monitor's window, on its thread.
+    virtual FirmwareAnswer AskOkCancel(const char* text, const char* caption) = 0;
     // Opens a file with the shell verb "open", shown normally.
     virtual void ShellOpen(const char* path) = 0;
     // Closes Monitor's main window, which ends the program.
@@ -96,7 +116,8 @@ enum class FirmwareCheck {
     // but silent): no verdict, nothing asked; the next arrival and the next
     // Apply check again.
     kNoAnswer,
-    // Another version: the user was asked to update and Monitor is closing.
+    // Another version: reported to the window thread, which asks the user
+    // to update and closes Monitor.
     kMismatch,
 };
 
@@ -108,13 +129,16 @@ constexpr int kFirmwareRetryMs = 100;
 // unless aborted); false when it never answered. Writes no debug lines.
 bool ReadFirmwareVersion(ReportLink& link, Waiter& waiter, FirmwareVersion* seen);
 
-// Asks the mouse for its firmware version. Another version asks to update,
-// starts the updater on OK and closes Monitor either way. A read that fails
-// is no version at all: it is tried again, unless aborted, and then
-// reported as no answer, which the caller shows. `seen` (may be null) gets
-// the version that came.
+// Asks the mouse for its firmware version. Another version is reported
+// (FirmwareEffects::ReportWrongFirmware) and asked about by the window
+// thread. A read that fails is no version at all: it is tried again, unless
+// aborted, and then reported as no answer, which the caller shows. `seen`
+// (may be null) gets the version that came.
 FirmwareCheck CheckFirmware(ReportLink& link, Waiter& waiter, FirmwareEffects& effects,
-                            const FirmwareVersion& expected, const char* programFolder,
-                            FirmwareVersion* seen = nullptr);
+                            const FirmwareVersion& expected, FirmwareVersion* seen = nullptr);
+
+// The question about a wrong firmware: OK starts the updater, and Monitor
+// closes on either answer; nothing when its window went away meanwhile.
+void AskToUpdateFirmware(FirmwarePrompt& prompt, const char* programFolder);
 
 }  // namespace kestra

@@ -16,6 +16,7 @@ MonitorLogic::MonitorLogic(const Parts& parts)
       player_(parts.player),
       registry_(parts.registry),
       pointer_(parts.pointer),
+      prompt_(parts.prompt),
       working_(new SettingsStore()),
       applied_(new SettingsStore()) {
     ClearStore(*working_);
@@ -41,7 +42,8 @@ void MonitorLogic::ConnectedStart(int opened, bool openOption) {
         flags_.answer = kMouseNotChecked;
         StartProgramWatch();
         // The firmware is compared once, by the device thread's check; the
-        // start goes on meanwhile and that check ends Monitor on a mismatch.
+        // start goes on meanwhile, and a mismatch it reports ends Monitor
+        // after the user was asked.
         effects_.StartTimer(TIMER_FIRMWARE_CHECK, kFirmwareCheckMs);
         effects_.AddTrayIcon();
         UpdateTrayTip();
@@ -229,6 +231,13 @@ void MonitorLogic::OnDeviceStateChanged() {
     effects_.PostDeviceStateToOption(DeviceStateWord(flags_));
 }
 
+void MonitorLogic::OnWrongFirmware() {
+    // Before asking: the question's own message loop may bring the next report.
+    if (firmwareAsked_) return;
+    firmwareAsked_ = true;
+    AskToUpdateFirmware(prompt_, folder_.c_str());
+}
+
 void MonitorLogic::UpdateTrayTip() {
     TrayTipInfo now = TrayTipOf(*working_);
     now.notAnswering = connected() && flags_.answer == kMouseNotAnswering;
@@ -285,7 +294,9 @@ void DeviceJobs::Run(unsigned job, int connection) {
     }
     switch (job) {
         case DEVICE_JOB_APPLY:
-            Apply();
+            // A mouse with another firmware is sent nothing; Option is still
+            // answered, its Apply being over.
+            if (!wrongFirmware_) Apply();
             if (!effects_.PostApplyDoneToOption()) {
                 effects_.DebugLine("OnApplyAllSetting Don't find Zeph Option Dialog\n");
             }
@@ -296,6 +307,7 @@ void DeviceJobs::Run(unsigned job, int connection) {
             if (Check() && fullApplyPending()) FullApply();
             break;
         case DEVICE_JOB_SELECT_PROFILE:
+            if (wrongFirmware_) break;
             TakeSnapshot();
             applier_.SelectProfile(*snapshot_);
             // A failed write is not news to the user; a removal in the pause is.
@@ -334,8 +346,8 @@ void DeviceJobs::FullApply() {
 
 bool DeviceJobs::Check() {
     FirmwareVersion seen;
-    const FirmwareCheck result =
-        CheckFirmware(link_, waiter_, firmware_, FirmwareVersion(), folder_.c_str(), &seen);
+    const FirmwareCheck result = CheckFirmware(link_, waiter_, firmware_, FirmwareVersion(), &seen);
+    if (result != FirmwareCheck::kNoAnswer) wrongFirmware_ = result == FirmwareCheck::kMismatch;
     // A removal in the middle is no news about the mouse.
     if (waiter_.AbortRequested()) return false;
     if (result != FirmwareCheck::kNoAnswer) flags_.firmware = (seen.major << 8) | seen.minor;

@@ -74,6 +74,7 @@ public:
         MacroPlayer& player;
         PointerRegistry& registry;
         PointerWriter& pointer;
+        FirmwarePrompt& prompt;
     };
     explicit MonitorLogic(const Parts& parts);
     MonitorLogic(const MonitorLogic&) = delete;
@@ -91,6 +92,8 @@ public:
 
     // Start-up: the loaded settings become both copies.
     void Load(const SettingsStore& loaded);
+    // Where the firmware updater is looked for.
+    void SetProgramFolder(const std::string& folder) { folder_ = folder; }
     // After the device was opened at start-up (`opened` non-zero when the
     // report channel is open): timers, tray icon, Option when asked, and the
     // presence state recorded in config.ini.
@@ -119,6 +122,10 @@ public:
     // The device thread or an arrival changed what is known of the mouse:
     // the tray tip and Option show it.
     void OnDeviceStateChanged();
+    // UM_WRONG_FIRMWARE: the device thread found another firmware. The user
+    // is asked here, on the window thread, once: Monitor ends after the
+    // answer, and a check reporting again meanwhile asks no second time.
+    void OnWrongFirmware();
 
     // WM_COPYDATA; false when it is no OSD text record.
     bool OnCopyData(const void* data, size_t size);
@@ -143,6 +150,7 @@ private:
     MacroPlayer& player_;
     PointerRegistry& registry_;
     PointerWriter& pointer_;
+    FirmwarePrompt& prompt_;
     MonitorAddOns defaultAddOns_;
     MonitorAddOns* addOns_ = &defaultAddOns_;
 
@@ -152,6 +160,8 @@ private:
     KeyRepeat keyRepeat_;
     TrayTipInfo trayTip_;
     bool trayTipShown_ = false;
+    std::string folder_;
+    bool firmwareAsked_ = false;
 };
 
 // A copy of the settings handed from one thread to another, given and taken
@@ -192,8 +202,6 @@ public:
     DeviceJobs(DeviceApplier& applier, ReportLink& link, Waiter& waiter, DeviceFlags& flags,
                FirmwareEffects& firmware, DeviceJobEffects& effects);
 
-    // Where the firmware updater is looked for; set before the first job.
-    void SetProgramFolder(const std::string& folder) { folder_ = folder; }
     // Window thread, with every job it posts: the settings the job works on
     // when there is no shared block. The working copy itself is never read
     // here, as the window thread changes it at any time.
@@ -232,7 +240,9 @@ private:
     FirmwareEffects& firmware_;
     DeviceJobEffects& effects_;
     SettingsHandOver handOver_;
-    std::string folder_;
+    // The last check found another firmware: nothing more is sent to that
+    // mouse while the user is asked (and Monitor ends).
+    bool wrongFirmware_ = false;
     // 0 when nothing is asked, else the number of the request.
     std::atomic<unsigned> fullApplyRequest_{0};
     std::atomic<unsigned> fullApplyRequests_{0};

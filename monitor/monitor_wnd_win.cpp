@@ -59,12 +59,14 @@ const MessageEntry<CMonitorWnd> CMonitorWnd::kMessages[] = {
     {UM_PROFILE_SELECTED, &CMonitorWnd::OnProfileSelected},
     {UM_DEVICE_STATE_CHANGED, &CMonitorWnd::OnDeviceStateChanged},
     {UM_QUERY_DEVICE_STATE, &CMonitorWnd::OnQueryDeviceState},
+    {UM_WRONG_FIRMWARE, &CMonitorWnd::OnWrongFirmware},
 };
 
 CMonitorWnd::CMonitorWnd(bool openOption)
     : openOption_(openOption),
       player_(injector_, clock_, layout_),
-      logic_(MonitorLogic::Parts{*this, flags_, injector_, layout_, player_, registry_, pointer_}),
+      logic_(MonitorLogic::Parts{*this, flags_, injector_, layout_, player_, registry_, pointer_,
+                                 *this}),
       presence_(*this, flags_),
       applier_(link_, *this),
       jobs_(applier_, link_, *this, flags_, *this, *this),
@@ -107,7 +109,7 @@ LRESULT CMonitorWnd::OnCreate(WPARAM wParam, LPARAM lParam) {
     configPath_ = ConfigIniPath(folder_);
     registry_.OpenKey(kMouseRegistryKey);
     link_.Load(folder_);
-    jobs_.SetProgramFolder(folder_);
+    logic_.SetProgramFolder(folder_);
 
     std::unique_ptr<SettingsStore> loaded(new SettingsStore());
     LoadStore(folder_, *loaded, &ReadSystemSettingsFromRegistry);
@@ -362,6 +364,11 @@ LRESULT CMonitorWnd::OnDeviceStateChanged(WPARAM, LPARAM) {
 
 LRESULT CMonitorWnd::OnQueryDeviceState(WPARAM, LPARAM) {
     return static_cast<LRESULT>(DeviceStateWord(flags_));
+}
+
+LRESULT CMonitorWnd::OnWrongFirmware(WPARAM, LPARAM) {
+    logic_.OnWrongFirmware();
+    return 0;
 }
 
 LRESULT CMonitorWnd::OnSystrayNotify(WPARAM, LPARAM lParam) {
@@ -682,16 +689,10 @@ void CMonitorWnd::DebugLine(const char* line) {
     OutputDebugStringA(line ? line : "");
 }
 
-bool CMonitorWnd::AskOkCancel(const char* text, const char* caption) {
-    return MessageBoxA(hwnd(), text, caption, MB_OKCANCEL | MB_ICONEXCLAMATION) == IDOK;
-}
-
-void CMonitorWnd::ShellOpen(const char* path) {
-    ShellExecuteA(nullptr, "open", path ? path : "", nullptr, nullptr, SW_SHOWNORMAL);
-}
-
-void CMonitorWnd::CloseMonitor() {
-    PostMessageA(hwnd(), WM_CLOSE, 0, 0);
+void CMonitorWnd::ReportWrongFirmware() {
+    // The question is the window thread's: shut-down waits for this thread,
+    // and a box shown here could leave the two waiting on each other.
+    PostMessageA(hwnd(), UM_WRONG_FIRMWARE, 0, 0);
 }
 
 bool CMonitorWnd::PostApplyDoneToOption() {
@@ -718,6 +719,25 @@ void CMonitorWnd::Sleep(int ms) {
 
 bool CMonitorWnd::AbortRequested() {
     return flags_.abort != 0;
+}
+
+// ---- window thread: the firmware question --------------------------------------
+
+FirmwareAnswer CMonitorWnd::AskOkCancel(const char* text, const char* caption) {
+    // The box's own message loop keeps Monitor at work: the mouse's events,
+    // Option's Apply (the device thread answers it), the tray's Exit.
+    const int answer = MessageBoxA(hwnd(), text, caption, MB_OKCANCEL | MB_ICONEXCLAMATION);
+    // Ended meanwhile (Exit, WM_CLOSE, logoff): the box went with its owner.
+    if (!hwnd()) return FirmwareAnswer::kClosed;
+    return answer == IDOK ? FirmwareAnswer::kUpdate : FirmwareAnswer::kCancel;
+}
+
+void CMonitorWnd::ShellOpen(const char* path) {
+    ShellExecuteA(nullptr, "open", path ? path : "", nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void CMonitorWnd::CloseMonitor() {
+    PostMessageA(hwnd(), WM_CLOSE, 0, 0);
 }
 
 }  // namespace kestra

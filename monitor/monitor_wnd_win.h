@@ -27,6 +27,7 @@ class CMonitorWnd : public Window,
                     private MonitorEffects,
                     private PresenceEffects,
                     private FirmwareEffects,
+                    private FirmwarePrompt,
                     private DeviceJobEffects,
                     private Waiter {
 public:
@@ -56,6 +57,7 @@ private:
     LRESULT OnProfileSelected(WPARAM, LPARAM);
     LRESULT OnDeviceStateChanged(WPARAM, LPARAM);
     LRESULT OnQueryDeviceState(WPARAM, LPARAM);
+    LRESULT OnWrongFirmware(WPARAM, LPARAM);
 
     void OnCustomizer();
     // Opens a program with the shell's "open"; nothing when it is missing.
@@ -112,7 +114,10 @@ private:
 
     // FirmwareEffects (device thread)
     void DebugLine(const char* line) override;
-    bool AskOkCancel(const char* text, const char* caption) override;
+    void ReportWrongFirmware() override;
+
+    // FirmwarePrompt (window thread)
+    FirmwareAnswer AskOkCancel(const char* text, const char* caption) override;
     void ShellOpen(const char* path) override;
     void CloseMonitor() override;
 
@@ -155,7 +160,8 @@ private:
     std::unique_ptr<MonitorAddOns> addOns_;
 
     // Both exist only while they have work (the jobs of the mouse, a
-    // macro); an idle Monitor runs its window thread alone.
+    // macro); an idle Monitor runs its window thread alone. Neither shows a
+    // window, so that shut-down can always wait for them.
     WorkerThread macroThread_;
     WorkerThread deviceThread_;
     bool trayIcon_ = false;

@@ -5,8 +5,7 @@ namespace {
 
 // The address space a thread's stack may take. The default is the
 // program's 2 MiB, which Wine commits whole for every thread; the jobs here
-// (reports, injected input, the firmware question's message box) need a
-// small part of it.
+// (reports, injected input) need a small part of it.
 constexpr DWORD kStackReserve = 256 * 1024;
 
 struct Locked {

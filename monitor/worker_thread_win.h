@@ -21,7 +21,8 @@ public:
     // False when no thread could be started for it.
     bool Post(UINT message, WPARAM wParam, LPARAM lParam);
     // Lets the messages already posted finish (a quit comes after them) and
-    // waits for the end.
+    // waits for the end, without limit: a handler never shows a window,
+    // whose end may wait on the very thread that waits here.
     void Stop();
     // Whether a thread exists right now (for tests and measurements).
     bool running();

@@ -50,6 +50,9 @@ constexpr unsigned UM_PROFILE_SELECTED = 0x8001;
 // or not; wParam the DeviceStateWord. The window thread tells the tray and
 // Option.
 constexpr unsigned UM_DEVICE_STATE_CHANGED = 0x8002;
+// Private to Monitor (WM_APP + 3): its device thread found a firmware other
+// than the expected one; the window thread asks the user to update.
+constexpr unsigned UM_WRONG_FIRMWARE = 0x8003;
 // Sent (not posted) by another program: the result is Monitor's
 // DeviceStateWord. Parameters are ignored, so nothing a sender puts there
 // changes anything.

@@ -137,17 +137,20 @@ TEST(DevicePresence, RemovalAbortsABusyDeviceThreadAndWorksFromStartUp) {
     EXPECT_TRUE(f.Steps().empty());
 }
 
-class RecordingFirmwareEffects : public FirmwareEffects {
+// The checking thread's effects and the window thread's question, in one
+// list of steps.
+class RecordingFirmwareEffects : public FirmwareEffects, public FirmwarePrompt {
 public:
     void DebugLine(const char* line) override { debug += line; }
-    bool AskOkCancel(const char* text, const char* caption) override {
+    void ReportWrongFirmware() override { steps.push_back("report wrong firmware"); }
+    FirmwareAnswer AskOkCancel(const char* text, const char* caption) override {
         steps.push_back(std::string("ask ") + caption + ": " + text);
-        return answerOk;
+        return answer;
     }
     void ShellOpen(const char* path) override { steps.push_back(std::string("open ") + path); }
     void CloseMonitor() override { steps.push_back("close monitor"); }
 
-    bool answerOk = false;
+    FirmwareAnswer answer = FirmwareAnswer::kCancel;
     std::string debug;
     std::vector<std::string> steps;
 };
@@ -161,7 +164,7 @@ struct FirmwareFixture {
 
     FirmwareCheck Check(uint8_t major, uint8_t minor) {
         link.answer = {0x80, major, minor, 0, 0, 0, 0, 0};
-        return CheckFirmware(link, waiter, effects, FirmwareVersion{}, "C:\\Mouse\\");
+        return CheckFirmware(link, waiter, effects, FirmwareVersion{});
     }
 };
 
@@ -182,19 +185,36 @@ TEST(FirmwareCheck, ExpectedVersionKeepsMonitorRunning) {
     EXPECT_TRUE(f.effects.steps.empty());
 }
 
-TEST(FirmwareCheck, OtherVersionsAskAndAlwaysCloseMonitor) {
-    FirmwareFixture cancel;
-    EXPECT_EQ(FirmwareCheck::kMismatch, cancel.Check(2, 2));
-    EXPECT_EQ((std::vector<std::string>{kAsk, "close monitor"}), cancel.effects.steps);
-    EXPECT_EQ("buffer[1] = 2\nbuffer[2] = 2\nNewHFWVersion = 2\nNewLFWVersion = 3\n",
-              cancel.effects.debug);
+TEST(FirmwareCheck, OtherVersionsAreReportedNotAsked) {
+    // The checking thread shows no window: the question is the window
+    // thread's.
+    for (const uint8_t minor : {2, 4}) {
+        FirmwareFixture f;
+        EXPECT_EQ(FirmwareCheck::kMismatch, f.Check(2, minor));
+        EXPECT_EQ(std::vector<std::string>{"report wrong firmware"}, f.effects.steps);
+        EXPECT_EQ("buffer[1] = 2\nbuffer[2] = " + std::to_string(minor) +
+                      "\nNewHFWVersion = 2\nNewLFWVersion = 3\n",
+                  f.effects.debug);
+    }
+}
 
-    FirmwareFixture ok;
-    ok.effects.answerOk = true;
-    EXPECT_EQ(FirmwareCheck::kMismatch, ok.Check(3, 3));
+TEST(FirmwareCheck, TheQuestionStartsTheUpdaterOnOkAndEitherAnswerClosesMonitor) {
+    RecordingFirmwareEffects cancel;
+    AskToUpdateFirmware(cancel, "C:\\Mouse\\");
+    EXPECT_EQ((std::vector<std::string>{kAsk, "close monitor"}), cancel.steps);
+
+    RecordingFirmwareEffects ok;
+    ok.answer = FirmwareAnswer::kUpdate;
+    AskToUpdateFirmware(ok, "C:\\Mouse\\");
     EXPECT_EQ(
         (std::vector<std::string>{kAsk, "open C:\\Mouse\\\\Flasher\\Flasher.exe", "close monitor"}),
-        ok.effects.steps);
+        ok.steps);
+
+    // Monitor ended while it asked: nothing is started, nothing closed again.
+    RecordingFirmwareEffects closed;
+    closed.answer = FirmwareAnswer::kClosed;
+    AskToUpdateFirmware(closed, "C:\\Mouse\\");
+    EXPECT_EQ(std::vector<std::string>{kAsk}, closed.steps);
 }
 
 TEST(FirmwareCheck, AnUnansweredRequestIsRepeatedAndNeverTakenForAVersion) {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -25,6 +26,7 @@ std::string N(long value) {
 }
 
 class Effects : public MonitorEffects,
+                public FirmwarePrompt,
                 public KeyInjector,
                 public InputInjector,
                 public MacroClock,
@@ -74,6 +76,16 @@ public:
     bool hookable = true;
     bool HookForeground() override { return Note("hook", hookable); }
     void UnhookForeground() override { Note("unhook"); }
+    // FirmwarePrompt; `onAsk` runs while the question is up.
+    FirmwareAnswer answer = FirmwareAnswer::kCancel;
+    std::function<void()> onAsk;
+    FirmwareAnswer AskOkCancel(const char*, const char*) override {
+        Note("ask");
+        if (onAsk) onAsk();
+        return answer;
+    }
+    void ShellOpen(const char* p) override { Note(std::string("open ") + p); }
+    void CloseMonitor() override { Note("close"); }
     // KeyInjector
     void Key(uint32_t vk, bool up) override { Note((up ? "-" : "+") + N(vk)); }
     void PauseMs(int) override {}
@@ -106,7 +118,7 @@ class MonitorLogicTest : public ::testing::Test {
 protected:
     MonitorLogicTest()
         : player(fx, fx, layout),
-          logic(MonitorLogic::Parts{fx, flags, fx, layout, player, fx, fx}) {
+          logic(MonitorLogic::Parts{fx, flags, fx, layout, player, fx, fx, fx}) {
         logic.Load(*kestra_test::DefaultStore());
         logic.SetAddOns(&fx);
         flags.connected = kDevicePresent;
@@ -203,6 +215,17 @@ TEST_F(MonitorLogicTest, ASecondMacroPressBeforePlaybackBeganCancelsItAndHandsOv
     Event(0x5000, 0x0006);
     player.Play();
     EXPECT_EQ((Trace{"play", "+66", "-66"}), Take());
+}
+
+TEST_F(MonitorLogicTest, AWrongFirmwareIsAskedAboutOnceOnTheWindowThread) {
+    logic.SetProgramFolder("C:\\Mouse\\");
+    fx.answer = FirmwareAnswer::kUpdate;
+    // A second report while the question is up (its message loop runs), and
+    // one after it, ask nothing more.
+    fx.onAsk = [&] { logic.OnWrongFirmware(); };
+    logic.OnWrongFirmware();
+    logic.OnWrongFirmware();
+    EXPECT_EQ((Trace{"ask", "open C:\\Mouse\\\\Flasher\\Flasher.exe", "close"}), Take());
 }
 
 TEST_F(MonitorLogicTest, ProgramPathStopsAtTheEndOfItsRecord) {
@@ -442,9 +465,7 @@ public:
     std::vector<int> states;
     const std::atomic<int>* answer = nullptr;
     void DebugLine(const char*) override {}
-    bool AskOkCancel(const char*, const char*) override { return Note("ask", false); }
-    void ShellOpen(const char* p) override { Note(std::string("shell ") + p); }
-    void CloseMonitor() override { Note("close"); }
+    void ReportWrongFirmware() override { Note("wrong firmware"); }
 };
 
 class DeviceJobsTest : public ::testing::Test {
@@ -503,13 +524,17 @@ TEST_F(DeviceJobsTest, AnArrivedMouseGetsEverythingOnceItsFirmwarePasses) {
     EXPECT_FALSE(jobs.fullApplyPending());
     EXPECT_TRUE(fx.trace.empty());
 
-    // A wrong firmware sends nothing more and ends Monitor.
+    // A wrong firmware is only reported: the window thread asks. That mouse
+    // is sent nothing more, and an Apply meanwhile is still answered.
     link.reports.clear();
     link.answer = {0x80, 2, 2};
     jobs.RequestFullApply();
     jobs.Run(DEVICE_JOB_FIRMWARE_CHECK);
+    fx.store.flags.level[0] = 1;
+    jobs.Run(DEVICE_JOB_APPLY);
+    jobs.Run(DEVICE_JOB_SELECT_PROFILE);
     EXPECT_EQ(2u, link.reports.size());
-    EXPECT_EQ((Trace{"ask", "close"}), fx.trace);
+    EXPECT_EQ((Trace{"wrong firmware", "done"}), fx.trace);
 }
 
 TEST_F(DeviceJobsTest, AFullSendCutShortByARemovalIsMadeAfterTheNextArrival) {

@@ -363,14 +363,60 @@ TEST_F(MonitorEndToEnd, ButtonsOfTheMouseInjectTheirCombinationAndMacro) {
     EXPECT_EQ("+66 -66 +66 -66 ", keys.Describe());
 }
 
+// Each way out of the question, each with a Monitor of its own against the
+// same mouse.
 TEST_F(MonitorEndToEnd, AnOldFirmwareIsReportedAndMonitorEnds) {
+    // The updater: a small program that shows a window titled "Racing".
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string standIn = self;
+    standIn = standIn.substr(0, standIn.find_last_of('\\') + 1) + "racing_game.exe";
+    ASSERT_TRUE(CreateDirectoryA(folder.File("Flasher").c_str(), nullptr));
+    ASSERT_TRUE(CopyFileA(standIn.c_str(), folder.File("Flasher\\Flasher.exe").c_str(), FALSE));
     ASSERT_TRUE(mouse.Start("2.2"));
+    MessageRecorder option(kOptionWindowTitle);
+
+    // Asking holds up nothing else: an Apply meanwhile is answered (and
+    // sends nothing to that mouse). Cancel ends Monitor without the updater.
     ASSERT_TRUE(monitor.Start());
     HWND box = WaitForWindow("Update F / W", kSettle);
-    ASSERT_NE(nullptr, box);
+    ASSERT_NE(nullptr, box) << Observed(folder, mouse);
+    DWORD_PTR result = 0;
+    EXPECT_TRUE(SendMessageTimeoutA(monitor.window(), UM_APPLY_SETTINGS, 0, 0, SMTO_ABORTIFHUNG,
+                                    kSettle, &result));
+    EXPECT_TRUE(WaitUntil([&] { return option.Count(UM_APPLY_DONE) == 1; }, kSettle))
+        << Observed(folder, mouse);
+    EXPECT_EQ(2u, mouse.Log().size());  // the version asked, nothing else
     PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
     EXPECT_TRUE(monitor.process().Wait(kSettle));
-    EXPECT_FALSE(folder.Has("Flasher"));
+
+    // OK starts the updater and ends Monitor.
+    ASSERT_TRUE(monitor.Start());
+    box = WaitForWindow("Update F / W", kSettle);
+    ASSERT_NE(nullptr, box) << Observed(folder, mouse);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(monitor.process().Wait(kSettle));
+    HWND updater = WaitForWindow("Racing", kSettle);
+    EXPECT_NE(nullptr, updater);
+    DWORD updaterId = 0;
+    GetWindowThreadProcessId(updater, &updaterId);
+    KernelHandle updaterProcess(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, updaterId));
+    if (updaterProcess) {
+        TerminateProcess(updaterProcess.Get(), 0);
+        WaitForSingleObject(updaterProcess.Get(), kSettle);
+    }
+
+    // Exit from the tray while asking ends Monitor at once, its lock freed,
+    // and starts nothing.
+    ASSERT_TRUE(monitor.Start());
+    box = WaitForWindow("Update F / W", kSettle);
+    ASSERT_NE(nullptr, box) << Observed(folder, mouse);
+    PostMessageA(monitor.window(), WM_COMMAND, ID_TRAY_EXIT, 0);
+    EXPECT_TRUE(monitor.process().Wait(kSettle));
+    KernelHandle lock(OpenMutexA(SYNCHRONIZE, FALSE, kMonitorInstanceMutexName));
+    EXPECT_FALSE(lock);
+    EXPECT_EQ(nullptr, FindWindowA(nullptr, "Update F / W"));
+    EXPECT_EQ(nullptr, FindWindowA(nullptr, "Racing"));
 }
 
 }  // namespace
