@@ -286,6 +286,14 @@ std::vector<FunctionMenuItem> MacroChooserMenu(const MacroLibrary& macros) {
     return menu;
 }
 
+std::string MacroChooserCaption(const MacroLibrary& macros, int macroIndex,
+                                const LanguageText* texts) {
+    if (macroIndex >= 0 && static_cast<size_t>(macroIndex) < macros.macros().size())
+        return NameOf(macros.macros()[macroIndex]);
+    const int number = macros.macros().empty() ? kTextNoMacros : kTextChooseAMacro;
+    return texts ? texts->Text(number) : std::string();
+}
+
 int MacroChooserIndex(int32_t command, const MacroLibrary& macros) {
     const int64_t n = static_cast<int64_t>(command) - kCommandChooserMacroFirst;
     return (n >= 0 && n < static_cast<int64_t>(macros.macros().size())) ? static_cast<int>(n) : -1;

@@ -133,6 +133,13 @@ bool ModifierCheckEnabled(const uint8_t flags[5], int check);
 // command names (-1 when the list has none).
 std::vector<FunctionMenuItem> MacroChooserMenu(const MacroLibrary& macros);
 int MacroChooserIndex(int32_t command, const MacroLibrary& macros);
+// What the chooser's box shows: the chosen macro's name; with none chosen
+// (the button's label names no macro of the list) a line that says so,
+// rather than an empty box that looks like a macro without a name.
+constexpr int kTextChooseAMacro = 1092;
+constexpr int kTextNoMacros = 1093;
+std::string MacroChooserCaption(const MacroLibrary& macros, int macroIndex,
+                                const LanguageText* texts);
 
 // Player dialog: the name of a MediaOption (other numbers name the first
 // player), its menu (Real Player is shown when stored but not offered) and

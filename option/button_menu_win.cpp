@@ -47,7 +47,9 @@ int32_t TrackBoxMenu(HWND owner, HWND box, const std::vector<FunctionMenuItem>& 
     GetWindowRect(box, &r);
     const int32_t command = TrackMenuAt(owner, POINT{r.left, r.bottom}, items, texts,
                                         asWideAsBox ? r.right - r.left : 0);
-    guard.MenuClosed(GetTickCount());
+    // Only a menu dismissed without a choice was closed by a click that may
+    // go on to a box; a chosen entry took its click.
+    if (command == 0) guard.MenuClosed(GetTickCount());
     return command;
 }
 
@@ -81,7 +83,7 @@ bool EditorDialogs::ChooseProgram(std::string& path) {
 }
 
 bool EditorDialogs::ChooseMacro(int32_t& playOption, int& macroIndex) {
-    CSelectMacroDialog dialog(owner_, macros_, playOption, macroIndex);
+    CSelectMacroDialog dialog(owner_, macros_, playOption, macroIndex, texts_);
     if (dialog.RunModal() != IDOK) return false;
     playOption = dialog.playOption();
     macroIndex = dialog.macroIndex();

@@ -17,8 +17,8 @@ namespace kestra {
 // Shows the menu at the box's lower left and returns the chosen command (0:
 // none). A null message follows, so that the menu has closed cleanly before
 // the command is carried out. With `asWideAsBox` the menu is at least as
-// wide as the box. Within 200 ms of a box menu closing nothing opens (0): that
-// click is the one that closed it.
+// wide as the box. Within 200 ms of a box menu closing without a choice nothing
+// opens (0): that click is the one that closed it.
 int32_t TrackBoxMenu(HWND owner, HWND box, const std::vector<FunctionMenuItem>& items,
                      const LanguageText* texts, bool asWideAsBox = false);
 // The same menu with its upper left corner at a screen point, at least
@@ -30,10 +30,11 @@ int32_t TrackMenuAt(HWND owner, POINT at, const std::vector<FunctionMenuItem>& i
 // by the main window, which owns what it edits.
 class EditorDialogs : public ButtonEditorDialogs {
 public:
-    EditorDialogs(HWND owner, const MacroLibrary& macros, std::function<void()> clickWarning,
-                  std::function<void()> manageMacros)
+    EditorDialogs(HWND owner, const MacroLibrary& macros, const LanguageText* texts,
+                  std::function<void()> clickWarning, std::function<void()> manageMacros)
         : owner_(owner),
           macros_(macros),
+          texts_(texts),
           clickWarning_(std::move(clickWarning)),
           manageMacros_(std::move(manageMacros)) {}
     void ShowClickWarning() override {
@@ -50,6 +51,7 @@ public:
 private:
     HWND owner_;
     const MacroLibrary& macros_;
+    const LanguageText* texts_;
     std::function<void()> clickWarning_;
     std::function<void()> manageMacros_;
 };

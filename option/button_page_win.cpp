@@ -52,7 +52,8 @@ void CButtonPage::OnBoxClicked(int box) {
     openBox_ = -1;
     if (command == 0) return;
 
-    EditorDialogs dialogs(context().mainWindow, logic().macros(), context().clickWarning,
+    EditorDialogs dialogs(context().mainWindow, logic().macros(), context().texts,
+                          context().clickWarning,
                           context().manageMacros);
     const CommandOutcome outcome = RunButtonCommand(logic().working(), logic().macros(),
                                                     BoxEditor::kButtonPage, box, command, dialogs);

@@ -466,7 +466,8 @@ void COptionDlg::OnBoxClicked(int box) {
     openBox_ = -1;
     if (command == 0) return;
 
-    EditorDialogs dialogs(hwnd(), logic_->macros(), context_.clickWarning, context_.manageMacros);
+    EditorDialogs dialogs(hwnd(), logic_->macros(), &language_, context_.clickWarning,
+                          context_.manageMacros);
     const CommandOutcome outcome = RunButtonCommand(logic_->working(), logic_->macros(),
                                                     BoxEditor::kMainWindow, box, command, dialogs);
     if (outcome.refreshBoxTexts) {

@@ -18,9 +18,10 @@ constexpr int kFirstOptionEntry = 5;
 }  // namespace
 
 CSelectMacroDialog::CSelectMacroDialog(HWND owner, const MacroLibrary& macros, int32_t playOption,
-                                       int macroIndex)
+                                       int macroIndex, const LanguageText* texts)
     : SkinDialog("skin_select_macro.ini", owner),
       macros_(macros),
+      texts_(texts),
       playOption_(playOption >= 0 && playOption < kOptionCount ? playOption : 0),
       macroIndex_(macroIndex >= 0 && static_cast<size_t>(macroIndex) < macros.macros().size()
                       ? macroIndex
@@ -35,12 +36,7 @@ void CSelectMacroDialog::PlaceControls(const SkinFile& file, const SkinStateImag
 }
 
 void CSelectMacroDialog::ShowChoice() {
-    std::string name;
-    if (macroIndex_ >= 0) {
-        const Macro& m = macros_.macros()[macroIndex_];
-        name.assign(m.name, strnlen(m.name, sizeof m.name));
-    }
-    box_.SetCaption("  " + name);
+    box_.SetCaption("  " + MacroChooserCaption(macros_, macroIndex_, texts_));
     for (int i = 0; i < kOptionCount; ++i) options_[i].SetCheck(i == playOption_ ? 1 : 0);
     if (box_.hwnd()) InvalidateRect(box_.hwnd(), nullptr, FALSE);
 }

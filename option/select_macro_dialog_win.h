@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "option/macro_library.h"
+#include "settings/language_text.h"
 #include "skin/skin_button_win.h"
 #include "skin/skin_dialog_win.h"
 
@@ -17,7 +18,9 @@ namespace kestra {
 class CSelectMacroDialog : public SkinDialog {
 public:
     // `macroIndex` -1: no macro chosen yet.
-    CSelectMacroDialog(HWND owner, const MacroLibrary& macros, int32_t playOption, int macroIndex);
+    // `texts` (may be null) gives the box's line when no macro is chosen.
+    CSelectMacroDialog(HWND owner, const MacroLibrary& macros, int32_t playOption, int macroIndex,
+                       const LanguageText* texts = nullptr);
 
     int32_t playOption() const { return playOption_; }
     int macroIndex() const { return macroIndex_; }
@@ -32,6 +35,7 @@ private:
     void ShowChoice();
 
     const MacroLibrary& macros_;
+    const LanguageText* texts_;
     int32_t playOption_;
     int macroIndex_;
     SkinButton box_;                    // "4"

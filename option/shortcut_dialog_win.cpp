@@ -123,8 +123,10 @@ void CShortcutDialog::ShowFlags() {
 }
 
 void CShortcutDialog::ShowKey(uint32_t virtualKey) {
-    VirtualKeyToKeyIndex(virtualKey, layout_, key_);
-    edit_.SetText(KeyName(virtualKey));
+    // A key the table has no row for is stored as 0: it shows as nothing,
+    // never by a name that OK would not keep.
+    const bool known = VirtualKeyToKeyIndex(virtualKey, layout_, key_);
+    edit_.SetText(known ? KeyName(virtualKey) : std::string());
 }
 
 LRESULT CShortcutDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -411,6 +411,14 @@ TEST(ButtonDialogs, ShortcutFlagsMacroChooserAndPlayers) {
     EXPECT_EQ(1, MacroChooserIndex(1101, macros));
     EXPECT_EQ(-1, MacroChooserIndex(1102, macros));
     EXPECT_EQ(-1, MacroChooserIndex(1099, macros));
+    // With no macro chosen the box says so: a macro to choose, or none made yet.
+    struct Numbers : LanguageText {
+        std::string Text(int number) const override { return std::to_string(number); }
+    } texts;
+    EXPECT_EQ("Jump", MacroChooserCaption(macros, 1, &texts));
+    EXPECT_EQ("1092", MacroChooserCaption(macros, -1, &texts));
+    EXPECT_EQ("1092", MacroChooserCaption(macros, 2, &texts));
+    EXPECT_EQ("1093", MacroChooserCaption(MacroLibrary(), -1, &texts));
 
     EXPECT_STREQ("Real Player", PlayerName(2));
     EXPECT_STREQ("Windows Media player", PlayerName(7));

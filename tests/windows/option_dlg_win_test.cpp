@@ -752,6 +752,7 @@ TEST_F(BoxMenuTest, TheShortcutDialogCapturesEveryKeyAndStoresKeyAndFlags) {
     HWND main = dialog->hwnd();
     const char kSkin[] = "skin_shortcut.ini";
     std::string title;
+    std::string helpShown = "not read";
     {
         User user([&] {
             if (!PickMenu({9})) return false;  // "Key Combination..."
@@ -766,6 +767,10 @@ TEST_F(BoxMenuTest, TheShortcutDialogCapturesEveryKeyAndStoresKeyAndFlags) {
             GetWindowTextA(w, text, sizeof text);
             title = text;
             PressKey(VK_RETURN);  // captured, does not end the dialog
+            PressKey(VK_HELP);    // no row in the key table: nothing stored, nothing shown
+            char shown[64] = "?";
+            GetDlgItemTextA(w, 301, shown, sizeof shown);
+            helpShown = shown;
             PressKey(VK_F5);
             e2e::ClickSkinEntry(*folder_, kSkin, 7, {w, {0, 0}});  // Ctrl
             e2e::ClickSkinEntry(*folder_, kSkin, 6, {w, {0, 0}});  // Shift
@@ -777,6 +782,7 @@ TEST_F(BoxMenuTest, TheShortcutDialogCapturesEveryKeyAndStoresKeyAndFlags) {
     }
     e2e::SettleInput();
     EXPECT_EQ("Q.VENO Shortcut Dialog", title);
+    EXPECT_EQ("", helpShown);
     EXPECT_EQ(5, Button(3).function);
     EXPECT_EQ(1, Button(3).stepCount);
     EXPECT_EQ(62, Button(3).steps[0].key);  // F5
