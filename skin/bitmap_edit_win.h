@@ -23,6 +23,7 @@ public:
     static constexpr COLORREF kBackgroundColour = 0xFFFFFF;
 
     BitmapEdit();
+    ~BitmapEdit() override { DestroyOwnWindow(); }
 
     // A child edit window with `style` (WS_CHILD is added) and control id `id`.
     bool Create(HWND parent, const RECT& rect, DWORD style, int id);

@@ -22,6 +22,7 @@ constexpr char kDoubleClickSound[] = "wave\\double_click.wav";
 class DoubleClickTest : public Window {
 public:
     DoubleClickTest() = default;
+    ~DoubleClickTest() override { DestroyOwnWindow(); }
 
     // A hidden child (it plays when it is first shown); the picture comes
     // from `programFolder` (with a trailing backslash).
@@ -68,6 +69,7 @@ public:
 
     // `programFolder` holds the media (with a trailing backslash).
     DoubleClickDialog(HWND owner, std::string programFolder);
+    ~DoubleClickDialog() override { DestroyOwnWindow(); }
 
     // Creates the dialog centred over its owner and shows it; it stays until
     // one of its close buttons (or WM_CLOSE) ends it.

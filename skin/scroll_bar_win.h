@@ -20,6 +20,7 @@ constexpr UINT kScrollRepeatMs = 100;
 
 class SkinScrollBar : public Window {
 public:
+    ~SkinScrollBar() override { DestroyOwnWindow(); }
     // A visible child of `parent`; vertical with SBS_VERT in `style`. Its
     // images come from the skin folder ("scrollbar_*.bmp"); the arrow
     // image's width is the unit (14 pixels when there is none).
@@ -83,6 +84,7 @@ constexpr UINT kScrollFrameSyncMs = 100;
 
 class SkinScrollFrame : public Window {
 public:
+    ~SkinScrollFrame() override { DestroyOwnWindow(); }
     // Takes the list's place in its parent: the list moves into an inner
     // window of the frame, its own bars clipped away, with a skinned
     // vertical bar to its right and (when the list has WS_HSCROLL) a
@@ -107,6 +109,7 @@ private:
 
     class Inner : public Window {
     public:
+        ~Inner() override { DestroyOwnWindow(); }
         bool Create(HWND parent);
     };
     Inner inner_;

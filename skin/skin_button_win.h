@@ -15,6 +15,7 @@ namespace kestra {
 
 class SkinButton : public Window {
 public:
+    ~SkinButton() override { DestroyOwnWindow(); }
     // A visible child with control id 0 and an empty title.
     bool Create(HWND parent, const RECT& rect);
 
@@ -62,6 +63,7 @@ private:
 
 class SkinColorButton : public SkinButton {
 public:
+    ~SkinColorButton() override { DestroyOwnWindow(); }
     void SetColour(COLORREF colour) { colour_ = colour; }
     COLORREF colour() const { return colour_; }
 

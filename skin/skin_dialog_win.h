@@ -16,6 +16,7 @@ class SkinDialog : public SkinWindow {
 public:
     SkinDialog(std::string skinFileName, HWND owner)
         : SkinWindow(std::move(skinFileName)), owner_(owner) {}
+    ~SkinDialog() override { DestroyOwnWindow(); }
 
     // IDOK or IDCANCEL; the owner is disabled meanwhile.
     int RunModal() { return SkinWindow::RunModal(owner_); }

@@ -21,6 +21,7 @@ SkinListBox* g_editing = nullptr;
 }  // namespace
 
 SkinListBox::~SkinListBox() {
+    DestroyOwnWindow();
     if (g_editing == this) g_editing = nullptr;
 }
 

@@ -17,6 +17,7 @@ public:
     enum class Kind { kThreeState, kSingleImage };
 
     explicit SkinPicture(Kind kind = Kind::kThreeState) : kind_(kind) {}
+    ~SkinPicture() override { DestroyOwnWindow(); }
 
     // A visible child with the rectangle, control id 0.
     bool Create(HWND parent, const RECT& rect);

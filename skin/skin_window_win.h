@@ -34,6 +34,7 @@ class SkinButton;
 class SkinWindow : public Window {
 public:
     explicit SkinWindow(std::string skinFileName) : skinFileName_(std::move(skinFileName)) {}
+    ~SkinWindow() override { DestroyOwnWindow(); }
 
     // A top-level borderless popup, centred over its owner (or the screen).
     bool CreatePopup(HWND owner);

@@ -21,6 +21,7 @@ constexpr LPARAM kSliderSnappedId = 8000;
 
 class SliderThumb : public Window {
 public:
+    ~SliderThumb() override { DestroyOwnWindow(); }
     // A visible child of `track` with control id `id`, shaped by its image:
     // every pixel of the image's top-left colour is outside. The travel area
     // is the track's client area. False (no window) when the image cannot
@@ -75,15 +76,18 @@ private:
 class CPHSlider : public SliderThumb {
 public:
     CPHSlider() : SliderThumb(false) {}
+    ~CPHSlider() override { DestroyOwnWindow(); }
 };
 
 class CPVSlider : public SliderThumb {
 public:
     CPVSlider() : SliderThumb(true) {}
+    ~CPVSlider() override { DestroyOwnWindow(); }
 };
 
 class SliderTrack : public Window {
 public:
+    ~SliderTrack() override { DestroyOwnWindow(); }
     // Creates the track as a visible child of `owner` at the rectangle (in
     // the owner's client coordinates), with its thumb at the value 0. False,
     // and no window, when the thumb image cannot be loaded.
@@ -139,6 +143,7 @@ private:
 class CclickHSlider : public SliderTrack {
 public:
     CclickHSlider() : SliderTrack(false, &thumb_) {}
+    ~CclickHSlider() override { DestroyOwnWindow(); }
 
 private:
     CPHSlider thumb_;
@@ -147,6 +152,7 @@ private:
 class CclickVSlider : public SliderTrack {
 public:
     CclickVSlider() : SliderTrack(true, &thumb_) {}
+    ~CclickVSlider() override { DestroyOwnWindow(); }
     // Shown instead of the background while the track is disabled.
     void SetDisabledBackground(int left, int top, int right, int bottom, HBITMAP fullImage);
 

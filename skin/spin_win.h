@@ -22,6 +22,7 @@ constexpr int kSpinEditId = 401;
 class SkinSpinEdit : public Window {
 public:
     SkinSpinEdit() : SkinSpinEdit(false) {}
+    ~SkinSpinEdit() override { DestroyOwnWindow(); }
 
     // A visible child of `owner` at the rectangle, with its arrows and field.
     bool Create(int left, int top, int right, int bottom, HWND owner, int id);
@@ -80,6 +81,7 @@ private:
 class SkinSpinView : public SkinSpinEdit {
 public:
     SkinSpinView() : SkinSpinEdit(true) {}
+    ~SkinSpinView() override { DestroyOwnWindow(); }
 };
 
 }  // namespace kestra

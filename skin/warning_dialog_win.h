@@ -18,6 +18,7 @@ const char* WarningSkinFile(WarningKind kind);
 class WarningDialog : public SkinWindow {
 public:
     WarningDialog(WarningKind kind, HWND owner);
+    ~WarningDialog() override { DestroyOwnWindow(); }
 
     void SetMessage(const std::string& text) { message_ = text; }
     // Shows the dialog and returns IDOK or IDCANCEL once a button ends it.

@@ -46,14 +46,16 @@ HWND ReflectionTarget(HWND self, UINT message, LPARAM lParam) {
 }  // namespace
 
 Window::~Window() {
+    DestroyOwnWindow();
+}
+
+void Window::DestroyOwnWindow() {
+    if (hwnd_ == nullptr) return;
+    HWND hwnd = hwnd_;
+    DestroyWindow(hwnd);
     if (hwnd_ != nullptr) {
-        HWND hwnd = hwnd_;
-        DestroyWindow(hwnd);
-        // A window of another thread cannot be destroyed from here; cut it loose.
-        if (hwnd_ != nullptr) {
-            SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-            hwnd_ = nullptr;
-        }
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        hwnd_ = nullptr;
     }
 }
 

@@ -22,9 +22,15 @@ constexpr UINT UM_REFLECT_CTLCOLOREDIT = kReflectBase + WM_CTLCOLOREDIT;
 constexpr UINT UM_REFLECT_CTLCOLORSTATIC = kReflectBase + WM_CTLCOLORSTATIC;
 constexpr UINT UM_REFLECT_CTLCOLORLISTBOX = kReflectBase + WM_CTLCOLORLISTBOX;
 
+// A window must go while the whole object that handles its messages still
+// exists: by the time ~Window runs, the derived parts (their handlers, their
+// members) are gone. So every class derived from Window calls
+// DestroyOwnWindow() first thing in its own destructor; whichever class is
+// the object's own destroys the window, the bases find it gone.
 class Window {
 public:
     Window() = default;
+    // Only a last resort: the derived parts no longer see the window go.
     virtual ~Window();
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
@@ -58,6 +64,10 @@ protected:
         return false;
     }
     LRESULT DefaultProc(UINT message, WPARAM wParam, LPARAM lParam);
+    // Destroys the window now, with the handlers of the class that calls it;
+    // a window of another thread is cut loose instead (it cannot be destroyed
+    // from here). Nothing happens once the window is gone.
+    void DestroyOwnWindow();
     // Called after WM_NCDESTROY has run, with hwnd() already null.
     virtual void OnFinalDestroy() {}
 

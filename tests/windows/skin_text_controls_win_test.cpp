@@ -4,6 +4,8 @@
 // skin that the skin generator writes beside the program folder.
 #include <gtest/gtest.h>
 #include <windows.h>
+// (after windows.h, whose types it uses)
+#include <commctrl.h>
 
 #include <cstdlib>
 #include <string>
@@ -110,6 +112,7 @@ COLORREF ScreenPixel(HWND window, int x, int y) {
 class TextControlsDialog : public SkinWindow {
 public:
     TextControlsDialog() : SkinWindow("skin_text_controls.ini") {}
+    ~TextControlsDialog() override { DestroyOwnWindow(); }
     SkinListBox list;
     SkinPicture picture;
     SkinPicture single{SkinPicture::Kind::kSingleImage};
@@ -500,6 +503,33 @@ TEST(DoubleClickTest, TheDialogPlaysItsClipOnARealDoubleClickOnly) {
     Click(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
     EXPECT_TRUE(WaitUntil([&] { return dialog.hwnd() == nullptr; }, 1000));
     SetSkinFolder("");
+}
+
+// Counts the requests to close the clip that reach an animation control.
+int g_clipsClosed = 0;
+WNDPROC g_animationProc = nullptr;
+LRESULT CALLBACK CountingAnimationProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == ACM_OPENA && lParam == 0) ++g_clipsClosed;
+    return CallWindowProcA(g_animationProc, hwnd, message, wParam, lParam);
+}
+
+TEST(DoubleClickTest, AnAreaThatDiesBeforeItsWindowStillClosesItsClip) {
+    const std::string program = e2e::StagedProgramFolder();
+    HWND parent = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 200, 200, nullptr, nullptr,
+                                  nullptr, nullptr);
+    ASSERT_NE(nullptr, parent);
+    {
+        DoubleClickTest area;
+        ASSERT_TRUE(area.Create(parent, RECT{0, 0, 120, 90}, program));
+        area.SetMedia(program + kDoubleClickClip, "");
+        area.Play();
+        ASSERT_TRUE(area.clipOpen());
+        g_clipsClosed = 0;
+        g_animationProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+            area.animation(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountingAnimationProc)));
+    }  // the object goes first: its destructor takes the window
+    EXPECT_EQ(1, g_clipsClosed);
+    DestroyWindow(parent);
 }
 
 TEST(DoubleClickTest, MissingMediaLeaveABlankAreaThatStillAnswers) {

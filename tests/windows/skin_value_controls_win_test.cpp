@@ -147,6 +147,7 @@ constexpr COLORREF kTrack = RGB(80, 80, 80);
 class ValueDialog : public SkinWindow {
 public:
     ValueDialog() : SkinWindow("skin_values.ini") {}
+    ~ValueDialog() override { DestroyOwnWindow(); }
 
     BitmapEdit edit;
     CclickHSlider slider;    // 0..10 over 112 pixels, id 201

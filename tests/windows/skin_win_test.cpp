@@ -219,6 +219,7 @@ TEST_F(SkinFixture, AMissingSkinGivesAWindowWithoutSize) {
 class TestPage : public SkinWindow {
 public:
     TestPage() : SkinWindow("skin_test.ini") {}
+    ~TestPage() override { DestroyOwnWindow(); }
     SkinButton a;
     SkinButton b;
     int commands = 0;
@@ -346,6 +347,7 @@ TEST_F(SkinFixture, AMenuClosedByAClickIsNotReopenedWithin200Ms) {
 class EmptyPage : public SkinWindow {
 public:
     EmptyPage() : SkinWindow("skin_page.ini") {}
+    ~EmptyPage() override { DestroyOwnWindow(); }
 };
 
 void PumpFor(DWORD ms) {
