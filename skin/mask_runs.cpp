@@ -21,11 +21,13 @@ std::vector<MaskBatch> ExtractMaskRuns(const uint8_t* pixels, int32_t width, int
         return batches;
     }
     if (batchSize == 0) batchSize = 1;
+    // Indexed by memory byte: blue, green, red, the reverse of a COLORREF.
     uint8_t low[3];
     uint8_t high[3];
     for (int i = 0; i < 3; ++i) {
-        low[i] = static_cast<uint8_t>(colour >> (8 * i));
-        const unsigned sum = unsigned(low[i]) + ((tolerance >> (8 * i)) & 0xFF);
+        const int shift = 8 * (2 - i);
+        low[i] = static_cast<uint8_t>(colour >> shift);
+        const unsigned sum = unsigned(low[i]) + ((tolerance >> shift) & 0xFF);
         high[i] = static_cast<uint8_t>(std::min(sum, 255u));
     }
     auto transparent = [&](const uint8_t* px) {

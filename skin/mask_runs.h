@@ -18,11 +18,12 @@ struct MaskBatch {
     SkinRect bounds;  // starts at (0x7FFFFFFF, 0x7FFFFFFF, 0, 0) and widens with each run
 };
 
-// A 32-bit pixel buffer: `height` rows of `stride` bytes; with bottomUp the
-// first row in memory is the image's last row. A pixel is transparent when
-// each of its first three bytes (memory order) lies in [c, c + t] for the
-// matching byte c of `colour` and t of `tolerance` (COLORREF byte order).
-// Runs are listed top row first, left to right.
+// A 32-bit pixel buffer: `height` rows of `stride` bytes, each pixel blue,
+// green, red, unused in memory (a 32-bit DIB); with bottomUp the first row in
+// memory is the image's last row. `colour` and `tolerance` are COLORREFs (red
+// in the low byte). A pixel is transparent when each of its red, green and
+// blue lies in [c, c + t] for that channel's c of `colour` and t of
+// `tolerance`. Runs are listed top row first, left to right.
 std::vector<MaskBatch> ExtractMaskRuns(const uint8_t* pixels, int32_t width, int32_t height,
                                        size_t stride, bool bottomUp, uint32_t colour,
                                        uint32_t tolerance, size_t batchSize = kMaskBatchSize);

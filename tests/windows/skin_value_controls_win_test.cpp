@@ -538,6 +538,34 @@ TEST_F(ValueControls, SliderShapeDisabledLookAndBadImagesOrRanges) {
     EXPECT_EQ(5, dialog.Slider(201).back());
 }
 
+TEST_F(ValueControls, ThumbCornersOfAnyKeyColourShowTheTrackBehind) {
+    // Thumbs keyed with colours whose red and blue differ, on a grey track.
+    const COLORREF body = RGB(0, 160, 0);
+    for (const COLORREF key : {RGB(255, 0, 0), RGB(0, 0, 255), RGB(255, 255, 0)}) {
+        folder_.Write("thumb_key.bmp", BmpBytes(12, 18, [&](int x, int y) {
+                          return (y < 3 && (x < 3 - y || x > 8 + y)) ? key : body;
+                      }));
+        CclickHSlider slider;
+        ASSERT_TRUE(
+            slider.Create(folder_.path() + "thumb_key.bmp", 200, 180, 312, 204, dialog.hwnd(), 9));
+        slider.SetValue(5);
+        RedrawWindow(slider.hwnd(), nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        Pump(50);
+        // What the track shows under the thumb's corners and its body.
+        RECT thumb;
+        GetWindowRect(slider.thumb().hwnd(), &thumb);
+        MapWindowPoints(nullptr, slider.hwnd(), reinterpret_cast<POINT*>(&thumb), 2);
+        const int x = thumb.left, y = thumb.top;
+        HDC dc = GetDC(slider.hwnd());
+        EXPECT_EQ(kNormalShade, GetPixel(dc, x, y)) << std::hex << key;
+        EXPECT_EQ(kNormalShade, GetPixel(dc, x + 11, y)) << std::hex << key;
+        EXPECT_EQ(body, GetPixel(dc, x + 6, y)) << std::hex << key;
+        EXPECT_EQ(body, GetPixel(dc, x, y + 10)) << std::hex << key;
+        ReleaseDC(slider.hwnd(), dc);
+    }
+}
+
 // ---------------------------------------------------------------- spin fields
 
 TEST_F(ValueControls, SpinArrowsStepAndEveryChangeReachesTheOwner) {
