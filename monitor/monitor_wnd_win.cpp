@@ -10,6 +10,7 @@
 #include <string>
 
 #include "monitor/add_ons_win.h"
+#include "monitor/shell_open_win.h"
 #include "settings/ini_file.h"
 #include "settings/ipc_names.h"
 #include "settings/settings_files.h"
@@ -473,10 +474,11 @@ void CMonitorWnd::ShellOpen(const std::string& path) {
 }
 
 void CMonitorWnd::OpenProgram(const std::string& path, int show) {
-    // Asking the shell about a missing program would only cost time (and, on
-    // some shells, a dialog).
-    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
-    ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr, show);
+    // The shell finds what a path alone would not: a name on the search path,
+    // a document, a web address.
+    if (!OpenWithShell(path, show)) {
+        DebugLine("Open failed (" + std::to_string(GetLastError()) + "): " + path + "\n");
+    }
 }
 
 void CMonitorWnd::SaveCurrentProfile(int profile) {

@@ -37,6 +37,9 @@ TrayTipInfo TrayTipOf(const SettingsStore& store) {
 
 std::u16string TrayTipText(const std::u16string& product, const std::u16string& name,
                            const TrayTipInfo& info, const std::u16string& notAnswering) {
+    // No product text: the language library is missing, and the programs
+    // hold no texts of their own ("Profile", "CPI"), so the tip stays empty.
+    if (product.empty()) return std::u16string();
     if (info.notAnswering) return Cut(product + u"\n" + notAnswering, kTrayTipLength);
     if (info.profile < 0) return Cut(product, kTrayTipLength);
     const std::u16string number = Digits(info.profile + 1);

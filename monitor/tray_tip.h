@@ -36,6 +36,7 @@ TrayTipInfo TrayTipOf(const SettingsStore& store);
 // cut, never inside a surrogate pair. `name` is the profile's name already
 // converted; an empty one shows as "Profile N". For a mouse that does not
 // answer the second line is `notAnswering`, cut to what the tip holds.
+// Without a product text (no language library) the tip is empty.
 std::u16string TrayTipText(const std::u16string& product, const std::u16string& name,
                            const TrayTipInfo& info,
                            const std::u16string& notAnswering = std::u16string());

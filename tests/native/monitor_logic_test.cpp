@@ -322,6 +322,7 @@ TEST(TrayTip, NamesTheProfileAndLevelAndNeverOverflows) {
     TrayTipInfo info = TrayTipOf(*store);
     EXPECT_EQ(u"Mouse\nSniper (2) \u00B7 1600 CPI", TrayTipText(u"Mouse", u"Sniper", info));
     EXPECT_EQ(u"Mouse\nProfile 2 \u00B7 1600 CPI", TrayTipText(u"Mouse", u"", info));
+    EXPECT_EQ(u"", TrayTipText(u"", u"", info));  // no language library: no text of ours
 
     // A damaged level or profile number shows less, never another profile's.
     store->profiles[1].CpiStep = 7;
