@@ -3,6 +3,12 @@
 #include "skin/skin_image_win.h"
 
 namespace kestra {
+namespace {
+
+// The dark panel of the skins, which the pictures sit on.
+constexpr COLORREF kPanelColour = RGB(40, 40, 44);
+
+}  // namespace
 
 bool SkinPicture::Create(HWND parent, const RECT& rect) {
     return CreateFrameworkWindow(0, PlainClass(), WS_CHILD | WS_VISIBLE, rect.left, rect.top,
@@ -72,11 +78,25 @@ LRESULT SkinPicture::OnPaint(WPARAM, LPARAM) {
     return 0;
 }
 
-LRESULT SkinPicture::OnEraseBackground(WPARAM wParam, LPARAM lParam) {
+LRESULT SkinPicture::OnEraseBackground(WPARAM wParam, LPARAM) {
+    // The single image paints over whatever lies under it. The three-state
+    // picture is erased, so that a smaller image leaves nothing of a larger
+    // one; only around its image, which paints the rest without flicker.
     if (kind_ == Kind::kSingleImage) return TRUE;
-    // The single image paints over whatever lies under it; the three-state
-    // picture is erased as any window is.
-    return DefaultProc(WM_ERASEBKGND, wParam, lParam);
+    HDC dc = reinterpret_cast<HDC>(wParam);
+    if (dc == nullptr) return FALSE;
+    RECT client;
+    GetClientRect(hwnd(), &client);
+    BITMAP info = {};
+    HBITMAP picture = images_[state_].get();
+    const int saved = SaveDC(dc);
+    if (picture != nullptr && GetObjectA(picture, sizeof info, &info) == sizeof info) {
+        ExcludeClipRect(dc, 0, 0, info.bmWidth, info.bmHeight < 0 ? -info.bmHeight : info.bmHeight);
+    }
+    Brush panel(CreateSolidBrush(kPanelColour));
+    if (panel) FillRect(dc, &client, panel.get());
+    RestoreDC(dc, saved);
+    return TRUE;
 }
 
 }  // namespace kestra

@@ -451,6 +451,34 @@ TEST_F(TextControlsTest, PicturesShowTheImageOfTheirState) {
     picture.SetState(0);
 }
 
+Bitmap PlainBitmap(int width, int height, COLORREF colour) {
+    HDC screen = GetDC(nullptr);
+    Bitmap bitmap(CreateCompatibleBitmap(screen, width, height));
+    ReleaseDC(nullptr, screen);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap.get());
+    Brush brush(CreateSolidBrush(colour));
+    RECT all = {0, 0, width, height};
+    FillRect(dc, &all, brush.get());
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return bitmap;
+}
+
+TEST_F(TextControlsTest, APictureSwitchedToASmallerImageShowsNothingOfTheLargerOne) {
+    SkinPicture picture;
+    ASSERT_TRUE(picture.Create(dialog.hwnd(), RECT{240, 120, 304, 184}));
+    picture.SetImage(0, PlainBitmap(64, 64, RGB(0, 200, 0)));
+    UpdateWindow(picture.hwnd());
+    ASSERT_EQ(RGB(0, 200, 0), ScreenPixel(picture.hwnd(), 40, 40));
+    picture.SetImage(0, PlainBitmap(16, 16, RGB(0, 0, 200)));
+    UpdateWindow(picture.hwnd());
+    EXPECT_EQ(RGB(0, 0, 200), ScreenPixel(picture.hwnd(), 8, 8));
+    // Where only the larger image was: the skins' dark panel.
+    EXPECT_EQ(RGB(40, 40, 44), ScreenPixel(picture.hwnd(), 40, 40));
+    EXPECT_EQ(RGB(40, 40, 44), ScreenPixel(picture.hwnd(), 8, 60));
+}
+
 // ---- the double-click test ------------------------------------------------------
 
 void DoubleClickAt(POINT p) {
