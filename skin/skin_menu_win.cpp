@@ -66,6 +66,14 @@ bool SkinMenu::TrackGuarded(MenuReopenGuard& guard, UINT flags, int x, int y, HW
 void SkinMenu::Destroy() {
     auto& live = LiveMenus();
     live.erase(std::remove(live.begin(), live.end(), this), live.end());
+    if (menu_) {
+        // DestroyMenu would take the submenus with it, yet each has its own
+        // owner that destroys it (by then perhaps another menu's handle): the
+        // popup items let go of them first.
+        for (int i = GetMenuItemCount(menu_.get()) - 1; i >= 0; --i) {
+            if (GetSubMenu(menu_.get(), i) != nullptr) RemoveMenu(menu_.get(), i, MF_BYPOSITION);
+        }
+    }
     menu_.reset();
     tags_.clear();
     model_ = SkinMenuModel();

@@ -26,8 +26,9 @@ public:
 
     bool Attach();
     HMENU handle() const { return menu_.get(); }
-    // id kMenuSeparatorId appends a separator; a submenu makes a popup item
-    // (the submenu stays owned by the caller's SkinMenu).
+    // id kMenuSeparatorId appends a separator; a submenu makes a popup item.
+    // The submenu stays its own owner's: destroying this menu leaves it
+    // alone, and it must live as long as this menu is shown.
     void AppendItem(int32_t id, const std::string& text, HMENU submenu = nullptr,
                     int32_t mark = -1);
     void SetWidth(int32_t width) { model_.SetWidth(width); }

@@ -286,6 +286,24 @@ TEST_F(SkinFixture, MenuMeasuresItsItemsAndGetsTheFrame) {
     DestroyWindow(owner.hwnd());
 }
 
+TEST(SkinMenuTest, EachMenuDestroysOnlyItsOwnHandle) {
+    Font font = CreateSkinFont(SkinFontKind::kCaption);
+    SkinMenu sub(font.get());
+    ASSERT_TRUE(sub.Attach());
+    sub.AppendItem(1101, "Inner");
+    const HMENU subHandle = sub.handle();
+    {
+        SkinMenu menu(font.get());
+        ASSERT_TRUE(menu.Attach());
+        menu.AppendItem(1002, "More", subHandle);
+    }
+    // The popup took no submenu with it: the handle its owner destroys next
+    // is still the submenu's (and not one the system has since given out).
+    EXPECT_TRUE(IsMenu(subHandle));
+    sub.Destroy();
+    EXPECT_FALSE(IsMenu(subHandle));
+}
+
 void MoveOver(HWND captureHolder, HWND target) {
     RECT r;
     GetWindowRect(target, &r);
