@@ -9,6 +9,9 @@ namespace {
 
 constexpr COLORREF kMarkColour = 0xFFBF44;
 constexpr int kSubmenuArrowIcon = 145;
+// The arrow's artwork is this size; at the system's icon size it would be
+// stretched past the item it marks.
+constexpr int kSubmenuArrowSize = 16;
 constexpr UINT kMenuSizingMessage = 0x1E2;
 const char kOldProcProperty[] = "CoolMenu_oldProc";
 
@@ -143,11 +146,16 @@ void SkinMenu::Draw(const ItemTag& tag, const DRAWITEMSTRUCT& draw) {
         SetTextColor(dc, oldColour);
         if (tag.popup) {
             if (!arrow_) {
-                arrow_.reset(static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr),
-                                                           MAKEINTRESOURCEA(kSubmenuArrowIcon),
-                                                           IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
+                arrow_.reset(static_cast<HICON>(
+                    LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kSubmenuArrowIcon),
+                               IMAGE_ICON, kSubmenuArrowSize, kSubmenuArrowSize, 0)));
             }
-            if (arrow_) DrawIcon(dc, rect.right - 19, rect.top - 9, arrow_.get());
+            if (arrow_) {
+                // Near the right edge, centred on the item's height.
+                const int top = rect.top + (rect.bottom - rect.top - kSubmenuArrowSize) / 2;
+                DrawIconEx(dc, rect.right - 19, top, arrow_.get(), kSubmenuArrowSize,
+                           kSubmenuArrowSize, 0, nullptr, DI_NORMAL);
+            }
         }
     }
     // Nothing of the system's own menu drawing may land on the item.

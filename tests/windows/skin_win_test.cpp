@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -302,6 +304,65 @@ TEST(SkinMenuTest, EachMenuDestroysOnlyItsOwnHandle) {
     EXPECT_TRUE(IsMenu(subHandle));
     sub.Destroy();
     EXPECT_FALSE(IsMenu(subHandle));
+}
+
+// Draws a popup item of `menu` (its first item) into a bitmap at `item`.
+Bitmap DrawFirstItem(SkinMenu& menu, const RECT& item, int width, int height, COLORREF around) {
+    HDC screen = GetDC(nullptr);
+    Bitmap bitmap(CreateCompatibleBitmap(screen, width, height));
+    ReleaseDC(nullptr, screen);
+    MemoryDC dc(CreateCompatibleDC(nullptr));
+    {
+        ScopedSelectObject select(dc.get(), bitmap.get());
+        Brush fill(CreateSolidBrush(around));
+        RECT all = {0, 0, width, height};
+        FillRect(dc.get(), &all, fill.get());
+        MENUITEMINFOA info = {};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_DATA | MIIM_ID;
+        GetMenuItemInfoA(menu.handle(), 0, TRUE, &info);
+        DRAWITEMSTRUCT draw = {};
+        draw.CtlType = ODT_MENU;
+        draw.itemID = info.wID;
+        draw.itemAction = ODA_DRAWENTIRE;
+        draw.hDC = dc.get();
+        draw.rcItem = item;
+        draw.itemData = info.dwItemData;
+        EXPECT_TRUE(SkinMenu::HandleDrawItem(draw));
+    }
+    return bitmap;
+}
+
+TEST(SkinMenuTest, TheSubmenuArrowLiesInsideItsItemAtItsRight) {
+    Font font = CreateSkinFont(SkinFontKind::kCaption);
+    SkinMenu sub(font.get());
+    ASSERT_TRUE(sub.Attach());
+    SkinMenu menu(font.get());
+    ASSERT_TRUE(menu.Attach());
+    menu.AppendItem(1002, "", sub.handle());
+    const RECT item = {10, 40, 110, 58};  // 18 high, as the menu measures it
+    const COLORREF around = RGB(0, 128, 0);
+    Bitmap drawn = DrawFirstItem(menu, item, 160, 100, around);
+
+    // The arrow is the only light ink of an item without text.
+    RECT arrow = {1000, 1000, -1, -1};
+    for (int y = 0; y < 100; ++y) {
+        for (int x = 0; x < 160; ++x) {
+            const POINT p = {x, y};
+            const COLORREF c = PixelOf(drawn.get(), x, y);
+            if (!PtInRect(&item, p)) {
+                ASSERT_EQ(around, c) << x << "," << y;  // nothing lands outside the item
+            } else if (GetRValue(c) > 128 && GetGValue(c) > 128 && GetBValue(c) > 128) {
+                arrow = {std::min<LONG>(arrow.left, x), std::min<LONG>(arrow.top, y),
+                         std::max<LONG>(arrow.right, x + 1), std::max<LONG>(arrow.bottom, y + 1)};
+            }
+        }
+    }
+    // Within the last 19 pixels, and as far above the middle as below it.
+    ASSERT_LT(arrow.left, arrow.right) << "no arrow drawn";
+    EXPECT_GE(arrow.left, item.right - 19);
+    EXPECT_LE(arrow.right, item.right - 3);
+    EXPECT_LE(std::abs((arrow.top - item.top) - (item.bottom - arrow.bottom)), 1);
 }
 
 void MoveOver(HWND captureHolder, HWND target) {
