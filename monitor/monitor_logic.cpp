@@ -86,9 +86,13 @@ void MonitorLogic::OnApplySettings() {
     if (effects_.ReadOsdSettings(osd)) osd_ = osd;
     addOns_->OsdSettingsChanged(osd_);
     UpdateTrayTip();
-    if (connected() && effects_.PostDeviceJob(DEVICE_JOB_APPLY)) return;
-    effects_.PostToOption(UM_APPLY_DONE);
-    effects_.DebugLine("OnApplyAllSetting  Send Enable OK/Apply Button\n");
+    if (!connected() || !effects_.PostDeviceJob(DEVICE_JOB_APPLY)) {
+        effects_.PostToOption(UM_APPLY_DONE);
+        effects_.DebugLine("OnApplyAllSetting  Send Enable OK/Apply Button\n");
+    }
+    // A program just bound may already be in front: foreground events alone
+    // would not tell until the focus moved. The watch runs with the mouse.
+    if (connected()) OnAppWatch();
 }
 
 void MonitorLogic::OnReloadSettings(bool systemToo) {

@@ -402,6 +402,17 @@ TEST_F(MonitorLogicTest, ApplyQueuesDeviceWorkOrAnswersAtOnce) {
     EXPECT_EQ((Trace{"read", "option 1256"}), Take());
 }
 
+TEST_F(MonitorLogicTest, AProfileBoundToTheProgramInFrontByAnApplyIsSelectedAtOnce) {
+    memcpy(&fx.block, &logic.working(), sizeof fx.block);
+    fx.foreground = "quest.exe";
+    logic.OnApplySettings();
+    EXPECT_EQ((Trace{"read", "job 1"}), Take());
+    CopyText(fx.block.profiles[2].GameFile, sizeof fx.block.profiles[2].GameFile, "quest.exe");
+    logic.OnApplySettings();
+    EXPECT_EQ((Trace{"read", "job 1", "write", "job 3", "option 1255", "osd profile 2 1"}), Take());
+    EXPECT_EQ(2, fx.block.CurrentProfile);
+}
+
 TEST_F(MonitorLogicTest, AMalformedBlockNeverIndexesOutsideTheProfiles) {
     fx.block.CurrentProfile = 1 << 30;
     logic.OnReloadSettings(true);
