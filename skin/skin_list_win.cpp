@@ -367,6 +367,7 @@ bool SkinListBox::StartEdit(int index, bool added, size_t limit, bool digitsOnly
     edit_ = edit;
     editIndex_ = index;
     editAdded_ = added;
+    keyPressedInEdit_ = 0;
     ++editGeneration_;
     SetFocus(edit);
     return true;
@@ -436,8 +437,11 @@ LRESULT CALLBACK SkinListBox::EditProc(HWND hwnd, UINT message, WPARAM wParam, L
         case WM_CHAR:
             if (list != nullptr && InPlaceEditSwallowsChar(static_cast<uint32_t>(wParam))) return 0;
             break;
+        case WM_KEYDOWN:
+            if (list != nullptr) list->keyPressedInEdit_ = wParam;
+            break;
         case WM_KEYUP:
-            if (list != nullptr) {
+            if (list != nullptr && list->keyPressedInEdit_ == wParam) {
                 switch (InPlaceKeyReleased(static_cast<uint32_t>(wParam))) {
                     case InPlaceKeyAction::kCommit:
                         list->EndEdit(true);  // destroys this window

@@ -102,6 +102,9 @@ private:
     HWND edit_ = nullptr;
     bool editAdded_ = false;
     WPARAM editGeneration_ = 0;
+    // The key last pressed while the edit had the focus: a release acts
+    // only for its own press, not for the Enter that chose "Edit" in a menu.
+    WPARAM keyPressedInEdit_ = 0;
     bool trackingLeave_ = false;
     COLORREF textColour_ = 0;
     COLORREF selectedTextColour_ = 0;
