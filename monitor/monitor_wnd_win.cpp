@@ -75,6 +75,7 @@ CMonitorWnd::CMonitorWnd(bool openOption)
       deviceThread_(&CMonitorWnd::OnDeviceThreadMessage, this, kDeviceThreadLingerMs) {}
 
 CMonitorWnd::~CMonitorWnd() {
+    DestroyOwnWindow();
     // A window that was never destroyed still stops its threads before the
     // objects they use go away.
     deviceThread_.Stop();

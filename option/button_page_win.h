@@ -9,6 +9,7 @@ namespace kestra {
 
 class CButtonPage : public COptionPage {
 public:
+    ~CButtonPage() override { DestroyOwnWindow(); }
     static constexpr int kBoxCount = 16;
     static constexpr int kFirstBoxControlId = 200;
 

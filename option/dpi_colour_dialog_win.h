@@ -16,6 +16,7 @@ namespace kestra {
 
 class CDpiColourDialog : public SkinDialog {
 public:
+    ~CDpiColourDialog() override { DestroyOwnWindow(); }
     // `colour` is 0x00BBGGRR; `level` (0..4) names the level in the title.
     CDpiColourDialog(HWND owner, uint32_t colour, int level = -1);
 

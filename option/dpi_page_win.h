@@ -30,6 +30,7 @@ constexpr int kRowValueSliderId = 300;
 // its place, so that the page's artwork and the row always agree.
 class CDpiLevelRow : public Window {
 public:
+    ~CDpiLevelRow() override { DestroyOwnWindow(); }
     // `rect` in the page's client coordinates; `file` and `images` are the
     // page's.
     bool Create(HWND page, int rowId, const RECT& rect, const SkinFile& file,
@@ -78,6 +79,7 @@ private:
 
 class CDpiPage : public COptionPage {
 public:
+    ~CDpiPage() override { DestroyOwnWindow(); }
     explicit CDpiPage(OptionContext& context) : COptionPage("skin_DPI.ini", context) {}
 
     void Refresh() override;

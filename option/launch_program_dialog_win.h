@@ -16,6 +16,7 @@ namespace kestra {
 
 class CLaunchProgramDialog : public SkinDialog {
 public:
+    ~CLaunchProgramDialog() override { DestroyOwnWindow(); }
     // Asks for a program file, starting from `path`; false when cancelled.
     using Browser = std::function<bool(HWND owner, std::string& path)>;
 

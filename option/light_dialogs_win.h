@@ -22,6 +22,7 @@ namespace kestra {
 // profile; OK hands the dialog's fields back (CopyEffectDialogFields).
 class CLightEffectDialog : public SkinWindow {
 public:
+    ~CLightEffectDialog() override { DestroyOwnWindow(); }
     CLightEffectDialog(HWND owner, const ProfileSettings& profile, LightEffectDialog dialog);
 
     // IDOK or IDCANCEL; the owner is disabled meanwhile.
@@ -70,6 +71,7 @@ private:
 // Hiding releases the mouse and ends a highlight with (0, index).
 class CColourSwatchPopup : public SkinWindow {
 public:
+    ~CColourSwatchPopup() override { DestroyOwnWindow(); }
     CColourSwatchPopup() : SkinWindow("skin_cpi_color.ini") {}
 
     // Created hidden, owned by `owner` (a top-level window); messages go to

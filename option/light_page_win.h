@@ -26,6 +26,7 @@ constexpr int kLightColourTitleEntry = 24;
 
 class CLightPage : public COptionPage {
 public:
+    ~CLightPage() override { DestroyOwnWindow(); }
     explicit CLightPage(OptionContext& context) : COptionPage("skin_light_setting.ini", context) {}
 
     void Refresh() override;

@@ -49,6 +49,7 @@ CMacroManager::CMacroManager(HWND owner, MacroLibrary& library, SettingsStore& w
       editor_(library, working) {}
 
 CMacroManager::~CMacroManager() {
+    DestroyOwnWindow();
     StopRecording();
 }
 

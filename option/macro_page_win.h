@@ -13,6 +13,7 @@ namespace kestra {
 
 class CMacroPage : public COptionPage {
 public:
+    ~CMacroPage() override { DestroyOwnWindow(); }
     explicit CMacroPage(OptionContext& context) : COptionPage("skin_macro_page.ini", context) {}
 
     void Refresh() override;

@@ -110,7 +110,7 @@ COptionDlg::COptionDlg(std::string programFolder, OptionShell& shell)
 
 COptionDlg::~COptionDlg() {
     // The pages go before the window they sit in.
-    if (hwnd() != nullptr) DestroyWindow(hwnd());
+    DestroyOwnWindow();
 }
 
 SkinButton& COptionDlg::tab(Page which) {

@@ -39,6 +39,7 @@ struct OptionContext {
 
 class COptionPage : public SkinWindow {
 public:
+    ~COptionPage() override { DestroyOwnWindow(); }
     COptionPage(const char* skinFileName, OptionContext& context)
         : SkinWindow(skinFileName), context_(context) {}
 

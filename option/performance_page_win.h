@@ -18,6 +18,7 @@ void SetSystemDoubleClickTime(int ms);
 
 class CPerformancePage : public COptionPage {
 public:
+    ~CPerformancePage() override { DestroyOwnWindow(); }
     static constexpr int kSliderCount = 4;  // in creation order: 201, 202, 204, 203
 
     explicit CPerformancePage(OptionContext& context)

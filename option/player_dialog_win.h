@@ -14,6 +14,7 @@ namespace kestra {
 
 class CPlayerDialog : public SkinDialog {
 public:
+    ~CPlayerDialog() override { DestroyOwnWindow(); }
     CPlayerDialog(HWND owner, int32_t player);
 
     int32_t player() const { return player_; }

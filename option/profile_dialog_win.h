@@ -17,6 +17,7 @@ namespace kestra {
 
 class CProfileDialog : public SkinWindow {
 public:
+    ~CProfileDialog() override { DestroyOwnWindow(); }
     enum Mode { kFilled = 0, kEmpty = 1 };
     using Browser = CLaunchProgramDialog::Browser;
 

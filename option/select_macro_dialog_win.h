@@ -17,6 +17,7 @@ namespace kestra {
 
 class CSelectMacroDialog : public SkinDialog {
 public:
+    ~CSelectMacroDialog() override { DestroyOwnWindow(); }
     // `macroIndex` -1: no macro chosen yet.
     // `texts` (may be null) gives the box's line when no macro is chosen.
     CSelectMacroDialog(HWND owner, const MacroLibrary& macros, int32_t playOption, int macroIndex,

@@ -44,6 +44,7 @@ CShortcutDialog::CShortcutDialog(HWND owner, uint8_t key, const uint8_t flags[5]
 }
 
 CShortcutDialog::~CShortcutDialog() {
+    DestroyOwnWindow();
     RemoveHook();
 }
 

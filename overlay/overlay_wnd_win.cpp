@@ -66,7 +66,9 @@ const MessageEntry<COverlayWnd> COverlayWnd::kMessages[] = {
 
 COverlayWnd::COverlayWnd(std::string programFolder) : folder_(std::move(programFolder)) {}
 
-COverlayWnd::~COverlayWnd() = default;
+COverlayWnd::~COverlayWnd() {
+    DestroyOwnWindow();
+}
 
 bool COverlayWnd::Create() {
     HWND window = CreateFrameworkWindow(kExStyle, PlainClass(), WS_POPUP, 0, 0, 1, 1, nullptr);
