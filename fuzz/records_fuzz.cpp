@@ -16,7 +16,7 @@
 #include "monitor/tray_tip.h"
 #include "option/button_assignment.h"
 #include "option/dpi_page.h"
-#include "option/key_names.h"
+#include "keys/key_names.h"
 #include "option/macro_library.h"
 #include "option/option_rules.h"
 #include "option/performance_page.h"

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "monitor/macro_player.h"
-#include "option/key_names.h"
+#include "keys/key_names.h"
 #include "settings/settings_record.h"
 
 namespace kestra {

@@ -6,7 +6,7 @@
 
 #include "monitor/dispatch.h"
 #include "monitor/macro_player.h"
-#include "option/key_names_win.h"
+#include "keys/key_names_win.h"
 
 namespace kestra {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "option/key_names.h"
+#include "keys/key_names.h"
 #include "settings/settings_record.h"
 
 namespace kestra {

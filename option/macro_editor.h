@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "option/button_assignment.h"
-#include "option/key_names.h"
+#include "keys/key_names.h"
 #include "option/macro_library.h"
 #include "settings/settings_record.h"
 

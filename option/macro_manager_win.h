@@ -11,7 +11,7 @@
 
 #include <string>
 
-#include "option/key_names_win.h"
+#include "keys/key_names_win.h"
 #include "option/macro_editor.h"
 #include "option/option_page_win.h"
 #include "settings/language_text.h"

@@ -4,7 +4,7 @@
 // "11" the manager button.
 #pragma once
 
-#include "option/key_names_win.h"
+#include "keys/key_names_win.h"
 #include "option/option_page_win.h"
 #include "skin/skin_button_win.h"
 #include "skin/skin_list_win.h"

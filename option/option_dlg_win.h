@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "option/key_names_win.h"
+#include "keys/key_names_win.h"
 #include "option/option_logic.h"
 #include "option/option_page_win.h"
 #include "option/option_shell_win.h"

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "option/key_names.h"
+#include "keys/key_names.h"
 #include "settings/language_text.h"
 #include "settings/settings_record.h"
 

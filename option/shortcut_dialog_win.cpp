@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "option/button_assignment.h"
-#include "option/key_names.h"
+#include "keys/key_names.h"
 
 namespace kestra {
 namespace {

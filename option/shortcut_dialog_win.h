@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "option/key_names_win.h"
+#include "keys/key_names_win.h"
 #include "skin/bitmap_edit_win.h"
 #include "skin/gdi_win.h"
 #include "skin/skin_button_win.h"

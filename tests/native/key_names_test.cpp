@@ -1,4 +1,4 @@
-#include "option/key_names.h"
+#include "keys/key_names.h"
 
 #include <gtest/gtest.h>
 

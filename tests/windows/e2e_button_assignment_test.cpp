@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "device/device_commands.h"
-#include "option/key_names.h"
+#include "keys/key_names.h"
 #include "option/macro_library.h"
 #include "settings/file_system.h"
 #include "settings/ini_file.h"

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "option/button_page_win.h"
-#include "option/key_names.h"
+#include "keys/key_names.h"
 #include "option/macro_library.h"
 #include "option/shortcut_dialog_win.h"
 #include "settings/file_system.h"

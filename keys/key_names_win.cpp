@@ -1,4 +1,4 @@
-#include "option/key_names_win.h"
+#include "keys/key_names_win.h"
 
 namespace kestra {
 

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "option/key_names.h"
+#include "keys/key_names.h"
 
 namespace kestra {
 
