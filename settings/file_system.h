@@ -15,4 +15,20 @@ bool CanOpenForReading(const std::string& path);
 bool EnsureDirectory(const std::string& path);
 bool RemoveFile(const std::string& path);
 
+// Held around re-reading, changing and rewriting one file, so that Monitor and
+// Option saving the same file at once do not drop each other's keys. Taking it
+// never fails: after a few seconds of waiting (a hung holder) the save goes
+// ahead unprotected rather than be lost.
+class FileWriteLock {
+public:
+    explicit FileWriteLock(const std::string& path);
+    ~FileWriteLock();
+    FileWriteLock(const FileWriteLock&) = delete;
+    FileWriteLock& operator=(const FileWriteLock&) = delete;
+
+private:
+    void* handle_ = nullptr;
+    bool owned_ = false;
+};
+
 }  // namespace kestra

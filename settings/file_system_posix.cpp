@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <mutex>
 #include <string>
 
 #include "settings/file_system.h"
@@ -14,6 +15,12 @@ std::string Native(const std::string& path) {
     for (char& c : out)
         if (c == '\\') c = '/';
     return out;
+}
+
+// Natively only one program runs, so a lock within the process suffices.
+std::mutex& WriteMutex() {
+    static std::mutex mutex;
+    return mutex;
 }
 
 }  // namespace
@@ -61,5 +68,14 @@ bool EnsureDirectory(const std::string& path) {
 }
 
 bool RemoveFile(const std::string& path) { return remove(Native(path).c_str()) == 0; }
+
+FileWriteLock::FileWriteLock(const std::string&) {
+    WriteMutex().lock();
+    owned_ = true;
+}
+
+FileWriteLock::~FileWriteLock() {
+    if (owned_) WriteMutex().unlock();
+}
 
 }  // namespace kestra

@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "settings/file_system.h"
@@ -35,7 +37,44 @@ bool ReplaceTarget(const std::string& temp, const std::string& path) {
     }
 }
 
+// Longer than any save takes, even on a busy machine.
+constexpr DWORD kWriteLockWaitMs = 5000;
+
+// One name per file whichever way its path is spelt: the full path in lower
+// case with backslashes, hashed, as a path may hold characters (and a length)
+// that a kernel object name may not.
+std::string WriteLockName(const std::string& path) {
+    char full[MAX_PATH * 2];
+    const DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+    std::string normal = length > 0 && length < sizeof full ? std::string(full, length) : path;
+    uint64_t hash = 14695981039346656037ull;
+    for (char c : normal) {
+        if (c == '/') c = '\\';
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    }
+    char name[64];
+    snprintf(name, sizeof name, "Local\\KestraSettings-%016llx",
+             static_cast<unsigned long long>(hash));
+    return name;
+}
+
 }  // namespace
+
+FileWriteLock::FileWriteLock(const std::string& path) {
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, WriteLockName(path).c_str());
+    if (!mutex) return;
+    handle_ = mutex;
+    // An abandoned mutex (the other program died mid-save) is ours all the same.
+    const DWORD wait = WaitForSingleObject(mutex, kWriteLockWaitMs);
+    owned_ = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
+}
+
+FileWriteLock::~FileWriteLock() {
+    if (!handle_) return;
+    if (owned_) ReleaseMutex(static_cast<HANDLE>(handle_));
+    CloseHandle(static_cast<HANDLE>(handle_));
+}
 
 bool ReadWholeFile(const std::string& path, std::string& bytes) {
     bytes.clear();

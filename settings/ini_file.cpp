@@ -250,7 +250,12 @@ bool IniFile::GetStruct(const std::string& section, const std::string& key, void
 
 void IniFile::SetString(const std::string& section, const std::string& key,
                         const std::string& value) {
-    if (doc_.Set(section, key, value)) dirty_ = true;
+    // A key set to the value already read is not ours to write back: another
+    // program may have changed it since.
+    if (doc_.Set(section, key, value)) {
+        changes_.push_back(Change{section, key, value});
+        dirty_ = true;
+    }
 }
 
 void IniFile::SetInt(const std::string& section, const std::string& key, int32_t value) {
@@ -266,7 +271,21 @@ void IniFile::SetStruct(const std::string& section, const std::string& key, cons
 
 bool IniFile::Save() {
     if (!dirty_) return true;
-    if (!WriteFileAtomically(path_, doc_.Serialize())) return false;
+    FileWriteLock lock(path_);
+    // The file as it is now, which the other program may have saved since it
+    // was loaded here. Should it not read, this object's own copy is written.
+    std::string bytes;
+    if (ReadWholeFile(path_, bytes)) {
+        IniDocument current = IniDocument::Parse(bytes);
+        bool changed = false;
+        for (const Change& change : changes_)
+            changed = current.Set(change.section, change.key, change.value) || changed;
+        doc_ = current;
+        if (changed && !WriteFileAtomically(path_, doc_.Serialize())) return false;
+    } else if (!WriteFileAtomically(path_, doc_.Serialize())) {
+        return false;
+    }
+    changes_.clear();
     dirty_ = false;
     existed_ = true;
     return true;

@@ -50,7 +50,9 @@ std::string EncodeIniStruct(const void* data, size_t size);
 bool DecodeIniStruct(const std::string& text, void* data, size_t size);
 
 // One INI file on disk: loaded once, read and changed in memory, saved when
-// asked (only when something changed). A missing file reads as empty.
+// asked (only when something changed). A missing file reads as empty. Saving
+// re-reads the file under FileWriteLock and applies only the keys changed here,
+// so keys another program saved meanwhile stay.
 class IniFile {
 public:
     explicit IniFile(std::string path);
@@ -74,8 +76,13 @@ public:
     bool Save();
 
 private:
+    struct Change {
+        std::string section, key, value;
+    };
+
     std::string path_;
     IniDocument doc_;
+    std::vector<Change> changes_;  // in the order made, to replay on the file as saved
     bool existed_ = false;
     bool dirty_ = false;
 };
