@@ -35,9 +35,7 @@ LRESULT CPlayerDialog::OnCommand(WPARAM wParam, LPARAM lParam) {
 }
 
 void CPlayerDialog::OnBoxClicked() {
-    if (ChoiceMenuGuard().IgnoresClickAt(GetTickCount())) return;
     const int32_t command = TrackBoxMenu(hwnd(), box_.hwnd(), PlayerMenu(), nullptr);
-    ChoiceMenuGuard().MenuClosed(GetTickCount());
     box_.SetHover(false);
     if (command != 0) {
         player_ = PlayerFromCommand(command);

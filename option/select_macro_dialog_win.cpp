@@ -60,9 +60,7 @@ LRESULT CSelectMacroDialog::OnCommand(WPARAM wParam, LPARAM lParam) {
 }
 
 void CSelectMacroDialog::OnBoxClicked() {
-    if (ChoiceMenuGuard().IgnoresClickAt(GetTickCount())) return;
     const int32_t command = TrackBoxMenu(hwnd(), box_.hwnd(), MacroChooserMenu(macros_), nullptr);
-    ChoiceMenuGuard().MenuClosed(GetTickCount());
     box_.SetHover(false);
     const int index = MacroChooserIndex(command, macros_);
     if (index >= 0) macroIndex_ = index;
