@@ -281,28 +281,43 @@ RunResult Run(const std::string& program, const std::string& arguments, DWORD ti
     RunResult result;
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     HANDLE readEnd = nullptr, writeEnd = nullptr;
+    HANDLE errorReadEnd = nullptr, errorWriteEnd = nullptr;
     if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return result;
+    if (!CreatePipe(&errorReadEnd, &errorWriteEnd, &inherit, 0)) {
+        CloseHandle(readEnd);
+        CloseHandle(writeEnd);
+        return result;
+    }
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(errorReadEnd, HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = writeEnd;
-    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    startup.hStdError = errorWriteEnd;
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     PROCESS_INFORMATION info = {};
     const bool started = StartInItsFolder(program, arguments, TRUE, &startup, &info);
     CloseHandle(writeEnd);
+    CloseHandle(errorWriteEnd);
     if (!started) {
         CloseHandle(readEnd);
+        CloseHandle(errorReadEnd);
         return result;
     }
     CloseHandle(info.hThread);
-    // Read until the child closes its end; a log can be larger than a pipe's buffer.
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0)
-        result.output.append(buffer, got);
-    CloseHandle(readEnd);
+    // Both read until the child closes its ends; a log can be larger than a
+    // pipe's buffer, so neither may wait for the other.
+    auto readAll = [](HANDLE from, std::string& into) {
+        char buffer[4096];
+        DWORD got = 0;
+        while (ReadFile(from, buffer, sizeof buffer, &got, nullptr) && got > 0)
+            into.append(buffer, got);
+        CloseHandle(from);
+    };
+    std::thread errors(readAll, errorReadEnd, std::ref(result.errors));
+    readAll(readEnd, result.output);
+    errors.join();
     if (WaitForSingleObject(info.hProcess, timeoutMs) == WAIT_OBJECT_0) {
         DWORD code = 0;
         GetExitCodeProcess(info.hProcess, &code);

@@ -81,6 +81,7 @@ private:
 struct RunResult {
     int exitCode = -1;   // -1: it could not be started or did not end in time
     std::string output;  // what it wrote to its standard output
+    std::string errors;  // and to its standard error
 };
 // Runs a program to its end, capturing its standard output.
 RunResult Run(const std::string& program, const std::string& arguments, DWORD timeoutMs = 20000);
