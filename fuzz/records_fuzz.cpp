@@ -1,6 +1,7 @@
 // Any bytes as what reaches the programs from other processes: the text
-// record of WM_COPYDATA, the mouse's event reports, and the shared block as
-// Option and Monitor read it after another program wrote it. Every decision
+// record of WM_COPYDATA, the mouse's event reports, a command line and a
+// script's requests, and the shared block as Option and Monitor read it
+// after another program wrote it. Every decision
 // and every text and report built from them stays inside its tables.
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +12,7 @@
 
 #include "device/apply_all.h"
 #include "device/device_commands.h"
+#include "monitor/command_line.h"
 #include "monitor/dispatch.h"
 #include "monitor/osd_indications.h"
 #include "monitor/tray_tip.h"
@@ -73,6 +75,28 @@ void ReadBlockAsOptionAndMonitor(const SettingsStore& block) {
         abort();
     }
     (void)MatchProfileByProgram(*working, "game.exe");
+
+    // A script's requests against this block, and /status of it.
+    for (uintptr_t request = 0; request <= 4; ++request) {
+        for (intptr_t number : {intptr_t(-1), intptr_t(0), intptr_t(1), intptr_t(5), intptr_t(6)}) {
+            const ScriptDecision d = DecideScriptRequest(request, number, block);
+            if (d.action != ScriptAction::kNone && d.action != ScriptAction::kStatus &&
+                (d.index < 0 || d.index >= kProfileCount)) {
+                abort();
+            }
+        }
+    }
+    StatusFacts facts;
+    facts.monitorRunning = facts.monitorAnswered = true;
+    TakeStatusSettings(block, facts);
+    facts.profileNameWide.assign(facts.profileName.begin(), facts.profileName.end());
+    for (bool json : {false, true}) {
+        for (char c : StatusText(facts, json)) {
+            // One line per fact, and JSON of printable ASCII only.
+            if (static_cast<unsigned char>(c) < 0x20 && c != '\r' && c != '\n') abort();
+            if (json && (static_cast<unsigned char>(c) >= 0x7F)) abort();
+        }
+    }
 }
 
 }  // namespace
@@ -81,6 +105,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The WM_COPYDATA text record, at the size it came with.
     std::string text;
     if (ReadOsdTextRecord(data, size, text)) (void)OsdLineText(text);
+
+    (void)ParseCommandLine(std::string(reinterpret_cast<const char*>(data), size));
 
     // Event reports, four bytes each, against a store.
     std::unique_ptr<SettingsStore> store(new SettingsStore);

@@ -13,8 +13,9 @@ namespace kestra {
 
 // Why a profile indication is shown: the mouse switched by itself (shown
 // whenever the OSD runs), program watch switched (shown when the indication is
-// on), or the device thread finished selecting the profile on the mouse.
-enum class ProfileIndicationReason { kDevice, kProgramWatch, kDeviceSelected };
+// on), or the device thread finished selecting the profile on the mouse; a
+// command line's switch is shown as the watch's is.
+enum class ProfileIndicationReason { kDevice, kProgramWatch, kDeviceSelected, kCommandLine };
 
 class MonitorAddOns {
 public:

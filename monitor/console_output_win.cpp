@@ -11,14 +11,15 @@ bool Usable(HANDLE handle) {
            GetFileType(handle) != FILE_TYPE_UNKNOWN;
 }
 
-}  // namespace
-
-bool WriteToCaller(const std::string& text) {
-    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+bool WriteTo(DWORD stream, const std::string& text) {
+    HANDLE out = GetStdHandle(stream);
     bool opened = false;
     if (!Usable(out)) {
-        // Started from a console (a command prompt) without redirection.
-        if (!AttachConsole(ATTACH_PARENT_PROCESS)) return false;
+        // Started from a console (a command prompt) without redirection. A
+        // second attach fails with "access denied": the console is ours.
+        if (!AttachConsole(ATTACH_PARENT_PROCESS) && GetLastError() != ERROR_ACCESS_DENIED) {
+            return false;
+        }
         out = CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
                           OPEN_EXISTING, 0, nullptr);
         if (out == INVALID_HANDLE_VALUE) return false;
@@ -35,6 +36,16 @@ bool WriteToCaller(const std::string& text) {
     }
     if (opened) CloseHandle(out);
     return ok;
+}
+
+}  // namespace
+
+bool WriteToCaller(const std::string& text) {
+    return WriteTo(STD_OUTPUT_HANDLE, text);
+}
+
+bool WriteErrorToCaller(const std::string& text) {
+    return WriteTo(STD_ERROR_HANDLE, text);
 }
 
 }  // namespace kestra

@@ -10,5 +10,7 @@ namespace kestra {
 
 // False when there is nowhere to write.
 bool WriteToCaller(const std::string& text);
+// The same for error messages: the standard error, or else the console.
+bool WriteErrorToCaller(const std::string& text);
 
 }  // namespace kestra

@@ -184,17 +184,21 @@ KeyRepeat::Expiry KeyRepeat::OnTimer(const KeyboardLayout& layout) {
     return e;
 }
 
+std::string BoundProgramName(const ProfileSettings& profile) {
+    std::string game(profile.GameFile, strnlen(profile.GameFile, kGameFileSize));
+    const size_t first = game.find_first_not_of(' ');
+    if (first == std::string::npos) return std::string();
+    game = game.substr(first, game.find_last_not_of(' ') - first + 1);
+    const size_t slash = game.find_last_of("\\/");
+    if (slash != std::string::npos) game = game.substr(slash + 1);
+    return game;
+}
+
 int MatchProfileByProgram(const SettingsStore& store, const std::string& foregroundExe) {
     const std::string target = Lower(foregroundExe);
     if (target.empty()) return -1;
     for (int i = 0; i < kProfileCount; ++i) {
-        const char* raw = store.profiles[i].GameFile;
-        std::string game(raw, strnlen(raw, kGameFileSize));
-        const size_t first = game.find_first_not_of(' ');
-        if (first == std::string::npos) continue;
-        game = game.substr(first, game.find_last_not_of(' ') - first + 1);
-        const size_t slash = game.find_last_of("\\/");
-        if (slash != std::string::npos) game = game.substr(slash + 1);
+        const std::string game = BoundProgramName(store.profiles[i]);
         if (!game.empty() && Lower(game) == target) return i;
     }
     return -1;

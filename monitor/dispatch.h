@@ -84,6 +84,9 @@ private:
     bool held_ = false;
 };
 
+// The program a profile is bound to, as the watch compares it: its game
+// file with blanks trimmed and the folder dropped; empty when unbound.
+std::string BoundProgramName(const ProfileSettings& profile);
 // Program watch: the first profile whose game file names the foreground
 // program (file name and extension, blanks trimmed, case ignored); -1 if none.
 int MatchProfileByProgram(const SettingsStore& store, const std::string& foregroundExe);

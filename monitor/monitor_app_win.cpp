@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "monitor/device_report_win.h"
+#include "monitor/command_line_win.h"
 #include "monitor/monitor_wnd_win.h"
 #include "settings/ipc_names.h"
 #include "settings/shared_block_win.h"
@@ -60,23 +60,11 @@ CMonitorApp::~CMonitorApp() {
 
 }  // namespace kestra
 
-namespace {
-
-// The command line without blanks around it, compared without regard to case.
-bool IsOption(const char* commandLine, const char* option) {
-    std::string line = commandLine ? commandLine : "";
-    const size_t first = line.find_first_not_of(" \t");
-    const size_t last = line.find_last_not_of(" \t");
-    if (first == std::string::npos) return false;
-    line = line.substr(first, last - first + 1);
-    return lstrcmpiA(line.c_str(), option) == 0;
-}
-
-}  // namespace
-
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
-    // Beside a running Monitor: it never takes the single-instance lock.
-    if (IsOption(commandLine, "/devices")) return kestra::RunDeviceReport();
+    // A command for scripts runs beside a running Monitor: it never takes
+    // the single-instance lock.
+    const kestra::CommandLine command = kestra::ParseCommandLine(commandLine ? commandLine : "");
+    if (command.kind != kestra::MonitorCommand::kStartAgent) return kestra::RunCommandLine(command);
     kestra::CMonitorApp app;
     if (!app.InitInstance(commandLine)) return 0;
     return app.Run();

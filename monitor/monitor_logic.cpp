@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "monitor/command_line.h"
 #include "settings/ipc_names.h"
 #include "settings/osd_text_record.h"
 
@@ -81,6 +82,7 @@ void MonitorLogic::ApplySystemSettings(bool readBack) {
 void MonitorLogic::OnApplySettings() {
     effects_.ReadBlock(*working_);
     NormaliseCurrentProfile(*working_);
+    ForgetWatchSelectionIfLeft();
     if (connected()) ApplySystemSettings(false);
     OsdSettings osd;
     if (effects_.ReadOsdSettings(osd)) osd_ = osd;
@@ -98,6 +100,7 @@ void MonitorLogic::OnApplySettings() {
 void MonitorLogic::OnReloadSettings(bool systemToo) {
     effects_.ReadBlock(*working_);
     NormaliseCurrentProfile(*working_);
+    ForgetWatchSelectionIfLeft();
     if (systemToo) ApplySystemSettings(false);
     UpdateTrayTip();
 }
@@ -197,6 +200,7 @@ void MonitorLogic::DeviceChange(const EventDecision& d) {
     snprintf(line, sizeof line, "Show OSD %lu\n", static_cast<unsigned long>(effects_.OsdWindow()));
     effects_.DebugLine(line);
     const int p = CurrentProfileIndex();
+    ForgetWatchSelectionIfLeft();
     if (d.kind == EventKind::kProfile) {
         effects_.SaveCurrentProfile(p);
         effects_.PostToOption(UM_PROFILE_CHANGED);
@@ -219,15 +223,59 @@ void MonitorLogic::StopProgramWatch() {
 void MonitorLogic::OnAppWatch() {
     const int won = MatchProfileByProgram(*working_, effects_.ForegroundProgram());
     if (won < 0 || won == working_->CurrentProfile) return;
-    working_->CurrentProfile = won;
+    SwitchProfile(won, ProfileIndicationReason::kProgramWatch);
+    watchProfile_ = won;
+}
+
+void MonitorLogic::SwitchProfile(int profile, ProfileIndicationReason reason) {
+    working_->CurrentProfile = profile;
     effects_.WriteBlock(*working_);
-    effects_.PostDeviceJob(DEVICE_JOB_SELECT_PROFILE);
-    ApplySystemSettings(false);
+    // The watch runs only with the mouse; a command line may switch without
+    // it, and an arriving mouse is sent everything anyway.
+    if (connected()) {
+        effects_.PostDeviceJob(DEVICE_JOB_SELECT_PROFILE);
+        ApplySystemSettings(false);
+    }
     effects_.PostToOption(UM_PROFILE_CHANGED);
     // The tray tip, a round trip to the shell, after what the mouse and
     // Option wait for.
     UpdateTrayTip();
-    addOns_->ShowProfile(won, ProfileIndicationReason::kProgramWatch, osd_);
+    addOns_->ShowProfile(profile, reason, osd_);
+}
+
+void MonitorLogic::SelectLevel(int level) {
+    const int p = CurrentProfileIndex();
+    working_->profiles[p].CpiStep = level;
+    effects_.WriteBlock(*working_);
+    if (connected()) effects_.PostDeviceJob(DEVICE_JOB_SELECT_LEVEL);
+    effects_.SaveActiveLevel(p, working_->profiles[p]);
+    effects_.PostToOption(UM_DEVICE_VALUES_CHANGED);
+    UpdateTrayTip();
+    addOns_->ShowDpiLevel(working_->profiles[p], level + 1);
+}
+
+void MonitorLogic::ForgetWatchSelectionIfLeft() {
+    if (watchProfile_ != working_->CurrentProfile) watchProfile_ = -1;
+}
+
+unsigned long MonitorLogic::OnScriptRequest(uintptr_t request, intptr_t number) {
+    const ScriptDecision d = DecideScriptRequest(request, number, *working_);
+    switch (d.action) {
+        case ScriptAction::kStatus:
+            ForgetWatchSelectionIfLeft();
+            return d.answer | (watchProfile_ >= 0 ? kScriptSelectedByProgram : 0);
+        case ScriptAction::kSelectProfile:
+            SwitchProfile(d.index, ProfileIndicationReason::kCommandLine);
+            effects_.SaveCurrentProfile(d.index);
+            watchProfile_ = -1;
+            break;
+        case ScriptAction::kSelectLevel:
+            SelectLevel(d.index);
+            break;
+        case ScriptAction::kNone:
+            break;
+    }
+    return d.answer;
 }
 
 void MonitorLogic::OnDeviceStateChanged() {
@@ -300,7 +348,7 @@ void DeviceJobs::Run(unsigned job, int connection) {
         case DEVICE_JOB_APPLY:
             // A mouse with another firmware is sent nothing; Option is still
             // answered, its Apply being over.
-            if (!wrongFirmware_) Apply();
+            if (!wrongFirmware_) Apply(ApplyScope::kWhatChanged);
             if (!effects_.PostApplyDoneToOption()) {
                 effects_.DebugLine("OnApplyAllSetting Don't find Zeph Option Dialog\n");
             }
@@ -309,6 +357,10 @@ void DeviceJobs::Run(unsigned job, int connection) {
         case DEVICE_JOB_FIRMWARE_CHECK:
             if (connection != 0 && connection != flags_.connection) break;
             if (Check() && fullApplyPending()) FullApply();
+            break;
+        case DEVICE_JOB_SELECT_LEVEL:
+            // Nobody waits for its end: Option was only told of the change.
+            if (!wrongFirmware_) Apply(ApplyScope::kActiveLevel);
             break;
         case DEVICE_JOB_SELECT_PROFILE:
             if (wrongFirmware_) break;
@@ -323,7 +375,7 @@ void DeviceJobs::Run(unsigned job, int connection) {
     flags_.busy = 0;
 }
 
-void DeviceJobs::Apply() {
+void DeviceJobs::Apply(ApplyScope scope) {
     if (flags_.answer == kMouseNotAnswering && !Check()) {
         // What Option handed over meanwhile is owed to the mouse as a whole,
         // as Option now counts it applied.
@@ -335,7 +387,15 @@ void DeviceJobs::Apply() {
         return;
     }
     TakeSnapshot();
-    applier_.ApplyAll(*snapshot_, ApplyMode::kChangedOnly, this);
+    if (scope == ApplyScope::kActiveLevel) {
+        // The block's flags are those of Option's last Apply: only the level
+        // of the current profile is sent.
+        memset(&snapshot_->flags, 0, sizeof snapshot_->flags);
+        const int p = snapshot_->CurrentProfile;
+        if (p >= 0 && p < kProfileCount) snapshot_->flags.level[p] = 1;
+    }
+    applier_.ApplyAll(*snapshot_, ApplyMode::kChangedOnly,
+                      scope == ApplyScope::kWhatChanged ? this : nullptr);
     TookEveryReport();
 }
 

@@ -44,6 +44,8 @@ public:
     virtual void PostOpenOption() = 0;
     virtual void ShellOpen(const std::string& path) = 0;
     virtual void SaveCurrentProfile(int profile) = 0;
+    // The active level of profile `index` into its profile file.
+    virtual void SaveActiveLevel(int index, const ProfileSettings& profile) = 0;
     virtual void SaveDevicePresence(int state) = 0;
     virtual bool ReadOsdSettings(OsdSettings& osd) = 0;
     virtual void AddTrayIcon() = 0;
@@ -127,6 +129,12 @@ public:
     // answer, and a check reporting again meanwhile asks no second time.
     void OnWrongFirmware();
 
+    // UM_SCRIPT_REQUEST from a command line: the answer (a ScriptAnswer).
+    // A profile is selected as the watch selects one, and saved; a level
+    // as an Apply of that one change sends and saves it. A request out of
+    // range changes nothing.
+    unsigned long OnScriptRequest(uintptr_t request, intptr_t number);
+
     // WM_COPYDATA; false when it is no OSD text record.
     bool OnCopyData(const void* data, size_t size);
 
@@ -140,6 +148,13 @@ private:
     void ButtonAction(int number, bool pressed);
     void LaunchProgram(int number);
     void DeviceChange(const EventDecision& decision);
+    // Makes `profile` current everywhere but in the settings files: the
+    // block, the mouse, the pointer settings, Option, the tray tip, the
+    // indication.
+    void SwitchProfile(int profile, ProfileIndicationReason reason);
+    void SelectLevel(int level);
+    // The watch's selection is over once the current profile is another.
+    void ForgetWatchSelectionIfLeft();
     // Tells the tray tip the active profile and level when they changed.
     void UpdateTrayTip();
 
@@ -162,6 +177,8 @@ private:
     bool trayTipShown_ = false;
     std::string folder_;
     bool firmwareAsked_ = false;
+    // The profile the bound-program watch selected last, while it is current.
+    int watchProfile_ = -1;
 };
 
 // A copy of the settings handed from one thread to another, given and taken
@@ -218,9 +235,11 @@ public:
 
 private:
     void ReportSent(int sent, int total, int remainingPauseMs) override;
-    // An Apply from Option: a mouse that said nothing last time is asked
-    // again first, and is sent nothing while it stays silent.
-    void Apply();
+    // An Apply from Option, or of the active level alone (progress is then
+    // not told): a mouse that said nothing last time is asked again first,
+    // and is sent nothing while it stays silent.
+    enum class ApplyScope { kWhatChanged, kActiveLevel };
+    void Apply(ApplyScope scope);
     // Every setting, for a newly arrived mouse or one that missed some.
     void FullApply();
     // The firmware check; true when the mouse answered with the expected

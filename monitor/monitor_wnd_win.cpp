@@ -60,6 +60,7 @@ const MessageEntry<CMonitorWnd> CMonitorWnd::kMessages[] = {
     {UM_PROFILE_SELECTED, &CMonitorWnd::OnProfileSelected},
     {UM_DEVICE_STATE_CHANGED, &CMonitorWnd::OnDeviceStateChanged},
     {UM_QUERY_DEVICE_STATE, &CMonitorWnd::OnQueryDeviceState},
+    {UM_SCRIPT_REQUEST, &CMonitorWnd::OnScriptRequest},
     {UM_WRONG_FIRMWARE, &CMonitorWnd::OnWrongFirmware},
 };
 
@@ -368,6 +369,11 @@ LRESULT CMonitorWnd::OnQueryDeviceState(WPARAM, LPARAM) {
     return static_cast<LRESULT>(DeviceStateWord(flags_));
 }
 
+LRESULT CMonitorWnd::OnScriptRequest(WPARAM wParam, LPARAM lParam) {
+    return static_cast<LRESULT>(
+        logic_.OnScriptRequest(static_cast<uintptr_t>(wParam), static_cast<intptr_t>(lParam)));
+}
+
 LRESULT CMonitorWnd::OnWrongFirmware(WPARAM, LPARAM) {
     logic_.OnWrongFirmware();
     return 0;
@@ -484,6 +490,10 @@ void CMonitorWnd::OpenProgram(const std::string& path, int show) {
 
 void CMonitorWnd::SaveCurrentProfile(int profile) {
     SaveCurrentProfileNumber(folder_, profile);
+}
+
+void CMonitorWnd::SaveActiveLevel(int index, const ProfileSettings& profile) {
+    kestra::SaveActiveLevel(folder_, index, profile);
 }
 
 void CMonitorWnd::SaveDevicePresence(int state) {

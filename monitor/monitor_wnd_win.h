@@ -57,6 +57,7 @@ private:
     LRESULT OnProfileSelected(WPARAM, LPARAM);
     LRESULT OnDeviceStateChanged(WPARAM, LPARAM);
     LRESULT OnQueryDeviceState(WPARAM, LPARAM);
+    LRESULT OnScriptRequest(WPARAM, LPARAM);
     LRESULT OnWrongFirmware(WPARAM, LPARAM);
 
     void OnCustomizer();
@@ -82,6 +83,7 @@ private:
     void PostOpenOption() override;
     void ShellOpen(const std::string& path) override;
     void SaveCurrentProfile(int profile) override;
+    void SaveActiveLevel(int index, const ProfileSettings& profile) override;
     void SaveDevicePresence(int state) override;
     bool ReadOsdSettings(OsdSettings& osd) override;
     void AddTrayIcon() override;

@@ -27,12 +27,15 @@ TrayTipInfo TrayTipOf(const SettingsStore& store) {
     const ProfileSettings& profile = store.profiles[p];
     info.profile = p;
     info.name.assign(profile.ProFileName, strnlen(profile.ProFileName, sizeof profile.ProFileName));
-    const int level = profile.CpiStep;
-    if (level >= 0 && level < kCpiLevelCount && profile.CpiLevel_X[level] > 0 &&
-        profile.CpiLevel_X[level] <= 1000) {
-        info.cpi = profile.CpiLevel_X[level] * 100;
-    }
+    info.cpi = ActiveCpi(profile);
     return info;
+}
+
+int ActiveCpi(const ProfileSettings& profile) {
+    const int level = profile.CpiStep;
+    if (level < 0 || level >= kCpiLevelCount) return 0;
+    const int value = profile.CpiLevel_X[level];
+    return value > 0 && value <= 1000 ? value * 100 : 0;
 }
 
 std::u16string TrayTipText(const std::u16string& product, const std::u16string& name,

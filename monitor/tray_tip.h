@@ -29,6 +29,9 @@ struct TrayTipInfo {
 // What the tip shows for the settings: a damaged profile or level number
 // shows no line or no resolution rather than another profile's.
 TrayTipInfo TrayTipOf(const SettingsStore& store);
+// The CPI of the profile's active level; 0 when the level or its value is
+// out of range.
+int ActiveCpi(const ProfileSettings& profile);
 
 // "Product\nSniper (2) · 1600 CPI" in UTF-16, never longer than the tip: a
 // long name is shortened with an ellipsis so that the number and the

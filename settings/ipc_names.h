@@ -57,6 +57,26 @@ constexpr unsigned UM_WRONG_FIRMWARE = 0x8003;
 // DeviceStateWord. Parameters are ignored, so nothing a sender puts there
 // changes anything.
 constexpr unsigned UM_QUERY_DEVICE_STATE = 0x4F2;
+// Sent (not posted) by `Monitor.exe /status`, `/profile N` and `/level N`
+// run beside the agent: wParam a ScriptRequest, lParam its number (1..5).
+// The result is a ScriptAnswer; 0 comes from a Monitor that does not know
+// the message. Every other wParam, and every number out of range, changes
+// nothing.
+constexpr unsigned UM_SCRIPT_REQUEST = 0x4F3;
+enum ScriptRequest : unsigned {
+    kScriptStatus = 1,         // what Monitor alone knows; see kScriptSelectedByProgram
+    kScriptSelectProfile = 2,  // as the bound-program watch selects one
+    kScriptSelectLevel = 3,    // the active level of the current profile
+};
+enum ScriptAnswer : unsigned {
+    kScriptDone = 1,
+    kScriptOutOfRange = 2,    // the number is not 1..5
+    kScriptLevelOff = 3,      // that level of the current profile is switched off
+    kScriptNotARequest = 4,   // an unknown request
+};
+// Or-ed into the answer to kScriptStatus: the current profile was selected
+// by the bound-program watch, for the program its `GameFile` names.
+constexpr unsigned long kScriptSelectedByProgram = 0x100;
 
 // ---- Window messages to Option's main dialog ------------------------------
 
@@ -146,6 +166,9 @@ constexpr unsigned TM_DEVICE_JOB = 0x671;  // to the DeviceThread, wParam = job
 constexpr unsigned DEVICE_JOB_APPLY = 1;  // apply the changed settings
 constexpr unsigned DEVICE_JOB_FIRMWARE_CHECK = 2;
 constexpr unsigned DEVICE_JOB_SELECT_PROFILE = 3;
+// The active level of the current profile alone, as an Apply of that one
+// change sends it (a command line's `/level`).
+constexpr unsigned DEVICE_JOB_SELECT_LEVEL = 4;
 
 // ---- Timers of Monitor's window (id, period in ms) -------------------------
 

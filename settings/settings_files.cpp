@@ -255,6 +255,19 @@ void SaveCurrentProfileNumber(const std::string& programFolder, int32_t profile)
     config.Save();
 }
 
+void SaveActiveLevel(const std::string& programFolder, int index, const ProfileSettings& profile) {
+    if (index < 0 || index >= kProfileCount) return;
+    EnsureConfigFolder(programFolder);
+    const std::string path = ProfileFilePath(programFolder, index);
+    if (!CanOpenForReading(path)) {
+        SaveProfile(path, profile);
+        return;
+    }
+    IniFile file(path);
+    file.SetInt(kSettingSection, "CpiStep", profile.CpiStep);
+    file.Save();
+}
+
 void SaveDevicePresence(const std::string& programFolder, bool present) {
     IniFile config(ConfigIniPath(programFolder));
     config.SetInt(kSettingSection, "Device", present ? 1 : 0);

@@ -41,6 +41,10 @@ bool LoadProfile(const std::string& path, ProfileSettings& profile);
 bool SaveProfile(const std::string& path, const ProfileSettings& profile);
 
 void SaveCurrentProfileNumber(const std::string& programFolder, int32_t profile);
+// Writes `CpiStep` of profile file `index` and nothing else of it; a file
+// that is missing gets the whole profile, so that it never holds that key
+// alone.
+void SaveActiveLevel(const std::string& programFolder, int index, const ProfileSettings& profile);
 void SaveDevicePresence(const std::string& programFolder, bool present);
 int32_t ReadFirmwareVersion(const std::string& programFolder);
 int32_t ReadMouseType(const std::string& programFolder);

@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "device/device_commands.h"
 #include "device_fakes.h"
 #include "settings/ipc_names.h"
 #include "tests/native/test_support.h"
@@ -61,6 +62,9 @@ public:
     void PostOpenOption() override { Note("open option"); }
     void ShellOpen(const std::string& p) override { Note("shell " + p); }
     void SaveCurrentProfile(int p) override { Note("save profile " + N(p)); }
+    void SaveActiveLevel(int i, const ProfileSettings& p) override {
+        Note("save level " + N(i) + " " + N(p.CpiStep));
+    }
     void SaveDevicePresence(int s) override { Note("save device " + N(s)); }
     bool ReadOsdSettings(OsdSettings&) override { return false; }
     void AddTrayIcon() override { Note("tray"); }
@@ -383,6 +387,39 @@ TEST_F(MonitorLogicTest, ProgramWatchFallsBackToTheTimerAndLooksAtOnceWhenStarte
     EXPECT_TRUE(Take().empty());
 }
 
+// A command line selects a profile as the watch does, and saves it; a
+// level as an Apply of that one change would. The status tells whether
+// the watch chose the profile in use.
+TEST_F(MonitorLogicTest, ACommandLineSelectsProfilesAndLevelsAndAsksWhoChoseTheProfile) {
+    SettingsStore& s = logic.working();
+    CopyText(s.profiles[1].GameFile, sizeof s.profiles[1].GameFile, "quest.exe");
+    fx.foreground = "quest.exe";
+    logic.OnAppWatch();
+    Take();
+    EXPECT_EQ(kScriptDone | kScriptSelectedByProgram, logic.OnScriptRequest(kScriptStatus, 0));
+
+    EXPECT_EQ(kScriptDone, logic.OnScriptRequest(kScriptSelectProfile, 3));
+    EXPECT_EQ(2, fx.block.CurrentProfile);
+    EXPECT_EQ((Trace{"write", "job 3", "option 1255", "osd profile 2 3", "save profile 2"}), Take());
+    EXPECT_EQ(kScriptDone, logic.OnScriptRequest(kScriptStatus, 0));
+
+    s.profiles[2].dpiStepFlag[3] = 0;
+    EXPECT_EQ(kScriptLevelOff, logic.OnScriptRequest(kScriptSelectLevel, 4));
+    EXPECT_EQ(kScriptOutOfRange, logic.OnScriptRequest(kScriptSelectProfile, 6));
+    EXPECT_TRUE(Take().empty());
+    s.profiles[2].CpiLevel_X[1] = 16;
+    EXPECT_EQ(kScriptDone, logic.OnScriptRequest(kScriptSelectLevel, 2));
+    EXPECT_EQ(1, fx.block.profiles[2].CpiStep);
+    EXPECT_EQ((Trace{"write", "job 4", "save level 2 1", "option 1257", "osd dpi 2"}), Take());
+    EXPECT_EQ(1600, fx.tips.back().cpi);
+
+    // Without the mouse the choice is kept for its arrival; nothing is
+    // queued for it.
+    flags.connected = kDeviceRemoved;
+    EXPECT_EQ(kScriptDone, logic.OnScriptRequest(kScriptSelectProfile, 1));
+    EXPECT_EQ((Trace{"write", "option 1255", "osd profile 0 3", "save profile 0"}), Take());
+}
+
 TEST_F(MonitorLogicTest, ApplyQueuesDeviceWorkOrAnswersAtOnce) {
     memcpy(&fx.block, &logic.working(), sizeof fx.block);
     fx.block.profiles[0].ScrollWheelSpeed += 2;
@@ -659,6 +696,17 @@ TEST_F(DeviceJobsTest, WithoutABlockAJobSendsAWholeCopyHandedOverWithIt) {
     stop = true;
     window.join();
     EXPECT_EQ(0, mixed);
+}
+
+TEST_F(DeviceJobsTest, ALevelJobSendsTheActiveLevelAloneAndTellsOptionNothing) {
+    fx.store.flags.block[0] = 1;  // left in the block by Option's last Apply
+    fx.store.profiles[2].CpiStep = 1;
+    jobs.Run(DEVICE_JOB_SELECT_LEVEL);
+    ASSERT_EQ(3u, link.reports.size());  // opening, the level, the select
+    const FeatureReport level = CpiLevelReport(fx.store.profiles[2], 2);
+    EXPECT_EQ(std::vector<uint8_t>(level.begin(), level.end()), link.reports[1].bytes);
+    EXPECT_TRUE(fx.trace.empty());
+    EXPECT_TRUE(fx.progress.empty());
 }
 
 TEST_F(DeviceJobsTest, SelectShowsTheProfileAfterItsPauseUnlessRemoved) {
