@@ -387,34 +387,19 @@ TEST_F(MonitorLogicTest, ProgramWatchFallsBackToTheTimerAndLooksAtOnceWhenStarte
     EXPECT_TRUE(Take().empty());
 }
 
-// A command line selects a profile as the watch does, and saves it; a
-// level as an Apply of that one change would. The status tells whether
-// the watch chose the profile in use.
-TEST_F(MonitorLogicTest, ACommandLineSelectsProfilesAndLevelsAndAsksWhoChoseTheProfile) {
+// What the end-to-end test cannot see: whether the watch chose the profile
+// in use, and a switch made while the mouse is away.
+TEST_F(MonitorLogicTest, TheStatusTellsWhetherTheWatchChoseTheProfileAndNoneIsQueuedUnplugged) {
     SettingsStore& s = logic.working();
     CopyText(s.profiles[1].GameFile, sizeof s.profiles[1].GameFile, "quest.exe");
     fx.foreground = "quest.exe";
     logic.OnAppWatch();
-    Take();
     EXPECT_EQ(kScriptDone | kScriptSelectedByProgram, logic.OnScriptRequest(kScriptStatus, 0));
-
-    EXPECT_EQ(kScriptDone, logic.OnScriptRequest(kScriptSelectProfile, 3));
-    EXPECT_EQ(2, fx.block.CurrentProfile);
-    EXPECT_EQ((Trace{"write", "job 3", "option 1255", "osd profile 2 3", "save profile 2"}), Take());
+    Event(0x0800, 3);  // the mouse's own profile button
     EXPECT_EQ(kScriptDone, logic.OnScriptRequest(kScriptStatus, 0));
+    Take();
 
-    s.profiles[2].dpiStepFlag[3] = 0;
-    EXPECT_EQ(kScriptLevelOff, logic.OnScriptRequest(kScriptSelectLevel, 4));
-    EXPECT_EQ(kScriptOutOfRange, logic.OnScriptRequest(kScriptSelectProfile, 6));
-    EXPECT_TRUE(Take().empty());
-    s.profiles[2].CpiLevel_X[1] = 16;
-    EXPECT_EQ(kScriptDone, logic.OnScriptRequest(kScriptSelectLevel, 2));
-    EXPECT_EQ(1, fx.block.profiles[2].CpiStep);
-    EXPECT_EQ((Trace{"write", "job 4", "save level 2 1", "option 1257", "osd dpi 2"}), Take());
-    EXPECT_EQ(1600, fx.tips.back().cpi);
-
-    // Without the mouse the choice is kept for its arrival; nothing is
-    // queued for it.
+    // The choice is kept for the mouse's arrival; nothing waits for it.
     flags.connected = kDeviceRemoved;
     EXPECT_EQ(kScriptDone, logic.OnScriptRequest(kScriptSelectProfile, 1));
     EXPECT_EQ((Trace{"write", "option 1255", "osd profile 0 3", "save profile 0"}), Take());
