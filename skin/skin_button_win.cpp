@@ -11,6 +11,13 @@ namespace {
 constexpr COLORREF kCaptionHoverColour = 0x1414E6;
 constexpr COLORREF kCaptionColour = 0xFFFFFF;
 
+// One font for every caption: each button's own would be made and laid out
+// again on its first paint.
+HFONT CaptionFont() {
+    static const Font font = CreateSkinFont(SkinFontKind::kCaption);
+    return font.get();
+}
+
 void CopyImage(HDC dc, int x, int y, int width, int height, HBITMAP image) {
     if (image == nullptr) return;
     MemoryDC memory(CreateCompatibleDC(dc));
@@ -22,28 +29,27 @@ void CopyImage(HDC dc, int x, int y, int width, int height, HBITMAP image) {
 }  // namespace
 
 bool SkinButton::Create(HWND parent, const RECT& rect) {
-    const DWORD style = WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON;
-    if (!CreateFrameworkWindow(0, ButtonClass(), style, rect.left, rect.top, rect.right - rect.left,
-                               rect.bottom - rect.top, parent)) {
-        return false;
-    }
-    const LONG_PTR current = GetWindowLongPtrA(hwnd(), GWL_STYLE);
-    if ((current & 0x0F) == BS_DEFPUSHBUTTON) hover_ = true;
-    SendMessageA(hwnd(), BM_SETSTYLE, (current & 0xF0) | BS_OWNERDRAW, TRUE);
-    SetWindowLongPtrA(hwnd(), GWL_STYLE, GetWindowLongPtrA(hwnd(), GWL_STYLE) & ~WS_TABSTOP);
-    return true;
+    // Owner-drawn from the start and without a tab stop: changing the style
+    // afterwards costs each of the many buttons of a skin window messages
+    // and a repaint for nothing.
+    const DWORD style = WS_CHILD | WS_VISIBLE | BS_OWNERDRAW;
+    return CreateFrameworkWindow(0, ButtonClass(), style, rect.left, rect.top,
+                                 rect.right - rect.left, rect.bottom - rect.top, parent) != nullptr;
 }
 
 void SkinButton::SetStateImages(const RECT& rect, HBITMAP normal, HBITMAP over, HBITMAP down,
                                 HBITMAP disable) {
-    WindowDC dc(hwnd());
+    // The cut images are DIB sections: a memory DC serves, where the
+    // button's own DC would cost a visible-region query each.
+    MemoryDC dc(CreateCompatibleDC(nullptr));
     const HBITMAP sources[4] = {normal, over, down, disable};
     for (int i = 0; i < 4; ++i) {
         CutStateImage(dc.get(), images_[i], sources[i], rect.left, rect.top, rect.right,
                       rect.bottom);
     }
-    SetWindowLongPtrA(hwnd(), GWL_STYLE,
-                      GetWindowLongPtrA(hwnd(), GWL_STYLE) & ~(WS_BORDER | WS_TABSTOP));
+    const LONG_PTR style = GetWindowLongPtrA(hwnd(), GWL_STYLE);
+    const LONG_PTR plain = style & ~static_cast<LONG_PTR>(WS_BORDER | WS_TABSTOP);
+    if (plain != style) SetWindowLongPtrA(hwnd(), GWL_STYLE, plain);
 }
 
 void SkinButton::SetCheck(int state) {
@@ -72,12 +78,11 @@ void SkinButton::DrawFace(HDC dc, const RECT& rect, HBITMAP image) {
     RECT client;
     GetClientRect(hwnd(), &client);
     MemoryDC memory(CreateCompatibleDC(dc));
-    Bitmap face(CreateCompatibleBitmap(dc, client.right, client.bottom));
+    Bitmap face = CreateFrameBitmap(client.right, client.bottom);
     if (!memory || !face) return;
     ScopedSelectObject selectFace(memory.get(), face.get());
     CopyImage(memory.get(), 0, 0, client.right, client.bottom, image);
-    if (!captionFont_) captionFont_ = CreateSkinFont(SkinFontKind::kCaption);
-    ScopedSelectObject selectFont(memory.get(), captionFont_.get());
+    ScopedSelectObject selectFont(memory.get(), CaptionFont());
     SetBkMode(memory.get(), TRANSPARENT);
     SetTextColor(memory.get(), hover_ ? kCaptionHoverColour : kCaptionColour);
     SIZE extent = {0, 0};
@@ -95,7 +100,7 @@ void SkinColorButton::DrawFace(HDC dc, const RECT& rect, HBITMAP image) {
     const int w = client.right;
     const int h = client.bottom;
     MemoryDC memory(CreateCompatibleDC(dc));
-    Bitmap face(CreateCompatibleBitmap(dc, w, h));
+    Bitmap face = CreateFrameBitmap(w, h);
     if (!memory || !face) return;
     ScopedSelectObject selectFace(memory.get(), face.get());
     CopyImage(memory.get(), 0, 0, w, h, image);
@@ -119,6 +124,7 @@ LRESULT SkinButton::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         {WM_LBUTTONDOWN, &SkinButton::OnLeftButtonDown},
         {WM_LBUTTONUP, &SkinButton::OnLeftButtonUp},
         {WM_ERASEBKGND, &SkinButton::OnEraseBackground},
+        {WM_NCPAINT, &SkinButton::OnNonClientPaint},
     };
     LRESULT result = 0;
     if (RouteMessage(this, kTable, message, wParam, lParam, &result)) return result;
@@ -196,6 +202,18 @@ LRESULT SkinButton::OnLeftButtonUp(WPARAM wParam, LPARAM lParam) {
 
 LRESULT SkinButton::OnEraseBackground(WPARAM, LPARAM) {
     return 0;
+}
+
+LRESULT SkinButton::OnNonClientPaint(WPARAM wParam, LPARAM lParam) {
+    // A button without a frame has nothing outside its face; the system's
+    // handling would still ask for the window's visible region, for each
+    // of the many buttons whenever their window is shown.
+    RECT window, client;
+    if (GetWindowRect(hwnd(), &window) && GetClientRect(hwnd(), &client) &&
+        window.right - window.left == client.right && window.bottom - window.top == client.bottom) {
+        return 0;
+    }
+    return DefaultProc(WM_NCPAINT, wParam, lParam);
 }
 
 }  // namespace kestra

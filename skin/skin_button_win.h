@@ -49,13 +49,17 @@ private:
     LRESULT OnLeftButtonDown(WPARAM wParam, LPARAM lParam);
     LRESULT OnLeftButtonUp(WPARAM wParam, LPARAM lParam);
     LRESULT OnEraseBackground(WPARAM wParam, LPARAM lParam);
+    LRESULT OnNonClientPaint(WPARAM wParam, LPARAM lParam);
     HWND ParentOrOwner() const;
-    void Repaint() { InvalidateRect(hwnd(), nullptr, FALSE); }
+    // Without a window nothing is drawn (a null window would invalidate
+    // every window of the desktop).
+    void Repaint() {
+        if (hwnd() != nullptr) InvalidateRect(hwnd(), nullptr, FALSE);
+    }
 
     Bitmap images_[4];  // indexed by ButtonImage
     std::string caption_;
     std::string entryText_;
-    Font captionFont_;
     int checked_ = 0;
     bool toggleMode_ = false;
     bool hover_ = false;

@@ -4,9 +4,12 @@
 #include <ocidl.h>
 #include <olectl.h>
 
+#include <cstring>
 #include <vector>
 
+#include "skin/late_library_win.h"
 #include "skin/mask_runs.h"
+#include "skin/start_clock_win.h"
 
 namespace kestra {
 namespace {
@@ -69,22 +72,86 @@ HRGN RegionOfBatch(const MaskBatch& batch) {
     return ExtCreateRegion(nullptr, static_cast<DWORD>(buffer.size()), data);
 }
 
-}  // namespace
+enum class PlainBitmap { kNotPlain, kLoaded, kBroken };
 
-bool LoadSkinImage(const std::string& path, Bitmap& bitmap, SIZE& size) {
-    bitmap.reset();
-    size = {0, 0};
-    DWORD bytes = 0;
-    HGLOBAL memory = ReadFileToGlobal(path, bytes);
-    if (memory == nullptr) return false;
+// A plain bitmap file (uncompressed, 24 or 32 bits a pixel, as the skins are
+// made) is copied straight into a 32-bit DIB section: the same pixels the
+// system decoder gives, without its detour through a device bitmap, which
+// costs more than the rest of a skin window. Any other file goes to the
+// decoder, except an uncompressed one whose pixels the file does not hold.
+PlainBitmap LoadPlainBitmap(const uint8_t* data, DWORD bytes, Bitmap& bitmap, SIZE& size) {
+    BITMAPFILEHEADER file;
+    BITMAPINFOHEADER info;
+    if (bytes < sizeof file + sizeof info) return PlainBitmap::kNotPlain;
+    memcpy(&file, data, sizeof file);
+    memcpy(&info, data + sizeof file, sizeof info);
+    if (file.bfType != 0x4D42 || info.biSize < sizeof info || info.biCompression != BI_RGB) {
+        return PlainBitmap::kNotPlain;
+    }
+    constexpr LONG kMaxSide = 16384;
+    const LONG width = info.biWidth;
+    // Negative for rows stored top-down; kept apart so that no negation
+    // can overflow.
+    const bool topDown = info.biHeight < 0;
+    if (width <= 0 || width > kMaxSide || info.biHeight == 0 || info.biHeight < -kMaxSide ||
+        info.biHeight > kMaxSide || info.biPlanes != 1 || info.biBitCount == 0 ||
+        info.biBitCount > 32) {
+        return PlainBitmap::kBroken;
+    }
+    const LONG height = topDown ? -info.biHeight : info.biHeight;
+    const uint64_t stride = (uint64_t(width) * info.biBitCount + 31) / 32 * 4;
+    if (file.bfOffBits < sizeof file + sizeof info ||
+        uint64_t(file.bfOffBits) + stride * uint64_t(height) > bytes) {
+        return PlainBitmap::kBroken;
+    }
+    if (info.biBitCount != 24 && info.biBitCount != 32) return PlainBitmap::kNotPlain;
+
+    BITMAPINFO target = {};
+    target.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    target.bmiHeader.biWidth = width;
+    target.bmiHeader.biHeight = height;  // bottom-up, as the decoder gives it
+    target.bmiHeader.biPlanes = 1;
+    target.bmiHeader.biBitCount = 32;
+    target.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    Bitmap dib(CreateDIBSection(nullptr, &target, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!dib || bits == nullptr) return PlainBitmap::kBroken;
+    const uint64_t pixelBytes = info.biBitCount / 8;
+    const uint8_t* from = data + file.bfOffBits;
+    auto* to = static_cast<uint8_t*>(bits);
+    for (LONG row = 0; row < height; ++row) {
+        const LONG bottomUpRow = topDown ? height - 1 - row : row;
+        const uint8_t* source = from + stride * row;
+        uint8_t* pixel = to + size_t(width) * 4 * bottomUpRow;
+        for (LONG x = 0; x < width; ++x, source += pixelBytes, pixel += 4) {
+            pixel[0] = source[0];
+            pixel[1] = source[1];
+            pixel[2] = source[2];
+            pixel[3] = 0;
+        }
+    }
+    GdiFlush();
+    bitmap = std::move(dib);
+    size = {width, height};
+    return PlainBitmap::kLoaded;
+}
+
+// Any format the system's picture decoder reads; takes `memory`.
+bool LoadThroughDecoder(HGLOBAL memory, DWORD bytes, Bitmap& bitmap, SIZE& size) {
+    using CreateStream = HRESULT(WINAPI*)(HGLOBAL, BOOL, IStream**);
+    using LoadPicture = HRESULT(WINAPI*)(IStream*, LONG, BOOL, REFIID, void**);
+    const auto createStream = LateFunctionAs<CreateStream>("ole32.dll", "CreateStreamOnHGlobal");
+    const auto loadPicture = LateFunctionAs<LoadPicture>("oleaut32.dll", "OleLoadPicture");
+    NeedCom();
     IStream* stream = nullptr;
-    if (FAILED(CreateStreamOnHGlobal(memory, TRUE, &stream)) || stream == nullptr) {
+    if (createStream == nullptr || loadPicture == nullptr ||
+        FAILED(createStream(memory, TRUE, &stream)) || stream == nullptr) {
         GlobalFree(memory);
         return false;
     }
     IPicture* picture = nullptr;
-    const HRESULT hr = OleLoadPicture(stream, static_cast<LONG>(bytes), FALSE, IID_IPicture,
-                                      reinterpret_cast<void**>(&picture));
+    const HRESULT hr = loadPicture(stream, static_cast<LONG>(bytes), FALSE, IID_IPicture,
+                                   reinterpret_cast<void**>(&picture));
     stream->Release();
     if (FAILED(hr) || picture == nullptr) return false;
 
@@ -107,7 +174,29 @@ bool LoadSkinImage(const std::string& path, Bitmap& bitmap, SIZE& size) {
     return true;
 }
 
+}  // namespace
+
+bool LoadSkinImage(const std::string& path, Bitmap& bitmap, SIZE& size) {
+    StartPhaseScope phase(StartPhase::kImages);
+    bitmap.reset();
+    size = {0, 0};
+    DWORD bytes = 0;
+    HGLOBAL memory = ReadFileToGlobal(path, bytes);
+    if (memory == nullptr) return false;
+    PlainBitmap plain = PlainBitmap::kBroken;
+    if (const void* data = GlobalLock(memory)) {
+        plain = LoadPlainBitmap(static_cast<const uint8_t*>(data), bytes, bitmap, size);
+        GlobalUnlock(memory);
+    }
+    if (plain != PlainBitmap::kNotPlain) {
+        GlobalFree(memory);
+        return plain == PlainBitmap::kLoaded;
+    }
+    return LoadThroughDecoder(memory, bytes, bitmap, size);
+}
+
 Region MaskToRegion(HBITMAP bitmap, COLORREF transparent, COLORREF tolerance) {
+    StartPhaseScope phase(StartPhase::kOutlines);
     BITMAP info = {};
     if (bitmap == nullptr || GetObjectA(bitmap, sizeof(info), &info) == 0 || info.bmWidth <= 0 ||
         info.bmHeight <= 0) {
@@ -154,6 +243,19 @@ Region MaskToRegion(HBITMAP bitmap, COLORREF transparent, COLORREF tolerance) {
     return result;
 }
 
+Bitmap CreateFrameBitmap(int width, int height) {
+    if (width <= 0 || height <= 0) return Bitmap();
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    return Bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+}
+
 void CutStateImage(HDC windowDc, Bitmap& target, HBITMAP source, int left, int top, int right,
                    int bottom) {
     if (source == nullptr) return;
@@ -161,7 +263,7 @@ void CutStateImage(HDC windowDc, Bitmap& target, HBITMAP source, int left, int t
     const int width = right - left;
     const int height = bottom - top;
     if (width <= 0 || height <= 0 || windowDc == nullptr) return;
-    target.reset(CreateCompatibleBitmap(windowDc, width, height));
+    target = CreateFrameBitmap(width, height);
     if (!target) return;
     MemoryDC from(CreateCompatibleDC(windowDc));
     MemoryDC to(CreateCompatibleDC(windowDc));

@@ -10,8 +10,9 @@
 
 namespace kestra {
 
-// Any format the system decoder reads (skins use BMP and JPEG). A missing
-// or unreadable file leaves `bitmap` empty and `size` 0 x 0 and returns false.
+// Any format the system decoder reads (skins use BMP and JPEG), as a DIB
+// section. A missing or unreadable file leaves `bitmap` empty and `size`
+// 0 x 0 and returns false.
 bool LoadSkinImage(const std::string& path, Bitmap& bitmap, SIZE& size);
 
 // The region of every pixel not of the transparent colour (within the
@@ -19,8 +20,14 @@ bool LoadSkinImage(const std::string& path, Bitmap& bitmap, SIZE& size);
 // bitmap is empty or no DC can be had.
 Region MaskToRegion(HBITMAP bitmap, COLORREF transparent, COLORREF tolerance);
 
-// target = a copy of source's rectangle (left, top, right, bottom), made
-// compatible with windowDc. Leaves target alone when source is empty.
+// A 32-bit DIB section of that size, for the state images and the
+// off-screen frames of painting: the same pixels as a bitmap compatible with
+// the screen, and under Wine many times cheaper to make. Empty for a size
+// of zero or less.
+Bitmap CreateFrameBitmap(int width, int height);
+
+// target = a copy of source's rectangle (left, top, right, bottom), a 32-bit
+// DIB section that windowDc draws. Leaves target alone when source is empty.
 void CutStateImage(HDC windowDc, Bitmap& target, HBITMAP source, int left, int top, int right,
                    int bottom);
 

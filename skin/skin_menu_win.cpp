@@ -173,6 +173,7 @@ struct MenuFrame {
 struct CoolMenuState {
     Hook hook;
     std::unordered_map<HWND, MenuFrame> frames;
+    int pauses = 0;
 };
 
 CoolMenuState*& CoolState() {
@@ -274,6 +275,18 @@ void CoolMenu::Uninstall() {
     for (HWND hwnd : windows) RestoreMenuWindow(hwnd);
     CoolState() = nullptr;
     delete state;  // removes the hook
+}
+
+CoolMenu::Pause::Pause() {
+    CoolMenuState* state = CoolState();
+    if (state != nullptr && state->pauses++ == 0) state->hook.reset();
+}
+
+CoolMenu::Pause::~Pause() {
+    CoolMenuState* state = CoolState();
+    if (state == nullptr || state->pauses == 0 || --state->pauses > 0) return;
+    state->hook.reset(
+        SetWindowsHookExA(WH_CALLWNDPROC, &CallWndHook, nullptr, GetCurrentThreadId()));
 }
 
 size_t CoolMenu::SubclassedCount() {

@@ -83,6 +83,18 @@ public:
     static bool Install();
     static void Uninstall();
     static size_t SubclassedCount();
+
+    // Takes the hook out while it lives, on the thread that installed it:
+    // the hook is called for every message sent in the thread, which under
+    // Wine adds up while a window makes and first paints its many controls.
+    // No menu may open meanwhile. Pauses nest.
+    class Pause {
+    public:
+        Pause();
+        ~Pause();
+        Pause(const Pause&) = delete;
+        Pause& operator=(const Pause&) = delete;
+    };
 };
 
 }  // namespace kestra

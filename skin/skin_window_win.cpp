@@ -3,6 +3,7 @@
 #include "skin/skin_button_win.h"
 #include "skin/skin_image_win.h"
 #include "skin/skin_menu_win.h"
+#include "skin/start_clock_win.h"
 
 namespace kestra {
 namespace {
@@ -106,9 +107,9 @@ bool SkinWindow::CreatePopup(HWND owner) {
     return true;
 }
 
-bool SkinWindow::CreateChild(HWND parent) {
-    return CreateFrameworkWindow(0, PlainClass(), WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0,
-                                 0, parent) != nullptr;
+bool SkinWindow::CreateChild(HWND parent, bool visible) {
+    const DWORD style = WS_CHILD | WS_CLIPCHILDREN | (visible ? WS_VISIBLE : 0);
+    return CreateFrameworkWindow(0, PlainClass(), style, 0, 0, 0, 0, parent) != nullptr;
 }
 
 LRESULT SkinWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -130,6 +131,7 @@ LRESULT SkinWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 LRESULT SkinWindow::OnCreate(WPARAM wParam, LPARAM lParam) {
     if (DefaultProc(WM_CREATE, wParam, lParam) == -1) return -1;
     LoadSkin();
+    StartPhaseScope phase(StartPhase::kOutlines);
     Region region = MaskToRegion(mask_.get(), RGB(255, 255, 255), 0);
     if (region) {
         // The system owns the region from here on.
@@ -143,7 +145,10 @@ LRESULT SkinWindow::OnCreate(WPARAM wParam, LPARAM lParam) {
 
 void SkinWindow::LoadSkin() {
     const std::string folder = SkinFolder();
-    SkinFile file(folder + skinFileName_);
+    const SkinFile file = [&] {
+        StartPhaseScope phase(StartPhase::kSkinFiles);
+        return SkinFile(folder + skinFileName_);
+    }();
     const SkinScreenImages names = file.ReadScreen();
     SkinStateImages images;
     SIZE ignored;
@@ -152,9 +157,10 @@ void SkinWindow::LoadSkin() {
     LoadSkinImage(folder + names.over, images.over, ignored);
     LoadSkinImage(folder + names.down, images.down, ignored);
     LoadSkinImage(folder + names.disable, images.disable, ignored);
-    LoadSkinImage(folder + names.normal, background_, size_);
     MoveWindow(hwnd(), 0, 0, size_.cx, size_.cy, TRUE);
     PlaceControls(file, images);
+    // The normal image is the background too: read and decoded once.
+    background_ = std::move(images.normal);
 }
 
 void SkinWindow::PlaceButton(SkinButton& button, const SkinControlEntry& entry,

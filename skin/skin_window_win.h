@@ -38,8 +38,9 @@ public:
 
     // A top-level borderless popup, centred over its owner (or the screen).
     bool CreatePopup(HWND owner);
-    // A page inside a parent's client area (placed at its origin).
-    bool CreateChild(HWND parent);
+    // A page inside a parent's client area (placed at its origin), hidden
+    // unless `visible`.
+    bool CreateChild(HWND parent, bool visible = true);
 
     // Shows the window as a popup over `owner`, which is disabled meanwhile,
     // and pumps messages until EndModal (or the window's destruction); the

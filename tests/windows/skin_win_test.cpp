@@ -2,7 +2,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -110,6 +112,32 @@ TEST(LoadSkinImageTest, ReadsABitmapFileAndSurvivesBadOnes) {
     folder.Write("empty.jpg", "");
     EXPECT_FALSE(LoadSkinImage(folder.path() + "empty.jpg", bitmap, size));
     EXPECT_FALSE(LoadSkinImage("", bitmap, size));
+}
+
+TEST(LoadSkinImageTest, RowsTopDownReadAsBottomUpAndAFileShortOfItsPixelsIsRefused) {
+    kestra_test::TestFolder folder;
+    const PixelFn pixel = [](int x, int y) { return RGB(20 * x, 40 * y, 7); };
+    const std::string bottomUp = BmpBytes(7, 5, pixel);
+    // The same picture stored top-down: a negative height, the rows reversed.
+    const size_t bits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+    const size_t stride = (7 * 3 + 3) & ~3;
+    std::string topDown = bottomUp.substr(0, bits);
+    const LONG negative = -5;
+    memcpy(&topDown[sizeof(BITMAPFILEHEADER) + offsetof(BITMAPINFOHEADER, biHeight)], &negative,
+           sizeof negative);
+    for (int row = 4; row >= 0; --row) topDown += bottomUp.substr(bits + row * stride, stride);
+    folder.Write("top_down.bmp", topDown);
+    Bitmap bitmap;
+    SIZE size = {};
+    ASSERT_TRUE(LoadSkinImage(folder.path() + "top_down.bmp", bitmap, size));
+    EXPECT_EQ(5, size.cy);
+    for (int y = 0; y < 5; ++y) {
+        for (int x = 0; x < 7; ++x) EXPECT_EQ(pixel(x, y), PixelOf(bitmap.get(), x, y)) << x << y;
+    }
+
+    folder.Write("cut.bmp", bottomUp.substr(0, bottomUp.size() - stride));
+    EXPECT_FALSE(LoadSkinImage(folder.path() + "cut.bmp", bitmap, size));
+    EXPECT_FALSE(bitmap);
 }
 
 // A 240 x 100 skin whose mask cuts off a 10-pixel strip on the right.
