@@ -69,7 +69,7 @@ void PaintOffscreen(HDC dc, const RECT& client, const std::function<void(HDC)>& 
     const int width = client.right - client.left;
     const int height = client.bottom - client.top;
     MemoryDC memory(CreateCompatibleDC(dc));
-    Bitmap frame(CreateCompatibleBitmap(dc, width, height));
+    Bitmap frame = CreateFrameBitmap(width, height);
     if (!memory || !frame) return;
     ScopedSelectObject selectFrame(memory.get(), frame.get());
     draw(memory.get());
@@ -84,7 +84,7 @@ Font ArialBoldFont(int height) {
 // ---- CDpiLevelRow ------------------------------------------------------------
 
 bool CDpiLevelRow::Create(HWND page, int rowId, const RECT& rect, const SkinFile& file,
-                          const SkinStateImages& images) {
+                          const SkinStateImages& images, HRGN outline) {
     page_ = page;
     rowId_ = rowId;
     rect_ = rect;
@@ -100,11 +100,12 @@ bool CDpiLevelRow::Create(HWND page, int rowId, const RECT& rect, const SkinFile
         CutStateImage(dc.get(), background_, images.normal.get(), rect.left, rect.top, rect.right,
                       rect.bottom);
     }
-    Bitmap mask;
-    SIZE maskSize = {0, 0};
-    if (LoadSkinImage(SkinFolder() + kRowMaskImage, mask, maskSize)) {
-        Region region = MaskToRegion(mask.get(), RGB(255, 255, 255), 0);
-        if (region && SetWindowRgn(hwnd(), region.get(), TRUE)) region.release();
+    if (outline != nullptr) {
+        Region region(CreateRectRgn(0, 0, 0, 0));
+        if (region && CombineRgn(region.get(), outline, nullptr, RGN_COPY) != ERROR &&
+            SetWindowRgn(hwnd(), region.get(), TRUE)) {
+            region.release();
+        }
     }
     for (int i = 0; i < kLevelPresetCount; ++i) {
         Place(presets_[i], file.ReadEntry(kRowFirstPresetEntry + i), images);
@@ -192,7 +193,7 @@ LRESULT CDpiLevelRow::OnPaint(WPARAM, LPARAM) {
     RECT client;
     GetClientRect(hwnd(), &client);
     MemoryDC memory(CreateCompatibleDC(dc));
-    Bitmap frame(CreateCompatibleBitmap(dc, client.right, client.bottom));
+    Bitmap frame = CreateFrameBitmap(client.right, client.bottom);
     if (memory && frame) {
         ScopedSelectObject selectFrame(memory.get(), frame.get());
         if (background_) {
@@ -258,10 +259,18 @@ LRESULT CDpiLevelRow::OnSlider(WPARAM wParam, LPARAM lParam) {
 // ---- CDpiPage ----------------------------------------------------------------
 
 void CDpiPage::PlaceControls(const SkinFile& file, const SkinStateImages& images) {
+    // The five rows share one outline: the mask is read and traced once.
+    Region outline;
+    Bitmap mask;
+    SIZE maskSize = {0, 0};
+    if (LoadSkinImage(SkinFolder() + kRowMaskImage, mask, maskSize)) {
+        outline = MaskToRegion(mask.get(), RGB(255, 255, 255), 0);
+    }
     for (int i = 0; i < kCpiLevelCount; ++i) {
         const SkinRect r = file.ReadEntry(kFirstRowEntry + i).rect;
         if (!IsEmpty(r)) {
-            rows_[i].Create(hwnd(), kDpiRowFirstId + i, Offset(r, 0, 0), file, images);
+            rows_[i].Create(hwnd(), kDpiRowFirstId + i, Offset(r, 0, 0), file, images,
+                            outline.get());
         }
         PlaceButton(swatches_[i], file.ReadEntry(kFirstSwatchEntry + i), images);
     }
@@ -319,7 +328,7 @@ void CDpiPage::Paint(HDC dc, const RECT& client) {
     const int width = client.right - client.left;
     const int height = client.bottom - client.top;
     MemoryDC memory(CreateCompatibleDC(dc));
-    Bitmap frame(CreateCompatibleBitmap(dc, width, height));
+    Bitmap frame = CreateFrameBitmap(width, height);
     if (!memory || !frame) return;
     ScopedSelectObject selectFrame(memory.get(), frame.get());
     COptionPage::Paint(memory.get(), client);

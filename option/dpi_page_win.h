@@ -32,9 +32,9 @@ class CDpiLevelRow : public Window {
 public:
     ~CDpiLevelRow() override { DestroyOwnWindow(); }
     // `rect` in the page's client coordinates; `file` and `images` are the
-    // page's.
+    // page's; `outline` (the page's, from the row mask) is copied, or none.
     bool Create(HWND page, int rowId, const RECT& rect, const SkinFile& file,
-                const SkinStateImages& images);
+                const SkinStateImages& images, HRGN outline);
 
     void SetValue(int value);
     void SetEnabled(bool enabled);

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "settings/settings_record.h"
+#include "skin/late_library_win.h"
 
 namespace kestra {
 namespace {
@@ -18,8 +19,14 @@ constexpr int kEditControlId = 300;
 }  // namespace
 
 bool BrowseForProgram(HWND owner, std::string& path) {
+    using FolderPath = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
+    using Dialog = BOOL(WINAPI*)(OPENFILENAMEA*);
+    const auto folderPath = LateFunctionAs<FolderPath>("shell32.dll", "SHGetFolderPathA");
+    const auto open = LateFunctionAs<Dialog>("comdlg32.dll", "GetOpenFileNameA");
+    if (open == nullptr) return false;
+    NeedCom();
     char desktop[MAX_PATH] = "";
-    SHGetFolderPathA(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, desktop);
+    if (folderPath != nullptr) folderPath(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, desktop);
     char file[MAX_PATH] = "";
     snprintf(file, sizeof file, "%s\\.exe", desktop);
     OPENFILENAMEA ofn = {};
@@ -30,7 +37,7 @@ bool BrowseForProgram(HWND owner, std::string& path) {
     ofn.nMaxFile = sizeof file;
     ofn.lpstrDefExt = "*.exe";
     ofn.Flags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_NOCHANGEDIR;
-    if (!GetOpenFileNameA(&ofn)) return false;
+    if (!open(&ofn)) return false;
     path = file;
     return true;
 }

@@ -1,5 +1,4 @@
 // Option.exe: the application object and the program's entry point.
-#include <objbase.h>
 #include <windows.h>
 
 #include <memory>
@@ -10,7 +9,9 @@
 #include "settings/ipc_names.h"
 #include "settings/settings_files.h"
 #include "settings/shared_block_win.h"
+#include "skin/late_library_win.h"
 #include "skin/skin_menu_win.h"
+#include "skin/start_clock_win.h"
 
 namespace kestra {
 
@@ -25,7 +26,6 @@ private:
     SingleInstance instance_;
     SystemOptionShell shell_;
     std::unique_ptr<COptionDlg> dialog_;
-    bool com_ = false;
     bool coolMenu_ = false;
 };
 
@@ -39,8 +39,8 @@ bool COptionApp::InitInstance() {
     // A second copy ends silently; the running one is not brought forward.
     if (!instance_.Acquire(kOptionInstanceMutexName)) return false;
     const std::string folder = OwnProgramFolder();
-    // The file dialogs and the skin images' decoder use COM.
-    com_ = SUCCEEDED(CoInitialize(nullptr));
+    // COM, which the file dialogs, the shell and the picture decoder use,
+    // is initialised when one of them is first needed.
     coolMenu_ = CoolMenu::Install();
     dialog_.reset(new COptionDlg(folder, shell_));
     return true;
@@ -53,13 +53,15 @@ int COptionApp::Run() {
 COptionApp::~COptionApp() {
     dialog_.reset();
     if (coolMenu_) CoolMenu::Uninstall();
-    if (com_) CoUninitialize();
+    EndLateCom();
 }
 
 }  // namespace kestra
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    kestra::StartMark("winmain");
     kestra::COptionApp app;
     if (!app.InitInstance()) return 0;
+    kestra::StartMark("initialised");
     return app.Run();
 }

@@ -13,6 +13,8 @@
 #include "option/profile_dialog_win.h"
 #include "settings/ipc_names.h"
 #include "settings/system_mouse_win.h"
+#include "skin/skin_menu_win.h"
+#include "skin/start_clock_win.h"
 
 namespace kestra {
 
@@ -47,6 +49,16 @@ constexpr UINT kMonitorSendTimeoutMs = 5000;
 // longer than this for a Monitor that is busy or hung.
 constexpr UINT kDeviceStateQueryTimeoutMs = 200;
 constexpr char kCouldNotMap[] = "Could not map view of file.";
+// Makes the pages not yet shown, one a tick, once the window has painted:
+// a timer's tick comes only when no input and no painting wait, so the
+// start is not delayed and a click goes first.
+constexpr UINT_PTR kMakePagesTimer = TIMER_APPLY_WATCH + 1;
+constexpr UINT kMakePagesMs = 1;
+// The start-up bench's marks of a tab's click and of its page's first paint.
+const char* const kClickMarks[] = {"click-buttons", "click-performance", "click-dpi",
+                                   "click-lighting", "click-macros"};
+const char* const kPaintedMarks[] = {"painted-buttons", "painted-performance", "painted-dpi",
+                                     "painted-lighting", "painted-macros"};
 
 HICON LoadWindowIcon(int width, int height) {
     return static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kWindowIcon),
@@ -132,7 +144,9 @@ SkinButton& COptionDlg::tab(Page which) {
 
 bool COptionDlg::Create() {
     if (hwnd() != nullptr) return true;
+    StartPhaseScope phase(StartPhase::kWindows);
     ended_ = false;
+    StartMark("creating");
     if (!CreatePopup(nullptr)) return false;
     // A window without caption still gets the system menu (Alt+Space,
     // Alt+F4) and can be minimised to the task bar.
@@ -145,9 +159,13 @@ bool COptionDlg::Create() {
 }
 
 LRESULT COptionDlg::OnCreate(WPARAM wParam, LPARAM lParam) {
+    StartMark("created");
     SetSkinFolder(programFolder_ + "skins\\");
-    // Without the library every text is empty; nothing else depends on it.
-    language_.Load(programFolder_);
+    {
+        // Without the library every text is empty; nothing else depends on it.
+        StartPhaseScope phase(StartPhase::kLanguage);
+        language_.Load(programFolder_);
+    }
     return SkinWindow::OnMessage(WM_CREATE, wParam, lParam);
 }
 
@@ -187,18 +205,49 @@ void COptionDlg::CreatePages(const SkinFile& file) {
     pages_[kDpiPage].reset(new CDpiPage(context_));
     pages_[kLightPage].reset(new CLightPage(context_));
     pages_[kMacroPage].reset(new CMacroPage(context_));
-    for (int i = 0; i < kPageCount; ++i) {
-        COptionPage& page = *pages_[i];
-        if (!page.CreateChild(hwnd())) continue;
-        // A page never covers more than the page area.
-        const LONG width = std::min<LONG>(page.skinSize().cx, pageArea_.right - pageArea_.left);
-        const LONG height = std::min<LONG>(page.skinSize().cy, pageArea_.bottom - pageArea_.top);
-        SetWindowPos(page.hwnd(), nullptr, pageArea_.left, pageArea_.top, width, height,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-        ShowWindow(page.hwnd(), i == kButtonPage ? SW_SHOW : SW_HIDE);
-    }
+    for (int i = 0; i < kPageCount; ++i) pages_[i]->SetFirstPaintMark(kPaintedMarks[i]);
+    // Only the page shown first is made before the first paint; the others,
+    // with their controls and images, when their tabs are first clicked.
     shownPage_ = kButtonPage;
+    MakePageWindow(kButtonPage);
     buttonTab_.SetCheck(1);
+}
+
+// Made hidden and placed first, so that nothing of the main window is
+// uncovered and painted again on the way; shown when it is the page shown.
+bool COptionDlg::MakePageWindow(Page which) {
+    COptionPage* page = pages_[which].get();
+    if (page == nullptr || hwnd() == nullptr) return false;
+    if (page->hwnd() != nullptr) return true;
+    CoolMenu::Pause pause;
+    if (!page->CreateChild(hwnd(), false)) return false;
+    // A page never covers more than the page area.
+    const LONG width = std::min<LONG>(page->skinSize().cx, pageArea_.right - pageArea_.left);
+    const LONG height = std::min<LONG>(page->skinSize().cy, pageArea_.bottom - pageArea_.top);
+    SetWindowPos(page->hwnd(), nullptr, pageArea_.left, pageArea_.top, width, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    // Refreshes skipped it while it had no window: it shows the working copy
+    // as it is now.
+    page->Refresh();
+    if (which == shownPage_) ShowWindow(page->hwnd(), SW_SHOW);
+    return true;
+}
+
+void COptionDlg::MakeNextPage() {
+    for (int i = 0; i < kPageCount; ++i) {
+        const Page which = static_cast<Page>(i);
+        if (pages_[which] && pages_[which]->hwnd() == nullptr && !pageFailed_[which]) {
+            // A page whose window cannot be made is not tried again here.
+            pageFailed_[which] = !MakePageWindow(which);
+            return;
+        }
+    }
+    KillTimer(hwnd(), kMakePagesTimer);
+}
+
+COptionPage& COptionDlg::page(Page which) {
+    MakePageWindow(which);
+    return *pages_[which];
 }
 
 void COptionDlg::Initialise() {
@@ -211,8 +260,11 @@ void COptionDlg::Initialise() {
     }
     context_.mainWindow = hwnd();
     SetWindowTextA(hwnd(), kOptionWindowTitle);
-    OpenSharedBlock();
-    logic_->Start(block_.IsMapped());
+    {
+        StartPhaseScope phase(StartPhase::kSettings);
+        OpenSharedBlock();
+        logic_->Start(block_.IsMapped());
+    }
     windowText_ = language_.Text(kTextWindow);
     appliedText_ = language_.Text(kTextApplied);
     notAnsweringText_ = language_.Text(kTextNotAnswering);
@@ -253,10 +305,19 @@ void COptionDlg::AskDeviceState() {
 // ---- running and ending ------------------------------------------------------
 
 int COptionDlg::RunModal() {
-    if (!Create()) return -1;
-    ShowWindow(hwnd(), SW_SHOW);
-    UpdateWindow(hwnd());
+    {
+        // Nothing before the first paint needs the menus' hook.
+        CoolMenu::Pause pause;
+        if (!Create()) return -1;
+        StartMark("window-made");
+        ShowWindow(hwnd(), SW_SHOW);
+        StartMark("shown");
+        UpdateWindow(hwnd());
+        StartMark("painted-all");
+        WriteStartTimes();
+    }
     SetForegroundWindow(hwnd());
+    SetTimer(hwnd(), kMakePagesTimer, kMakePagesMs, nullptr);
     MSG msg;
     while (!ended_) {
         const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
@@ -297,6 +358,7 @@ LRESULT COptionDlg::OnDestroy(WPARAM wParam, LPARAM lParam) {
     SetSystemDoubleClickTime(context_.doubleClickUndo.ToRestore());
     context_.doubleClickUndo.Applied();
     KillTimer(hwnd(), TIMER_APPLY_WATCH);
+    KillTimer(hwnd(), kMakePagesTimer);
     ReleaseMouse();
     RemovePropA(hwnd(), kFirstPaintProperty);
     block_.Close();
@@ -323,14 +385,21 @@ LRESULT COptionDlg::OnTimer(WPARAM wParam, LPARAM lParam) {
         logic_->OnApplyWatch();
         return 0;
     }
+    if (wParam == kMakePagesTimer) {
+        MakeNextPage();
+        return 0;
+    }
     return DefaultProc(WM_TIMER, wParam, lParam);
 }
 
 LRESULT COptionDlg::OnPaintMessage(WPARAM wParam, LPARAM lParam) {
     const LRESULT result = SkinWindow::OnMessage(WM_PAINT, wParam, lParam);
     if (!painted_) {
-        // Marks the first finished paint, for the start-up measurement.
+        // Marks the first finished paint, for the start-up measurement; the
+        // figures are written before the mark that the bench waits for.
         painted_ = true;
+        StartMark("painted-main");
+        WriteStartTimes();
         SetPropA(hwnd(), kFirstPaintProperty, reinterpret_cast<HANDLE>(1));
     }
     return result;
@@ -532,13 +601,19 @@ void COptionDlg::OnResetAll() {
 
 void COptionDlg::ShowPage(Page which) {
     if (which == shownPage_ || !pages_[which]) return;
+    StartMark(kClickMarks[which]);
+    // Painted before this returns, while the menus' hook is out of the way.
+    CoolMenu::Pause pause;
+    // A page made now has just been refreshed.
+    const bool made = pages_[which]->hwnd() == nullptr && MakePageWindow(which);
     if (pages_[shownPage_] && pages_[shownPage_]->hwnd()) {
         ShowWindow(pages_[shownPage_]->hwnd(), SW_HIDE);
     }
     if (pages_[which]->hwnd()) ShowWindow(pages_[which]->hwnd(), SW_SHOW);
     shownPage_ = which;
     for (int i = 0; i < kPageCount; ++i) tab(static_cast<Page>(i)).SetCheck(i == which ? 1 : 0);
-    if (which == kLightPage || which == kDpiPage) pages_[which]->Refresh();
+    if (!made && (which == kLightPage || which == kDpiPage)) pages_[which]->Refresh();
+    if (pages_[which]->hwnd()) UpdateWindow(pages_[which]->hwnd());
 }
 
 // ---- OptionEffects -----------------------------------------------------------
@@ -665,6 +740,7 @@ void COptionDlg::RefreshBoxTexts() {
 }
 
 void COptionDlg::RefreshPages(unsigned pages) {
+    StartPhaseScope phase(StartPhase::kWindows);
     const int current = logic_->currentProfile();
     for (int i = 0; i < kProfileCount; ++i) profiles_[i].SetCheck(i == current ? 1 : 0);
     const int orientation = logic_->currentSettings().Orientation;
@@ -677,7 +753,8 @@ void COptionDlg::RefreshPageWindows(unsigned pages) {
     static const unsigned kBits[kPageCount] = {kButtonPageBit, kPerformancePageBit, kDpiPageBit,
                                                kLightPageBit, kMacroPageBit};
     for (int i = 0; i < kPageCount; ++i) {
-        if ((pages & kBits[i]) && pages_[i]) pages_[i]->Refresh();
+        // A page without its window yet is refreshed when it is made.
+        if ((pages & kBits[i]) && pages_[i] && pages_[i]->hwnd()) pages_[i]->Refresh();
     }
 }
 

@@ -45,7 +45,9 @@ public:
 
     OptionLogic& logic() { return *logic_; }
     Page shownPage() const { return shownPage_; }
-    COptionPage& page(Page which) { return *pages_[which]; }
+    // The page; its window is made now when it has none yet (a page's window
+    // is made when the page is first shown). Only once the window exists.
+    COptionPage& page(Page which);
     // The boxes' and the other controls' windows, for tests and screenshots.
     SkinButton& profileButton(int index) { return profiles_[index]; }
     SkinButton& box(int index) { return boxes_[index]; }
@@ -86,6 +88,8 @@ private:
     // Window creation and dialog initialisation.
     LRESULT OnCreate(WPARAM wParam, LPARAM lParam);
     void CreatePages(const SkinFile& file);
+    bool MakePageWindow(Page which);
+    void MakeNextPage();
     void Initialise();
     void OpenSharedBlock();
     bool AttachBlock();
@@ -186,6 +190,7 @@ private:
     SkinButton buttonTab_;                // "47"
 
     std::unique_ptr<COptionPage> pages_[kPageCount];
+    bool pageFailed_[kPageCount] = {};
     Page shownPage_ = kButtonPage;
     RECT pageArea_ = {0, 0, 0, 0};
     RECT progressArea_ = {0, 0, 0, 0};  // "48": the text over a thin bar

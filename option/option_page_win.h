@@ -13,6 +13,7 @@
 #include "option/performance_page.h"
 #include "settings/language_text.h"
 #include "skin/skin_window_win.h"
+#include "skin/start_clock_win.h"
 
 namespace kestra {
 
@@ -48,12 +49,27 @@ public:
     // where that is asked for).
     virtual void Refresh() {}
 
+    // The start-up mark made once the page has painted for the first time
+    // (a string literal), for the start-up bench.
+    void SetFirstPaintMark(const char* mark) { firstPaintMark_ = mark; }
+
 protected:
     OptionContext& context() { return context_; }
     OptionLogic& logic() { return *context_.logic; }
 
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        const LRESULT result = SkinWindow::OnMessage(message, wParam, lParam);
+        if (message == WM_PAINT && firstPaintMark_ != nullptr) {
+            StartMark(firstPaintMark_);
+            firstPaintMark_ = nullptr;
+            WriteStartTimes();
+        }
+        return result;
+    }
+
 private:
     OptionContext& context_;
+    const char* firstPaintMark_ = nullptr;
 };
 
 }  // namespace kestra

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "option/option_logic.h"
+#include "skin/late_library_win.h"
 
 namespace kestra {
 
@@ -23,8 +24,11 @@ bool ChooseFileName(HWND owner, const std::string& initialName, const char* filt
     // The program folder stays the process's current folder.
     dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
     dialog.Flags |= save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST;
-    const BOOL chosen = save ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog);
-    if (!chosen) return false;
+    using Dialog = BOOL(WINAPI*)(OPENFILENAMEA*);
+    const auto run =
+        LateFunctionAs<Dialog>("comdlg32.dll", save ? "GetSaveFileNameA" : "GetOpenFileNameA");
+    NeedCom();
+    if (run == nullptr || !run(&dialog)) return false;
     path = file;
     return !path.empty();
 }
@@ -51,7 +55,11 @@ void SystemOptionShell::ShowMessage(HWND owner, const char* text) {
 }
 
 void SystemOptionShell::Open(const std::string& target) {
-    ShellExecuteA(nullptr, "open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    using Execute = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
+    const auto execute = LateFunctionAs<Execute>("shell32.dll", "ShellExecuteA");
+    NeedCom();
+    if (execute != nullptr)
+        execute(nullptr, "open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 }  // namespace kestra

@@ -4,6 +4,7 @@
 
 #include "option/dpi_page_win.h"
 #include "settings/ipc_names.h"
+#include "skin/skin_image_win.h"
 
 namespace kestra {
 namespace {
@@ -52,7 +53,11 @@ void CPerformancePage::PlaceControls(const SkinFile& file, const SkinStateImages
     for (const ButtonRow& row : kRows) {
         for (int i = 0; i < row.count; ++i) {
             const int entry = row.firstEntry + i;
-            PlaceButton(buttons_[entry], file.ReadEntry(entry), images);
+            const SkinControlEntry control = file.ReadEntry(entry);
+            // A row the skin leaves out gets no windows at all.
+            if (control.rect.right <= control.rect.left || control.rect.bottom <= control.rect.top)
+                continue;
+            PlaceButton(buttons_[entry], control, images);
         }
     }
     PlaceButton(buttons_[kAccelerationEntry], file.ReadEntry(kAccelerationEntry), images);
@@ -155,7 +160,7 @@ void CPerformancePage::Paint(HDC dc, const RECT& client) {
     const int width = client.right - client.left;
     const int height = client.bottom - client.top;
     MemoryDC memory(CreateCompatibleDC(dc));
-    Bitmap frame(CreateCompatibleBitmap(dc, width, height));
+    Bitmap frame = CreateFrameBitmap(width, height);
     if (!memory || !frame) return;
     ScopedSelectObject selectFrame(memory.get(), frame.get());
     COptionPage::Paint(memory.get(), client);

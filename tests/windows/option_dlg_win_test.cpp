@@ -14,7 +14,9 @@
 
 #include "option/button_page_win.h"
 #include "keys/key_names.h"
+#include "option/dpi_page_win.h"
 #include "option/macro_library.h"
+#include "option/performance_page_win.h"
 #include "option/shortcut_dialog_win.h"
 #include "settings/file_system.h"
 #include "settings/ini_file.h"
@@ -175,6 +177,29 @@ TEST_F(OptionWindowTest, TheWindowHasItsTitleOutlinePagesAndBoxes) {
     Click(dialog->minimiseButton());
     EXPECT_TRUE(IsIconic(window));
     ShowWindow(window, SW_RESTORE);
+}
+
+// Only the button page is made before the first paint; a page made when its
+// tab is first clicked, after the profile changed while it had no window,
+// shows the profile of that moment, as one made at the start would.
+TEST_F(OptionWindowTest, APageMadeOnItsFirstShowingShowsTheCurrentProfile) {
+    e2e::WriteSettings(*folder_, [](SettingsStore& s) {
+        s.profiles[0].PollingRate = 3;
+        s.profiles[2].PollingRate = 1;  // 250 Hz
+        s.profiles[0].CpiLevel_X[3] = 2;
+        s.profiles[2].CpiLevel_X[3] = 7;
+    });
+    Open();
+    Click(dialog->profileButton(2));
+    Click(dialog->tab(COptionDlg::kPerformancePage));
+    auto& performance = static_cast<CPerformancePage&>(dialog->page(COptionDlg::kPerformancePage));
+    for (int i = 0; i < kReportRateRow.count; ++i) {
+        SkinButton* rate = performance.button(kReportRateRow.firstEntry + i);
+        ASSERT_NE(nullptr, rate) << i;
+        EXPECT_EQ(i == 1 ? 1 : 0, rate->checked()) << i;
+    }
+    Click(dialog->tab(COptionDlg::kDpiPage));
+    EXPECT_EQ(7, static_cast<CDpiPage&>(dialog->page(COptionDlg::kDpiPage)).row(3).value());
 }
 
 TEST_F(OptionWindowTest, ProfileButtonsChangeOnlyTheWorkingCopyAndClosingSavesNothing) {
